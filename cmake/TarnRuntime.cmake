@@ -1,0 +1,59 @@
+# The runtime library. Portable sources (no OS header) build in every flavour;
+# OS sources build only for Windows; the host build gets its shim instead.
+#
+# Source rules:
+#   Runtime/common/**          portable, every flavour
+#   TARN_PORTABLE_OS_SOURCES   portable files that live in an OS directory
+#   Runtime/r3, nt, generic    Windows only (Runtime/r3/host is the host shim)
+#   Runtime/r3/win/nocrt-*     the no-CRT support (mem*, entry); linked only
+#                              into no-CRT executables, never beside a CRT
+
+# Flags every runtime object is built with: what a CRT-less program can host.
+set(TARN_RT_COMPILE_FLAGS
+    -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -fno-threadsafe-statics -fno-stack-protector)
+
+set(TARN_PORTABLE_OS_SOURCES
+    ${CMAKE_SOURCE_DIR}/Runtime/nt/RTErrConvertFromNtStatus.cpp)
+
+file(GLOB_RECURSE TARN_RT_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Runtime/common/*.cpp)
+foreach(src IN LISTS TARN_PORTABLE_OS_SOURCES)
+    if(EXISTS ${src})
+        list(APPEND TARN_RT_COMMON ${src})
+    endif()
+endforeach()
+
+if(TARN_FLAVOUR STREQUAL "win32")
+    file(GLOB_RECURSE TARN_RT_OS CONFIGURE_DEPENDS
+         ${CMAKE_SOURCE_DIR}/Runtime/r3/*.cpp
+         ${CMAKE_SOURCE_DIR}/Runtime/nt/*.cpp
+         ${CMAKE_SOURCE_DIR}/Runtime/generic/*.cpp)
+    list(FILTER TARN_RT_OS EXCLUDE REGEX "/Runtime/r3/host/|/nocrt-[^/]*$")
+    foreach(src IN LISTS TARN_PORTABLE_OS_SOURCES)
+        list(REMOVE_ITEM TARN_RT_OS ${src})
+    endforeach()
+    file(GLOB TARN_RT_NOCRT CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Runtime/r3/win/nocrt-*.cpp)
+else()
+    file(GLOB_RECURSE TARN_RT_OS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Runtime/r3/host/*.cpp)
+endif()
+
+add_library(tarnrt STATIC ${TARN_RT_COMMON} ${TARN_RT_OS})
+target_include_directories(tarnrt
+    PUBLIC ${CMAKE_SOURCE_DIR}/include
+    PRIVATE ${CMAKE_SOURCE_DIR}/Runtime/include)
+target_compile_options(tarnrt PRIVATE ${TARN_RT_COMPILE_FLAGS})
+if(TARN_FLAVOUR STREQUAL "win32")
+    target_compile_definitions(tarnrt PUBLIC RT_OS_WINDOWS UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+    target_link_libraries(tarnrt PUBLIC kernel32 user32 gdi32 shlwapi ole32 ntdll)
+
+    add_library(tarnrt_nocrt STATIC ${TARN_RT_NOCRT})
+    target_include_directories(tarnrt_nocrt PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/Runtime/include)
+    target_compile_options(tarnrt_nocrt PRIVATE ${TARN_RT_COMPILE_FLAGS} -fno-builtin -fno-tree-loop-distribute-patterns)
+    target_compile_definitions(tarnrt_nocrt PRIVATE RT_OS_WINDOWS UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+
+    # The libraries a product executable may import, and the no-CRT link.
+    set(TARN_ALLOWED_IMPORTS kernel32 user32 gdi32 shlwapi ole32 ntdll)
+    set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
+else()
+    target_compile_definitions(tarnrt PUBLIC RT_OS_HOST)
+endif()

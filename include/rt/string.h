@@ -1,0 +1,154 @@
+/** @file
+ * UTF-8 strings: code points, validation, conversion, bounded copy and
+ * compare, allocation, and the printf-style formatter.
+ *
+ * Conventions: a length of RTSTR_MAX means "up to the terminating NUL"; any
+ * other length is a maximum in bytes and conversion also stops at a NUL
+ * within it. Functions returning int return a status (rt/err.h). Allocating
+ * functions take a tag naming the caller's source file for diagnostics.
+ * Strings allocated here are freed with RTStrFree.
+ */
+#ifndef RT_STRING_H
+#define RT_STRING_H
+
+#include <rt/types.h>
+#include <rt/err.h>
+
+/** "Up to the terminator" length for the length-taking functions. */
+#define RTSTR_MAX (~(size_t)0)
+
+/** Length of a NUL-terminated string in bytes. */
+size_t RTStrLen(const char *psz);
+/** Length of a string, but at most @a cchMax. */
+size_t RTStrNLen(const char *psz, size_t cchMax);
+
+/** @name Code points
+ * @{ */
+/** Decodes one UTF-8 character at *ppsz and advances past it. On error the
+ * position advances by one byte and *pCp is RTUNICP_INVALID. The lenient 4- to
+ * 6-byte forms up to 0x7FFFFFFF are accepted when not overlong. */
+int RTStrCpDecode(const char **ppsz, RTUNICP *pCp);
+/** As RTStrCpDecode within *pcch remaining bytes (updated); ERR_END_OF_STRING when none is left. */
+int RTStrCpDecodeN(const char **ppsz, size_t *pcch, RTUNICP *pCp);
+/** The first code point of @a psz, RTUNICP_INVALID when malformed. */
+RTUNICP RTStrCpAt(const char *psz);
+/** Encodes @a uCp as 1 to 6 bytes at @a psz (room for 6 needed); returns the position after them.
+ * A value with the top bit set writes the single byte 0x7F. */
+char *RTStrCpEncode(char *psz, RTUNICP uCp);
+/** Start of the character before @a psz, or @a pszStart when the bytes before are not a valid sequence. */
+const char *RTStrPrevCp(const char *pszStart, const char *psz);
+/** @} */
+
+/** @name Validation and lengths
+ * @{ */
+/** Validates @a cch bytes of UTF-8 and counts the UTF-16 units they need (no terminator);
+ * *pcwc is SIZE_MAX ("-1") on failure. @a pcwc may be null. */
+int RTStrUtf16Count(const char *psz, size_t cch, size_t *pcwc);
+/** Number of code points in @a psz, 0 when it is not valid UTF-8. */
+size_t RTStrCpCount(const char *psz);
+/** RTStrValidate flag: the text must end with a NUL inside the length. */
+#define RTSTR_VALIDATE_F_NUL_TERMINATED UINT32_C(1)
+/** RTStrValidate flag: the text must fill the length exactly (the NUL counts with the flag above). */
+#define RTSTR_VALIDATE_F_EXACT_LENGTH UINT32_C(2)
+/** Validates UTF-8 under the flags above; other flag bits give ERR_INVALID_PARAMETER. */
+int RTStrValidate(const char *psz, size_t cch, uint32_t fFlags);
+/** @} */
+
+/** @name Conversion
+ * @{ */
+/** Converts to a fresh UTF-16 string of exactly (units + 1) units; *ppwsz is null on failure. */
+int RTStrToUtf16(const char *psz, RTUTF16 **ppwsz, const char *pszTag);
+/** Converts at most @a cch bytes into *ppwsz when @a cwc is non-zero and *ppwsz non-null
+ * (ERR_BUFFER_OVERFLOW when units + 1 exceed @a cwc), else into a fresh buffer of
+ * max(cwc, units + 1) units. *pcwc (optional) receives the units, also on overflow. */
+int RTStrToUtf16Ex(const char *psz, size_t cch, RTUTF16 **ppwsz, size_t cwc, size_t *pcwc, const char *pszTag);
+/** UTF-8 to 32-bit code points with the buffer rule of RTStrToUtf16Ex (sizes in code points). */
+int RTStrToCodePoints(const char *psz, size_t cch, RTUNICP **ppaCps, size_t cCps, size_t *pcCps);
+/** Converts to a fresh string in the active ANSI code page. *ppszAnsi stays null on failure. */
+int RTStrUtf8ToAnsi(char **ppszAnsi, const char *pszUtf8, const char *pszTag);
+/** @} */
+
+/** @name Copying, appending and comparing
+ * @{ */
+/** Bounded copy; ERR_BUFFER_OVERFLOW leaves a terminated prefix. */
+int RTStrCopy(char *pszDst, size_t cbDst, const char *pszSrc);
+/** Bounded append; ERR_INVALID_PARAMETER when @a pszDst has no NUL within @a cbDst (nothing changes). */
+int RTStrCat(char *pszDst, size_t cbDst, const char *pszSrc);
+/** Compares UTF-8 @a psz1 with ASCII @a pszAscii ignoring the case of A-Z: 0, negative or positive. */
+int RTStrICmpAscii(const char *psz1, const char *pszAscii);
+/** @} */
+
+/** @name Allocation (process heap)
+ * @{ */
+/** Allocates @a cb bytes (at least 1), the first set to NUL; null on failure. */
+char *RTStrAlloc(size_t cb, const char *pszTag);
+/** Duplicates @a psz. */
+char *RTStrDup(const char *psz, const char *pszTag);
+/** Duplicates up to the first NUL or @a cchMax bytes and terminates. */
+char *RTStrDupN(const char *psz, size_t cchMax, const char *pszTag);
+/** Resizes *ppsz to @a cbNew bytes: 0 frees and nulls; a null string gets a fresh buffer
+ * starting with NUL; the last byte of the new size is set to NUL. */
+int RTStrRealloc(char **ppsz, size_t cbNew, const char *pszTag);
+/** Frees a string from this family; null is allowed. */
+void RTStrFree(char *psz);
+/** @} */
+
+/** @name Formatter
+ * @{ */
+/** Number formatting flags. */
+#define RTFMT_F_CAPITAL   0x0001u
+#define RTFMT_F_LEFT      0x0002u
+#define RTFMT_F_ZEROPAD   0x0004u
+#define RTFMT_F_PREFIX    0x0008u
+#define RTFMT_F_SIGNED    0x0010u
+#define RTFMT_F_PLUS      0x0020u
+#define RTFMT_F_BLANK     0x0040u
+#define RTFMT_F_WIDTH     0x0080u
+#define RTFMT_F_PRECISION 0x0100u
+#define RTFMT_F_GROUP     0x0200u
+#define RTFMT_F_8BIT      0x0800u
+#define RTFMT_F_16BIT     0x1000u
+#define RTFMT_F_32BIT     0x2000u
+#define RTFMT_F_64BIT     0x4000u
+
+/** Extension callback, asked for every conversion letter the formatter does
+ * not know. *ppszFormat points at the letter; the callback may advance it and
+ * take arguments from *pArgs. Returns the bytes written through pfnOutput. */
+typedef size_t FNRTSTRFORMAT(void *pvArg, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char **ppszFormat,
+                             va_list *pArgs, int cchWidth, int cchPrecision, unsigned fFlags, char chArgSize);
+typedef FNRTSTRFORMAT *PFNRTSTRFORMAT;
+
+/** The formatting engine: formats through @a pfnOutput and returns the sum of its results. */
+size_t RTStrFmtV(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, PFNRTSTRFORMAT pfnFormat, void *pvArgFormat,
+                 const char *pszFormat, va_list args);
+size_t RTStrFmt(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, PFNRTSTRFORMAT pfnFormat, void *pvArgFormat,
+                const char *pszFormat, ...);
+
+/** Size every RTStrFmtNumber buffer must have. */
+#define RTSTR_NUMBER_BUF_SIZE 64
+/** Formats @a u64Value in @a uiBase (2 to 16) into @a psz (at least 64 bytes), NUL-terminated;
+ * returns the length. The result never exceeds 63 characters: width and precision are
+ * clamped, and a base-2 value needing more keeps only its 63 low-order characters. */
+int RTStrFmtNumber(char *psz, uint64_t u64Value, unsigned uiBase, int cchWidth, int cchPrecision, unsigned fFlags);
+/** As RTStrFmtNumber into a buffer of any size: the length, or ERR_BUFFER_OVERFLOW with a
+ * terminated prefix when it does not fit. */
+intptr_t RTStrFmtU32(char *pszBuf, size_t cbBuf, uint32_t u32Value, unsigned uiBase, int cchWidth, int cchPrecision,
+                     uint32_t fFlags);
+intptr_t RTStrFmtU64(char *pszBuf, size_t cbBuf, uint64_t u64Value, unsigned uiBase, int cchWidth, int cchPrecision,
+                     uint32_t fFlags);
+
+/** Formats into a buffer, always terminated when @a cbBuffer >= 1, silently truncated;
+ * returns the bytes stored without the NUL (0 and nothing written for size 0). */
+size_t RTStrBufPrintf(char *pszBuffer, size_t cbBuffer, const char *pszFormat, ...);
+size_t RTStrBufPrintfV(char *pszBuffer, size_t cbBuffer, const char *pszFormat, va_list args);
+/** As RTStrBufPrintf, but returns the full length the text needs, or its bitwise
+ * complement (negative) when the text was truncated. */
+intptr_t RTStrBufPrintfEx(char *pszBuffer, size_t cbBuffer, const char *pszFormat, ...);
+intptr_t RTStrBufPrintfExV(char *pszBuffer, size_t cbBuffer, const char *pszFormat, va_list args);
+/** Formats into a fresh heap string of exactly length + 1 bytes and returns the length;
+ * on allocation failure returns -1 and stores null. */
+int RTStrAllocPrintfV(char **ppszBuffer, const char *pszFormat, va_list args, const char *pszTag);
+int RTStrAllocPrintf(char **ppszBuffer, const char *pszFormat, ...);
+/** @} */
+
+#endif

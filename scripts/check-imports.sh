@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# check-imports.sh OBJDUMP EXE ALLOWED...: fails when EXE imports a DLL that is
+# not in the allowed list (names compared case-insensitively, ".dll" implied).
+set -euo pipefail
+objdump=$1 exe=$2; shift 2
+allowed=" $(printf '%s ' "$@" | tr 'A-Z' 'a-z') "
+mapfile -t dlls < <("$objdump" -p "$exe" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sed 's/\.dll$//')
+[ ${#dlls[@]} -gt 0 ] || { echo "no imports found in $exe"; exit 1; }
+bad=0
+for d in "${dlls[@]}"; do
+  case "$allowed" in *" $d "*) echo "import ok: $d.dll";; *) echo "FORBIDDEN import: $d.dll"; bad=1;; esac
+done
+exit $bad
