@@ -227,7 +227,9 @@ int RTGetOpt(PRTOPTSTATE pState, PRTOPTVALUE pValue);
 
 /**
  * Takes the next argument as a further value of the option just returned, of
- * the type in @a fFlags (a value type plus optional base bits).
+ * the type in @a fFlags (a value type plus optional base bits). Inside a group
+ * of short options ("-xs" after 'x' was returned) the rest of the group ("s")
+ * is the value instead, and the group ends.
  * @returns the conversion status as RTGetOpt gives it; ERR_OPT_VALUE_MISSING
  *          when no argument is left; ERR_INVALID_PARAMETER (nothing changed)
  *          when @a fFlags has no value type or bits outside RTOPT_VAL_MASK and

@@ -247,6 +247,20 @@ TEST(GetOptInstaller, MsiPropTakesItsSecondValue)
     EXPECT_EQ(0, RTGetOpt(&State, &Value));
 }
 
+TEST(GetOptInstaller, TakeValueInsideAGroupTakesTheRestOfTheGroup)
+{
+    ArgVector Argv({"-xsv", "next"});
+    RTOPTSTATE State;
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 0));
+    RTOPTVALUE Value;
+    ASSERT_EQ('x', RTGetOpt(&State, &Value));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_STRING));
+    EXPECT_STREQ("sv", Value.psz);
+    EXPECT_EQ(INF_OPT_NOT_OPTION, RTGetOpt(&State, &Value));
+    EXPECT_STREQ("next", Value.psz);
+    EXPECT_EQ(0, RTGetOpt(&State, &Value));
+}
+
 TEST(GetOptApi, InitAndTakeValueRejectBadFlags)
 {
     ArgVector Argv({"x"});

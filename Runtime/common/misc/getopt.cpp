@@ -497,8 +497,17 @@ int RTGetOptTakeValue(PRTOPTSTATE pState, PRTOPTVALUE pValue, uint32_t fFlags)
     pValue->pDef = pState->pDefLast;
 
     const char *pszValue = NULL;
-    int rc = takeNextArgument(pState, &pszValue);
-    if (RT_FAILURE(rc))
-        return rc;
+    if (pState->pszNextShort)
+    {
+        /* Inside a group ("-xs") the rest of the group is the value, as for a short option with one. */
+        pszValue = pState->pszNextShort;
+        endShortGroup(pState);
+    }
+    else
+    {
+        int rc = takeNextArgument(pState, &pszValue);
+        if (RT_FAILURE(rc))
+            return rc;
+    }
     return rtGetOptConvertValue(fFlags, pszValue, pValue);
 }
