@@ -154,7 +154,9 @@ typedef FNRTSTRFORMAT *PFNRTSTRFORMAT;
  * a UTF-16 string and "%Ls" a UTF-32 string: there precision and width count
  * code points, and the text ends at the first malformed unit; "%s" counts bytes.
  * Null and bad string pointers print "<NULL>" or "<XXXXXXXX!BadStr>" (W/U for
- * 16/32-bit strings). Nothing here uses the heap.
+ * 16/32-bit strings); an unreadable "%M" or "%N" format pointer prints the same
+ * way with "!BadFmt", and a bad "%N" list pointer with "!BadVaList" ("%M" then
+ * ends the output). Nothing here uses the heap.
  */
 size_t RTStrFmtV(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, PFNRTSTRFORMAT pfnFormat, void *pvArgFormat,
                  const char *pszFormat, va_list args);

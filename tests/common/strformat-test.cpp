@@ -159,6 +159,7 @@ TEST(StrFmt, StarWidthAndPrecision)
     EXPECT_FMT("", "%.*s", -3, "abc");
     EXPECT_FMT("  ab|", "%*.*s|", 4, 2, "abcdef");
     EXPECT_FMT("1   |9", "%-*d|%d", 4, 1, 9);
+    EXPECT_FMT("abc", "%.99999999999999999999s", "abc"); /* overlong digit runs saturate */
 }
 
 TEST(StrFmt, SizePrefixesReadTheRightArgument)
@@ -369,6 +370,8 @@ TEST(StrFmt, NestedFormat)
     EXPECT_EQ("[x 18446744073709551615 y|7]", fmtNested("[%N|%d]", 7, "x %llu y", ULLONG_MAX));
     EXPECT_EQ("[<%d>|7]", fmtNested("[%N|%d]", 7, "<%%d>"));
     EXPECT_FMT("<NULL>|7", "%N|%d", (const char *)NULL, (va_list *)NULL, 7);
+    EXPECT_FMT("<00000010!BadFmt>|7", "%N|%d", (const char *)(uintptr_t)0x10, (va_list *)NULL, 7);
+    EXPECT_FMT("<00000020!BadVaList>|7", "%N|%d", "%d", (va_list *)(uintptr_t)0x20, 7);
 }
 
 TEST(StrFmt, SwitchFormat)
@@ -376,6 +379,7 @@ TEST(StrFmt, SwitchFormat)
     EXPECT_FMT("ab5c", "a%Mz%d", "b%dc", 5); /* the rest of the first format is abandoned */
     EXPECT_FMT("1 2", "%d %M", 1, "%d", 2);
     EXPECT_FMT("a<NULL>", "a%M%d", (const char *)NULL, 5); /* an unreadable format ends it */
+    EXPECT_FMT("<00000010!BadFmt>", "%M%d", (const char *)(uintptr_t)0x10, 5);
 }
 
 /** Extension: 'Y' reports what the engine parsed and takes an int; 'Z' skips
