@@ -26,7 +26,7 @@ namespace
 {
 
 /** One generated conversion: its text and the '*' arguments it takes. */
-struct Spec
+struct Conv
 {
     std::string strFlags;
     std::string strWidth;     /* "", digits or "*" */
@@ -56,9 +56,9 @@ struct Comparison
     size_t cMismatches = 0;
     std::string strReport;
 
-    template <typename... Args> void compare(Spec const &spec, const char *pszValue, Args... args)
+    template <typename... Args> void compare(Conv const &conv, const char *pszValue, Args... args)
     {
-        std::string const strFormat = spec.format();
+        std::string const strFormat = conv.format();
         char szC[256];
         char szRt[256];
         int cchC = snprintf(szC, sizeof(szC), strFormat.c_str(), args...);
@@ -71,19 +71,19 @@ struct Comparison
                          "' ours '" + std::string(szRt, cchRt) + "'\n";
     }
 
-    /** Passes the star arguments the spec needs before the value. */
-    template <typename T> void compareValue(Spec const &spec, const char *pszValue, T value)
+    /** Passes the star arguments the conv needs before the value. */
+    template <typename T> void compareValue(Conv const &conv, const char *pszValue, T value)
     {
-        bool const fStarWidth = spec.strWidth == "*";
-        bool const fStarPrecision = spec.strPrecision == ".*";
+        bool const fStarWidth = conv.strWidth == "*";
+        bool const fStarPrecision = conv.strPrecision == ".*";
         if (fStarWidth && fStarPrecision)
-            compare(spec, pszValue, spec.cchStarWidth, spec.cchStarPrecision, value);
+            compare(conv, pszValue, conv.cchStarWidth, conv.cchStarPrecision, value);
         else if (fStarWidth)
-            compare(spec, pszValue, spec.cchStarWidth, value);
+            compare(conv, pszValue, conv.cchStarWidth, value);
         else if (fStarPrecision)
-            compare(spec, pszValue, spec.cchStarPrecision, value);
+            compare(conv, pszValue, conv.cchStarPrecision, value);
         else
-            compare(spec, pszValue, value);
+            compare(conv, pszValue, value);
     }
 };
 
@@ -93,33 +93,33 @@ const int64_t g_aiValues[] = {0,      1,     -1,        7,         -42,        1
 const char *const g_apszSizes[] = {"hh", "h", "", "l", "ll", "z", "t", "j"};
 
 /** Passes @a iValue converted to the type the size prefix names. */
-void compareInteger(Comparison &cmp, Spec const &spec, int64_t iValue)
+void compareInteger(Comparison &cmp, Conv const &conv, int64_t iValue)
 {
     std::string const strValue = std::to_string(iValue);
     const char *psz = strValue.c_str();
-    std::string const &s = spec.strSize;
-    bool const fSigned = spec.chConversion == 'd' || spec.chConversion == 'i';
+    std::string const &s = conv.strSize;
+    bool const fSigned = conv.chConversion == 'd' || conv.chConversion == 'i';
     if (s == "hh")
-        fSigned ? cmp.compareValue(spec, psz, (int)(signed char)iValue)
-                : cmp.compareValue(spec, psz, (unsigned)(unsigned char)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (int)(signed char)iValue)
+                : cmp.compareValue(conv, psz, (unsigned)(unsigned char)iValue);
     else if (s == "h")
-        fSigned ? cmp.compareValue(spec, psz, (int)(short)iValue)
-                : cmp.compareValue(spec, psz, (unsigned)(unsigned short)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (int)(short)iValue)
+                : cmp.compareValue(conv, psz, (unsigned)(unsigned short)iValue);
     else if (s == "")
-        fSigned ? cmp.compareValue(spec, psz, (int)iValue) : cmp.compareValue(spec, psz, (unsigned)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (int)iValue) : cmp.compareValue(conv, psz, (unsigned)iValue);
     else if (s == "l")
-        fSigned ? cmp.compareValue(spec, psz, (long)iValue) : cmp.compareValue(spec, psz, (unsigned long)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (long)iValue) : cmp.compareValue(conv, psz, (unsigned long)iValue);
     else if (s == "ll")
-        fSigned ? cmp.compareValue(spec, psz, (long long)iValue)
-                : cmp.compareValue(spec, psz, (unsigned long long)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (long long)iValue)
+                : cmp.compareValue(conv, psz, (unsigned long long)iValue);
     else if (s == "z" || s == "t")
-        fSigned ? cmp.compareValue(spec, psz, (ptrdiff_t)iValue) : cmp.compareValue(spec, psz, (size_t)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (ptrdiff_t)iValue) : cmp.compareValue(conv, psz, (size_t)iValue);
     else
-        fSigned ? cmp.compareValue(spec, psz, (intmax_t)iValue) : cmp.compareValue(spec, psz, (uintmax_t)iValue);
+        fSigned ? cmp.compareValue(conv, psz, (intmax_t)iValue) : cmp.compareValue(conv, psz, (uintmax_t)iValue);
 }
 
 /** Calls @a fn for every flag set, width and precision. */
-template <typename Fn> void forEachSpec(char chConversion, Fn fn)
+template <typename Fn> void forEachConv(char chConversion, Fn fn)
 {
     static const char s_szFlags[] = "-+ #0";
     struct Width
@@ -134,35 +134,35 @@ template <typename Fn> void forEachSpec(char chConversion, Fn fn)
         for (Width const &w : s_aWidths)
             for (Width const &p : s_aPrecisions)
             {
-                Spec spec;
+                Conv conv;
                 for (unsigned i = 0; i < 5; i++)
                     if (fMask & (1u << i))
-                        spec.strFlags += s_szFlags[i];
-                spec.strWidth = w.psz;
-                spec.cchStarWidth = w.cchStar;
-                spec.strPrecision = p.psz;
-                spec.cchStarPrecision = p.cchStar;
-                spec.chConversion = chConversion;
-                fn(spec);
+                        conv.strFlags += s_szFlags[i];
+                conv.strWidth = w.psz;
+                conv.cchStarWidth = w.cchStar;
+                conv.strPrecision = p.psz;
+                conv.cchStarPrecision = p.cchStar;
+                conv.chConversion = chConversion;
+                fn(conv);
             }
 }
 
 /** The cases where C and our formatter deliberately or undefinedly differ. */
-bool isComparable(Spec const &spec, int64_t iValueAsPassed)
+bool isComparable(Conv const &conv, int64_t iValueAsPassed)
 {
-    char const ch = spec.chConversion;
+    char const ch = conv.chConversion;
     bool const fInteger = ch != 'c' && ch != 's';
-    if (spec.hasFlag('#') && (ch == 'd' || ch == 'i' || ch == 'u' || ch == 'c' || ch == 's' || ch == 'o'))
+    if (conv.hasFlag('#') && (ch == 'd' || ch == 'i' || ch == 'u' || ch == 'c' || ch == 's' || ch == 'o'))
         return false;
-    if (spec.hasFlag('#') && (ch == 'x' || ch == 'X') && iValueAsPassed == 0)
+    if (conv.hasFlag('#') && (ch == 'x' || ch == 'X') && iValueAsPassed == 0)
         return false;
-    if (spec.hasFlag('0') && (!fInteger || spec.hasPrecision()))
+    if (conv.hasFlag('0') && (!fInteger || conv.hasPrecision()))
         return false;
-    if (fInteger && spec.hasZeroPrecision() && iValueAsPassed == 0)
+    if (fInteger && conv.hasZeroPrecision() && iValueAsPassed == 0)
         return false;
-    if (ch == 'c' && !spec.strPrecision.empty())
+    if (ch == 'c' && !conv.strPrecision.empty())
         return false;
-    if (ch == 's' && spec.strPrecision == ".*" && spec.cchStarPrecision < 0)
+    if (ch == 's' && conv.strPrecision == ".*" && conv.cchStarPrecision < 0)
         return false;
     return true;
 }
@@ -184,13 +184,13 @@ TEST(StrFmtVsSnprintf, Integers)
     Comparison cmp;
     for (char chConversion : std::string("diuoxX"))
         for (const char *pszSize : g_apszSizes)
-            forEachSpec(chConversion,
-                        [&](Spec spec)
+            forEachConv(chConversion,
+                        [&](Conv conv)
                         {
-                            spec.strSize = pszSize;
+                            conv.strSize = pszSize;
                             for (int64_t iValue : g_aiValues)
-                                if (isComparable(spec, narrowed(iValue, spec.strSize)))
-                                    compareInteger(cmp, spec, iValue);
+                                if (isComparable(conv, narrowed(iValue, conv.strSize)))
+                                    compareInteger(cmp, conv, iValue);
                         });
     EXPECT_EQ(0u, cmp.cMismatches) << cmp.cCompared << " compared; first mismatches:\n" << cmp.strReport;
     EXPECT_GT(cmp.cCompared, 100000u); /* the generator did produce the table */
@@ -201,19 +201,19 @@ TEST(StrFmtVsSnprintf, CharsAndStrings)
     static const int s_aChars[] = {'A', ' ', '0', 0, 200};
     static const char *const s_apszStrings[] = {"", "a", "hello", "hello, world! 0123456789", "\xC3\xA9t\xC3\xA9"};
     Comparison cmp;
-    forEachSpec('c',
-                [&](Spec const &spec)
+    forEachConv('c',
+                [&](Conv const &conv)
                 {
                     for (int iChar : s_aChars)
-                        if (isComparable(spec, iChar))
-                            cmp.compareValue(spec, std::to_string(iChar).c_str(), iChar);
+                        if (isComparable(conv, iChar))
+                            cmp.compareValue(conv, std::to_string(iChar).c_str(), iChar);
                 });
-    forEachSpec('s',
-                [&](Spec const &spec)
+    forEachConv('s',
+                [&](Conv const &conv)
                 {
                     for (const char *psz : s_apszStrings)
-                        if (isComparable(spec, 1))
-                            cmp.compareValue(spec, psz, psz);
+                        if (isComparable(conv, 1))
+                            cmp.compareValue(conv, psz, psz);
                 });
     EXPECT_EQ(0u, cmp.cMismatches) << cmp.cCompared << " compared; first mismatches:\n" << cmp.strReport;
     EXPECT_GT(cmp.cCompared, 1000u);

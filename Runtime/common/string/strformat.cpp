@@ -20,7 +20,7 @@ struct FMTSINK
 };
 
 /** One parsed conversion: everything between '%' and the conversion letter. */
-struct FMTSPEC
+struct FMTCONV
 {
     unsigned fFlags;
     int cchWidth;     /**< 0 unless RTFMT_F_WIDTH */
@@ -98,41 +98,41 @@ const char *parseFlags(const char *psz, unsigned *pfFlags)
     }
 }
 
-const char *parseWidth(const char *psz, va_list *pArgs, FMTSPEC *pSpec)
+const char *parseWidth(const char *psz, va_list *pArgs, FMTCONV *pConv)
 {
     if (*psz == '*')
     {
         int iWidth = va_arg(*pArgs, int);
         if (iWidth < 0)
         {
-            pSpec->fFlags |= RTFMT_F_LEFT;
+            pConv->fFlags |= RTFMT_F_LEFT;
             iWidth = iWidth == INT32_MIN ? INT32_MAX : -iWidth;
         }
-        pSpec->cchWidth = iWidth;
-        pSpec->fFlags |= RTFMT_F_WIDTH;
+        pConv->cchWidth = iWidth;
+        pConv->fFlags |= RTFMT_F_WIDTH;
         return psz + 1;
     }
     if (*psz >= '0' && *psz <= '9')
     {
-        pSpec->fFlags |= RTFMT_F_WIDTH;
-        return parseDecimal(psz, &pSpec->cchWidth);
+        pConv->fFlags |= RTFMT_F_WIDTH;
+        return parseDecimal(psz, &pConv->cchWidth);
     }
     return psz;
 }
 
-const char *parsePrecision(const char *psz, va_list *pArgs, FMTSPEC *pSpec)
+const char *parsePrecision(const char *psz, va_list *pArgs, FMTCONV *pConv)
 {
     if (*psz != '.')
         return psz;
     psz++;
-    pSpec->fFlags |= RTFMT_F_PRECISION;
+    pConv->fFlags |= RTFMT_F_PRECISION;
     if (*psz == '*')
     {
         int const iPrecision = va_arg(*pArgs, int);
-        pSpec->cchPrecision = iPrecision < 0 ? 0 : iPrecision;
+        pConv->cchPrecision = iPrecision < 0 ? 0 : iPrecision;
         return psz + 1;
     }
-    return parseDecimal(psz, &pSpec->cchPrecision); /* '.' alone is precision 0 */
+    return parseDecimal(psz, &pConv->cchPrecision); /* '.' alone is precision 0 */
 }
 
 const char *parseSize(const char *psz, char *pchArgSize)
@@ -235,62 +235,62 @@ int numberHeadLength(const char *pszNumber, unsigned uiBase, unsigned fFlags)
 
 /** Outputs a number in a field of any width. The number routine keeps its text
  * within 63 characters, so wider fields are padded here. */
-size_t outputNumber(FMTSINK const *pSink, uint64_t uValue, unsigned uiBase, FMTSPEC const *pSpec)
+size_t outputNumber(FMTSINK const *pSink, uint64_t uValue, unsigned uiBase, FMTCONV const *pConv)
 {
     char szNumber[RTSTR_NUMBER_BUF_SIZE];
-    if (pSpec->cchWidth < RTSTR_NUMBER_BUF_SIZE)
+    if (pConv->cchWidth < RTSTR_NUMBER_BUF_SIZE)
     {
-        int const cch = RTStrFmtNumber(szNumber, uValue, uiBase, pSpec->cchWidth, pSpec->cchPrecision, pSpec->fFlags);
+        int const cch = RTStrFmtNumber(szNumber, uValue, uiBase, pConv->cchWidth, pConv->cchPrecision, pConv->fFlags);
         return output(pSink, szNumber, (size_t)cch);
     }
 
-    int const cch = RTStrFmtNumber(szNumber, uValue, uiBase, 0, pSpec->cchPrecision, pSpec->fFlags);
-    if ((pSpec->fFlags & (RTFMT_F_ZEROPAD | RTFMT_F_LEFT)) != RTFMT_F_ZEROPAD)
-        return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, szNumber, (size_t)cch, pSpec->cchWidth,
-                                 pSpec->fFlags);
-    int const cchHead = numberHeadLength(szNumber, uiBase, pSpec->fFlags);
+    int const cch = RTStrFmtNumber(szNumber, uValue, uiBase, 0, pConv->cchPrecision, pConv->fFlags);
+    if ((pConv->fFlags & (RTFMT_F_ZEROPAD | RTFMT_F_LEFT)) != RTFMT_F_ZEROPAD)
+        return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, szNumber, (size_t)cch, pConv->cchWidth,
+                                 pConv->fFlags);
+    int const cchHead = numberHeadLength(szNumber, uiBase, pConv->fFlags);
     size_t cbWritten = output(pSink, szNumber, (size_t)cchHead);
-    cbWritten += outputRepeated(pSink, '0', (size_t)(pSpec->cchWidth - cch));
+    cbWritten += outputRepeated(pSink, '0', (size_t)(pConv->cchWidth - cch));
     cbWritten += output(pSink, &szNumber[cchHead], (size_t)(cch - cchHead));
     return cbWritten;
 }
 
-size_t formatInteger(FMTSINK const *pSink, va_list *pArgs, FMTSPEC *pSpec, unsigned uiBase, bool fSigned)
+size_t formatInteger(FMTSINK const *pSink, va_list *pArgs, FMTCONV *pConv, unsigned uiBase, bool fSigned)
 {
     if (fSigned)
-        pSpec->fFlags |= RTFMT_F_SIGNED;
-    uint64_t const uValue = readInteger(pArgs, pSpec->chArgSize, fSigned, &pSpec->fFlags);
-    return outputNumber(pSink, uValue, uiBase, pSpec);
+        pConv->fFlags |= RTFMT_F_SIGNED;
+    uint64_t const uValue = readInteger(pArgs, pConv->chArgSize, fSigned, &pConv->fFlags);
+    return outputNumber(pSink, uValue, uiBase, pConv);
 }
 
 /** "%p": lower-case hexadecimal, zero-padded to 8 characters (a '#' prefix
  * included) unless a width is given. */
-size_t formatPointer(FMTSINK const *pSink, va_list *pArgs, FMTSPEC *pSpec)
+size_t formatPointer(FMTSINK const *pSink, va_list *pArgs, FMTCONV *pConv)
 {
     uintptr_t const uPtr = (uintptr_t)va_arg(*pArgs, void *);
-    pSpec->fFlags &= ~(RTFMT_F_CAPITAL | RTFMT_F_SIGNED | RTFMT_F_GROUP);
-    pSpec->fFlags |= sizeFlagForBytes(sizeof(void *));
-    if (!(pSpec->fFlags & RTFMT_F_WIDTH))
+    pConv->fFlags &= ~(RTFMT_F_CAPITAL | RTFMT_F_SIGNED | RTFMT_F_GROUP);
+    pConv->fFlags |= sizeFlagForBytes(sizeof(void *));
+    if (!(pConv->fFlags & RTFMT_F_WIDTH))
     {
-        pSpec->cchWidth = 8;
-        pSpec->fFlags |= RTFMT_F_ZEROPAD | RTFMT_F_WIDTH;
-        pSpec->fFlags &= ~RTFMT_F_LEFT;
+        pConv->cchWidth = 8;
+        pConv->fFlags |= RTFMT_F_ZEROPAD | RTFMT_F_WIDTH;
+        pConv->fFlags &= ~RTFMT_F_LEFT;
     }
-    return outputNumber(pSink, uPtr, 16, pSpec);
+    return outputNumber(pSink, uPtr, 16, pConv);
 }
 
 /*
  * Strings.
  */
 
-size_t formatUtf8String(FMTSINK const *pSink, va_list *pArgs, FMTSPEC const *pSpec)
+size_t formatUtf8String(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     const char *psz = va_arg(*pArgs, const char *);
     if (!RT_VALID_PTR(psz))
-        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, psz, pSpec->cchWidth, pSpec->fFlags,
+        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, psz, pConv->cchWidth, pConv->fFlags,
                                      "!BadStr");
-    size_t const cch = pSpec->fFlags & RTFMT_F_PRECISION ? RTStrNLen(psz, (size_t)pSpec->cchPrecision) : RTStrLen(psz);
-    return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, psz, cch, pSpec->cchWidth, pSpec->fFlags);
+    size_t const cch = pConv->fFlags & RTFMT_F_PRECISION ? RTStrNLen(psz, (size_t)pConv->cchPrecision) : RTStrLen(psz);
+    return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, psz, cch, pConv->cchWidth, pConv->fFlags);
 }
 
 /** Reads the next code point of a UTF-16 string. Returns false at the end or
@@ -358,17 +358,17 @@ size_t encodeUtf8(char *pch, RTUNICP uCp)
 
 /** Outputs a UTF-16 or UTF-32 string as UTF-8. Precision and width count code
  * points; the text is counted first so the padding can go before it. */
-size_t formatWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pfnNextCp, FMTSPEC const *pSpec)
+size_t formatWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pfnNextCp, FMTCONV const *pConv)
 {
-    size_t const cCpMax = pSpec->fFlags & RTFMT_F_PRECISION ? (size_t)pSpec->cchPrecision : ~(size_t)0;
+    size_t const cCpMax = pConv->fFlags & RTFMT_F_PRECISION ? (size_t)pConv->cchPrecision : ~(size_t)0;
     size_t cCps = 0;
     RTUNICP uCp;
     for (const void *pv = pvString; cCps < cCpMax && pfnNextCp(&pv, &uCp);)
         cCps++;
 
-    size_t const cPad = (size_t)pSpec->cchWidth > cCps ? (size_t)pSpec->cchWidth - cCps : 0;
+    size_t const cPad = (size_t)pConv->cchWidth > cCps ? (size_t)pConv->cchWidth - cCps : 0;
     size_t cbWritten = 0;
-    if (!(pSpec->fFlags & RTFMT_F_LEFT))
+    if (!(pConv->fFlags & RTFMT_F_LEFT))
         cbWritten += outputRepeated(pSink, ' ', cPad);
 
     char achBuf[RTSTR_NUMBER_BUF_SIZE];
@@ -385,27 +385,27 @@ size_t formatWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pf
     }
     cbWritten += output(pSink, achBuf, cchBuf);
 
-    if (pSpec->fFlags & RTFMT_F_LEFT)
+    if (pConv->fFlags & RTFMT_F_LEFT)
         cbWritten += outputRepeated(pSink, ' ', cPad);
     return cbWritten;
 }
 
-size_t formatString(FMTSINK const *pSink, va_list *pArgs, FMTSPEC const *pSpec)
+size_t formatString(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
-    bool const fUtf16 = pSpec->chArgSize == RTSTRFMT_SIZE_LONG;
-    if (!fUtf16 && pSpec->chArgSize != RTSTRFMT_SIZE_64BIT)
-        return formatUtf8String(pSink, pArgs, pSpec);
+    bool const fUtf16 = pConv->chArgSize == RTSTRFMT_SIZE_LONG;
+    if (!fUtf16 && pConv->chArgSize != RTSTRFMT_SIZE_64BIT)
+        return formatUtf8String(pSink, pArgs, pConv);
     const void *pv = va_arg(*pArgs, const void *);
     if (!RT_VALID_PTR(pv))
-        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pv, pSpec->cchWidth, pSpec->fFlags,
+        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pv, pConv->cchWidth, pConv->fFlags,
                                      fUtf16 ? "!BadStrW" : "!BadStrU");
-    return formatWideString(pSink, pv, fUtf16 ? nextUtf16Cp : nextUtf32Cp, pSpec);
+    return formatWideString(pSink, pv, fUtf16 ? nextUtf16Cp : nextUtf32Cp, pConv);
 }
 
-size_t formatChar(FMTSINK const *pSink, va_list *pArgs, FMTSPEC const *pSpec)
+size_t formatChar(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     char const ch = (char)va_arg(*pArgs, int);
-    return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, &ch, 1, pSpec->cchWidth, pSpec->fFlags);
+    return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, &ch, 1, pConv->cchWidth, pConv->fFlags);
 }
 
 size_t formatDouble(FMTSINK const *pSink, va_list *pArgs)
@@ -423,15 +423,15 @@ size_t formatList(FMTSINK const *pSink, const char *pszFormat, va_list *pArgs);
 
 /** "%N": a format string and a pointer to its va_list, formatted in place. A
  * copy of the list is used so the caller's list stays as it was. */
-size_t formatNested(FMTSINK const *pSink, va_list *pArgs, FMTSPEC const *pSpec)
+size_t formatNested(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     const char *pszNested = va_arg(*pArgs, const char *);
     va_list *pNestedArgs = va_arg(*pArgs, va_list *);
     if (!RT_VALID_PTR(pszNested))
-        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pszNested, pSpec->cchWidth, pSpec->fFlags,
+        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pszNested, pConv->cchWidth, pConv->fFlags,
                                      "!BadFmt");
     if (!RT_VALID_PTR(pNestedArgs))
-        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pNestedArgs, pSpec->cchWidth, pSpec->fFlags,
+        return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pNestedArgs, pConv->cchWidth, pConv->fFlags,
                                      "!BadVaList");
     va_list nestedArgs;
     va_copy(nestedArgs, *pNestedArgs);
@@ -455,11 +455,11 @@ const char *switchFormat(FMTSINK const *pSink, va_list *pArgs, size_t *pcbWritte
  * formatting goes on (for "%M" the new format), or null when formatting ends. */
 const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pArgs, size_t *pcbWritten)
 {
-    FMTSPEC Spec = {0, 0, -1, RTSTRFMT_SIZE_NONE};
-    psz = parseFlags(psz, &Spec.fFlags);
-    psz = parseWidth(psz, pArgs, &Spec);
-    psz = parsePrecision(psz, pArgs, &Spec);
-    psz = parseSize(psz, &Spec.chArgSize);
+    FMTCONV Conv = {0, 0, -1, RTSTRFMT_SIZE_NONE};
+    psz = parseFlags(psz, &Conv.fFlags);
+    psz = parseWidth(psz, pArgs, &Conv);
+    psz = parsePrecision(psz, pArgs, &Conv);
+    psz = parseSize(psz, &Conv.chArgSize);
 
     char const chLetter = *psz;
     if (!chLetter)
@@ -469,29 +469,29 @@ const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pAr
     {
         case 'd':
         case 'i':
-            *pcbWritten += formatInteger(pSink, pArgs, &Spec, 10, true);
+            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 10, true);
             break;
         case 'u':
-            *pcbWritten += formatInteger(pSink, pArgs, &Spec, 10, false);
+            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 10, false);
             break;
         case 'o':
-            *pcbWritten += formatInteger(pSink, pArgs, &Spec, 8, false);
+            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 8, false);
             break;
         case 'X':
-            Spec.fFlags |= RTFMT_F_CAPITAL;
+            Conv.fFlags |= RTFMT_F_CAPITAL;
             [[fallthrough]];
         case 'x':
-            *pcbWritten += formatInteger(pSink, pArgs, &Spec, 16, false);
+            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 16, false);
             break;
         case 'p':
-            *pcbWritten += formatPointer(pSink, pArgs, &Spec);
+            *pcbWritten += formatPointer(pSink, pArgs, &Conv);
             break;
         case 'c':
-            *pcbWritten += formatChar(pSink, pArgs, &Spec);
+            *pcbWritten += formatChar(pSink, pArgs, &Conv);
             break;
         case 's':
         case 'S':
-            *pcbWritten += formatString(pSink, pArgs, &Spec);
+            *pcbWritten += formatString(pSink, pArgs, &Conv);
             break;
         case 'a':
         case 'A':
@@ -504,18 +504,18 @@ const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pAr
             *pcbWritten += formatDouble(pSink, pArgs);
             break;
         case 'N':
-            *pcbWritten += formatNested(pSink, pArgs, &Spec);
+            *pcbWritten += formatNested(pSink, pArgs, &Conv);
             break;
         case 'M':
             return switchFormat(pSink, pArgs, pcbWritten);
         case 'R':
-            *pcbWritten += rtstrFormatRt(pSink->pfnOutput, pSink->pvArgOutput, &psz, pArgs, Spec.cchWidth,
-                                         Spec.cchPrecision, Spec.fFlags, Spec.chArgSize);
+            *pcbWritten += rtstrFormatRt(pSink->pfnOutput, pSink->pvArgOutput, &psz, pArgs, Conv.cchWidth,
+                                         Conv.cchPrecision, Conv.fFlags, Conv.chArgSize);
             break;
         default:
             if (pSink->pfnFormat)
                 *pcbWritten += pSink->pfnFormat(pSink->pvArgFormat, pSink->pfnOutput, pSink->pvArgOutput, &psz, pArgs,
-                                                Spec.cchWidth, Spec.cchPrecision, Spec.fFlags, Spec.chArgSize);
+                                                Conv.cchWidth, Conv.cchPrecision, Conv.fFlags, Conv.chArgSize);
             break; /* unknown without an extension: dropped */
     }
     return psz;
