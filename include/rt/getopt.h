@@ -19,6 +19,30 @@
  *    "--version"/"-version" ('V') are searched after the caller's table, and
  *    "-?" means "--help" when no definition has the identifier '?'.
  *
+ * Value texts by type (a failure is ERR_OPT_BAD_VALUE_FORMAT unless noted):
+ *  - integers: the whole text in base 10; when that fails and the text starts
+ *    with "0x"/"0X" and a hexadecimal digit, again in base 16 ("010" is 10,
+ *    "0x10" is 16). With RTOPT_HEX, RTOPT_OCT or RTOPT_DEC only that base.
+ *    Out of range, negative for unsigned types, or blanks around: failure.
+ *  - IPv4 address: four decimal octets 0-255 separated by '.', blanks around.
+ *  - IPv4 network: an address, optionally "/" and a prefix length 0-32 (32
+ *    when absent); the address may stop after the octets the prefix covers
+ *    ("10/8"); address bits outside the mask must be zero.
+ *  - MAC address: twelve hexadecimal digits, or six ':'-separated parts of 0
+ *    to FF of which a middle one may be empty (0); white space around.
+ *  - UUID: "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", hexadecimal digits in either
+ *    case, optionally in braces.
+ *  - RTOPT_VAL_BOOL: t/true, y/yes, e/en/enable/enabled, on, 1 and f/false,
+ *    n/no, d/dis/disable/disabled, off, 0, each character in either case;
+ *    RTOPT_VAL_BOOL_ONOFF: on/off. Anything else: ERR_OPT_UNKNOWN_OPTION with
+ *    the text in pValue->psz.
+ *  - pairs: a number, blanks, an optional '/', ':' or '|', blanks and the
+ *    second number ending the text; each number is hexadecimal with a "0x"
+ *    prefix, else decimal (octal with RTOPT_OCT, hexadecimal with RTOPT_HEX).
+ *    The optional-pair types accept the first number alone.
+ * Base bits on any other type, more than one base bit, and the value types 12,
+ * 13 and above 21 give ERR_INTERNAL_ERROR.
+ *
  * The parser has no global state; one RTOPTSTATE must not be used by two
  * threads at once.
  */
@@ -42,7 +66,7 @@
 #define RTOPT_VAL_INT64                UINT32_C(8)  /**< i64 */
 #define RTOPT_VAL_UINT64               UINT32_C(9)  /**< u64 */
 #define RTOPT_VAL_IPV4ADDR             UINT32_C(10) /**< IPv4Addr: "a.b.c.d", blanks around allowed. */
-#define RTOPT_VAL_IPV4CIDR             UINT32_C(11) /**< CidrIPv4: "a.b.c.d/n"; see the value rules below. */
+#define RTOPT_VAL_IPV4CIDR             UINT32_C(11) /**< CidrIPv4: "a.b.c.d/n", see above. */
 #define RTOPT_VAL_MACADDR              UINT32_C(14) /**< MacAddr: 12 hex digits or six ':'-separated parts. */
 #define RTOPT_VAL_UUID                 UINT32_C(15) /**< Uuid: "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", braces optional. */
 #define RTOPT_VAL_BOOL_ONOFF           UINT32_C(16) /**< f: "on" or "off", either case. */

@@ -339,6 +339,39 @@ int processFlagOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puInd
 }
 
 /**
+ * Looks @a pszArg up as a long option, then as a dash followed by a short
+ * option character. *pfDash tells whether the argument starts with a dash.
+ * @returns INF_SUCCESS (pMatch->pDef null when nothing matched), or the
+ *          decoder's status for a malformed first character.
+ */
+int matchArgument(const RTOPTSTATE *pState, const char *pszArg, OPTMATCH *pMatch, bool *pfDash)
+{
+    pMatch->pDef = findLongOption(pState, pszArg, &pMatch->cchMatch);
+    if (pMatch->pDef)
+    {
+        pMatch->pszArg = pszArg;
+        return INF_SUCCESS;
+    }
+
+    const char *pszAfterFirst = pszArg;
+    RTUNICP uFirst = 0;
+    if (*pszArg != '\0')
+    {
+        int rc = RTStrCpDecode(&pszAfterFirst, &uFirst);
+        if (RT_FAILURE(rc))
+            return rc;
+    }
+    *pfDash = isDashCodePoint(uFirst);
+    if (*pfDash && *pszAfterFirst != '\0' && *pszAfterFirst != '-' && (unsigned char)*pszAfterFirst < 0x80)
+    {
+        pMatch->pDef = findShortOption(pState, *pszAfterFirst);
+        if (pMatch->pDef)
+            pMatch->pszAfterShort = pszAfterFirst + 1;
+    }
+    return INF_SUCCESS;
+}
+
+/**
  * Examines arguments until one matches an option.
  * @returns INF_SUCCESS with @a pMatch filled (pMatch->pDef non-null), or the
  *          result RTGetOpt returns (0, INF_OPT_NOT_OPTION, ERR_OPT_UNKNOWN_OPTION,
@@ -363,31 +396,10 @@ int findNextOption(RTOPTSTATE *pState, OPTMATCH *pMatch, PRTOPTVALUE pValue)
         const char *pszArg = pState->papszArgs[pState->iNext + pState->cNonOptions];
         pState->iNext++;
 
-        pMatch->pDef = findLongOption(pState, pszArg, &pMatch->cchMatch);
-        if (pMatch->pDef)
-        {
-            pMatch->pszArg = pszArg;
-            return INF_SUCCESS;
-        }
-
-        const char *pszAfterFirst = pszArg;
-        RTUNICP uFirst = 0;
-        if (*pszArg != '\0')
-        {
-            int rc = RTStrCpDecode(&pszAfterFirst, &uFirst);
-            if (RT_FAILURE(rc))
-                return rc;
-        }
-        const bool fDash = isDashCodePoint(uFirst);
-        if (fDash && *pszAfterFirst != '\0' && *pszAfterFirst != '-' && (unsigned char)*pszAfterFirst < 0x80)
-        {
-            pMatch->pDef = findShortOption(pState, *pszAfterFirst);
-            if (pMatch->pDef)
-            {
-                pMatch->pszAfterShort = pszAfterFirst + 1;
-                return INF_SUCCESS;
-            }
-        }
+        bool fDash = false;
+        int rc = matchArgument(pState, pszArg, pMatch, &fDash);
+        if (RT_FAILURE(rc) || pMatch->pDef)
+            return rc;
 
         if (pszArg[0] == '-' && pszArg[1] == '-' && pszArg[2] == '\0')
         {
