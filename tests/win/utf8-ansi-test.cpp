@@ -54,4 +54,41 @@ TEST(StrUtf8ToAnsiWin, OutOfMemoryAtEachStep)
     EXPECT_EQ(nullptr, pszAnsi);
 }
 
+/** Busy blocks on the process heap, where the runtime allocates. */
+size_t CountProcessHeapBlocks()
+{
+    HANDLE hHeap = GetProcessHeap();
+    size_t cBusy = 0;
+    PROCESS_HEAP_ENTRY Entry;
+    Entry.lpData = NULL;
+    HeapLock(hHeap);
+    while (HeapWalk(hHeap, &Entry))
+        if (Entry.wFlags & PROCESS_HEAP_ENTRY_BUSY)
+            cBusy++;
+    HeapUnlock(hHeap);
+    return cBusy;
+}
+
+TEST(StrUtf8ToAnsiWin, FailuresLeaveNoBlockBehind)
+{
+    /* Repeat each failure so a leak shows as many blocks, not as noise. */
+    const int cRounds = 64;
+    int acFailures[3] = {0, 0, 0};
+    size_t cBlocksBefore = CountProcessHeapBlocks();
+    for (int i = 0; i < cRounds; i++)
+    {
+        char *pszAnsi = NULL;
+        for (int32_t cAllocs = 0; cAllocs < 2; cAllocs++)
+        {
+            AllocFailureGuard Guard(cAllocs);
+            acFailures[cAllocs] += RT_FAILURE(RTStrUtf8ToAnsi(&pszAnsi, "caf\xc3\xa9", RTMEM_TAG));
+        }
+        acFailures[2] += RT_FAILURE(RTStrUtf8ToAnsi(&pszAnsi, "bad\xc0\x80", RTMEM_TAG));
+    }
+    EXPECT_EQ(cRounds, acFailures[0]);
+    EXPECT_EQ(GetACP() == CP_UTF8 ? 0 : cRounds, acFailures[1]); /* the dup needs one block only */
+    EXPECT_EQ(cRounds, acFailures[2]);
+    EXPECT_EQ(cBlocksBefore, CountProcessHeapBlocks());
+}
+
 } // namespace
