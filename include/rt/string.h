@@ -56,38 +56,50 @@ int RTStrValidate(const char *psz, size_t cch, uint32_t fFlags);
 
 /** @name Conversion
  * @{ */
+/* Every conversion validates the whole input first: invalid text gives its status, allocates
+ * nothing and writes nothing into a caller buffer. Results are always NUL-terminated. */
 /** Converts to a fresh UTF-16 string of exactly (units + 1) units; *ppwsz is null on failure. */
 int RTStrToUtf16(const char *psz, RTUTF16 **ppwsz, const char *pszTag);
 /** Converts at most @a cch bytes into *ppwsz when @a cwc is non-zero and *ppwsz non-null
- * (ERR_BUFFER_OVERFLOW when units + 1 exceed @a cwc), else into a fresh buffer of
- * max(cwc, units + 1) units. *pcwc (optional) receives the units, also on overflow. */
+ * (ERR_BUFFER_OVERFLOW when units + 1 exceed @a cwc: the buffer then holds the whole
+ * characters that fit, terminated), else into a fresh buffer of max(cwc, units + 1) units
+ * (units beyond the terminator zero-filled; ERR_NO_UTF16_MEMORY and *ppwsz null when it
+ * cannot be had). *pcwc (optional) receives the units, also on overflow. */
 int RTStrToUtf16Ex(const char *psz, size_t cch, RTUTF16 **ppwsz, size_t cwc, size_t *pcwc, const char *pszTag);
-/** UTF-8 to 32-bit code points with the buffer rule of RTStrToUtf16Ex (sizes in code points). */
+/** UTF-8 to 32-bit code points with the buffer rule of RTStrToUtf16Ex (sizes in code points,
+ * terminated by a 0 code point; ERR_NO_CODE_POINT_MEMORY). A fresh array is freed with RTMemFree. */
 int RTStrToCodePoints(const char *psz, size_t cch, RTUNICP **ppaCps, size_t cCps, size_t *pcCps);
-/** Converts to a fresh string in the active ANSI code page. *ppszAnsi stays null on failure. */
+/** Converts to a fresh string in the active ANSI code page (characters it lacks become its
+ * default character). *ppszAnsi stays null on failure; ERR_NO_TMP_MEMORY when the result
+ * cannot be allocated. */
 int RTStrUtf8ToAnsi(char **ppszAnsi, const char *pszUtf8, const char *pszTag);
 /** @} */
 
 /** @name Copying, appending and comparing
  * @{ */
-/** Bounded copy; ERR_BUFFER_OVERFLOW leaves a terminated prefix. */
+/** Bounded copy; ERR_BUFFER_OVERFLOW leaves a terminated prefix (and writes nothing when
+ * @a cbDst is 0). The cut is made in bytes, not characters. */
 int RTStrCopy(char *pszDst, size_t cbDst, const char *pszSrc);
 /** Bounded append; ERR_INVALID_PARAMETER when @a pszDst has no NUL within @a cbDst (nothing changes). */
 int RTStrCat(char *pszDst, size_t cbDst, const char *pszSrc);
-/** Compares UTF-8 @a psz1 with ASCII @a pszAscii ignoring the case of A-Z: 0, negative or positive. */
+/** Compares UTF-8 @a psz1 with ASCII @a pszAscii ignoring the case of A-Z: 0, negative or positive.
+ * A non-ASCII character of @a psz1 is greater than the byte it meets unless equal to it; from a
+ * malformed character on, the rest of both texts is compared as plain bytes. Null sorts first. */
 int RTStrICmpAscii(const char *psz1, const char *pszAscii);
 /** @} */
 
 /** @name Allocation (process heap)
  * @{ */
-/** Allocates @a cb bytes (at least 1), the first set to NUL; null on failure. */
+/** Allocates @a cb bytes (at least 1), the first set to NUL; null on failure. Every function
+ * of this group returning a pointer returns null when the heap has no room. */
 char *RTStrAlloc(size_t cb, const char *pszTag);
 /** Duplicates @a psz. */
 char *RTStrDup(const char *psz, const char *pszTag);
 /** Duplicates up to the first NUL or @a cchMax bytes and terminates. */
 char *RTStrDupN(const char *psz, size_t cchMax, const char *pszTag);
 /** Resizes *ppsz to @a cbNew bytes: 0 frees and nulls; a null string gets a fresh buffer
- * starting with NUL; the last byte of the new size is set to NUL. */
+ * starting with NUL; the last byte of the new size is set to NUL. ERR_NO_STR_MEMORY leaves
+ * *ppsz as it was. */
 int RTStrRealloc(char **ppsz, size_t cbNew, const char *pszTag);
 /** Frees a string from this family; null is allowed. */
 void RTStrFree(char *psz);
