@@ -123,6 +123,14 @@ std::string badPointerText(const void *pv, const char *pszMarker)
     return sz;
 }
 
+/** Copies a fixture to a heap block of exactly its size, so reading past it trips the address sanitizer. */
+template <typename T> std::unique_ptr<uint8_t[]> exactCopy(const T &Value)
+{
+    std::unique_ptr<uint8_t[]> pb(new uint8_t[sizeof(T)]);
+    memcpy(pb.get(), &Value, sizeof(T));
+    return pb;
+}
+
 const void *const g_pvLowBad = (const void *)(uintptr_t)0x10;
 const void *const g_pvHighBad = (const void *)(UINTPTR_MAX - 8);
 
@@ -241,16 +249,65 @@ TEST(StrFormatRt, FarPointers)
 }
 
 /*
- * Pointer kinds: network addresses, UUIDs, times.
+ * Statuses and Win32 errors.
  */
 
-/** Copies a fixture to a heap block of exactly its size, so reading past it trips the address sanitizer. */
-template <typename T> std::unique_ptr<uint8_t[]> exactCopy(const T &Value)
+TEST(StrFormatRt, StatusAndWinErrorFamilies)
 {
-    std::unique_ptr<uint8_t[]> pb(new uint8_t[sizeof(T)]);
-    memcpy(pb.get(), &Value, sizeof(T));
-    return pb;
+    struct
+    {
+        const char *pszFormat;
+        int32_t rc;
+        const char *pszExpected;
+    } const aCases[] = {
+        {"%Rrc", ERR_FILE_NOT_FOUND, "ERR_FILE_NOT_FOUND"},
+        {"%Rrs", ERR_FILE_NOT_FOUND, "file not found"},
+        {"%Rrf", ERR_FILE_NOT_FOUND, "file not found"},
+        {"%Rra", ERR_FILE_NOT_FOUND, "ERR_FILE_NOT_FOUND (-102) - file not found"},
+        {"%Rrc", -1234, "-1234"},
+        {"%Rrs", -1234, "Unknown Status -1234 (0xfffffb2e)"},
+        {"%14Rrc|", INF_SUCCESS, "   INF_SUCCESS|"},
+        {"%-14Rrc|", INF_SUCCESS, "INF_SUCCESS   |"},
+        {"%4Rrc|", ERR_FILE_NOT_FOUND, "ERR_FILE_NOT_FOUND|"},
+        {"%Rwc", 0, "ERROR_SUCCESS"},
+        {"%Rwf", 5, "0x5"},
+        {"%Rwa", 0, "ERROR_SUCCESS (0x0)"},
+        {"%Rwa", (int32_t)0x80070000u, "ERROR_SUCCESS (0x80070000)"},
+    };
+    for (const auto &c : aCases)
+        EXPECT_EQ(c.pszExpected, formatRt(c.pszFormat, c.rc)) << c.pszFormat << " of " << c.rc;
+    /* Unknown forms take no argument. */
+    EXPECT_EQ("x|7", formatRt("%Rrx|%RU32", 7u));
+    EXPECT_EQ("s|7", formatRt("%Rws|%RU32", 7u));
 }
+
+TEST(StrFormatRt, ErrorInfo)
+{
+    struct
+    {
+        RTERRINFO ErrInfo;
+        const char *pszAll;
+        const char *pszMsg;
+    } const aCases[] = {
+        {{ERR_FILE_NOT_FOUND, "cannot open 'a.msi'"}, "ERR_FILE_NOT_FOUND: cannot open 'a.msi'", "cannot open 'a.msi'"},
+        {{ERR_ACCESS_DENIED, nullptr}, "ERR_ACCESS_DENIED", "ERR_ACCESS_DENIED"},
+        {{-1234, ""}, "-1234", "-1234"},
+        {{INF_SUCCESS, (const char *)g_pvLowBad}, "INF_SUCCESS: <00000010!BadStr>", "<00000010!BadStr>"},
+    };
+    for (const auto &c : aCases)
+    {
+        auto pb = exactCopy(c.ErrInfo);
+        EXPECT_EQ(c.pszAll, formatRt("%RTeic", pb.get()));
+        EXPECT_EQ(c.pszMsg, formatRt("%RTeim", pb.get()));
+    }
+    RTERRINFO const ErrInfo = {ERR_FILE_NOT_FOUND, "gone"};
+    EXPECT_EQ("  ERR_FILE_NOT_FOUND: gone|", formatRt("%26RTeic|", &ErrInfo));
+    EXPECT_EQ("gone  |", formatRt("%-6RTeim|", &ErrInfo));
+}
+
+/*
+ * Pointer kinds: network addresses, UUIDs, times.
+ */
 
 RTNETADDRIPV6 makeIPv6(std::initializer_list<uint16_t> Groups)
 {
@@ -366,6 +423,8 @@ TEST(StrFormatRt, BadPointersOfEveryPointerKind)
         {"%RTmac", "!BadMac"},
         {"%RTnaddr", "!BadNetAddr"},
         {"%RTuuid", "!BadUuid"},
+        {"%RTeic", "!BadErrInfo"},
+        {"%RTeim", "!BadErrInfo"},
         {"%RDtimespec", "!BadTimeSpec"},
         {"%Rbn", "!BadBaseName"},
         {"%Rfn", "!BadFnNm"},

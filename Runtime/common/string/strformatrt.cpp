@@ -4,7 +4,6 @@
  * renderers share.
  */
 #include "internal/strformatrt.h"
-#include <rt/errinfo.h>
 #include <rt/time.h>
 #include <rt/uuid.h>
 #include <rt/x86.h>
@@ -348,9 +347,9 @@ size_t formatNamedType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
         case kUuid:
             return formatUuidKind(pCtx);
         case kErrInfoAll:
+            return rtstrFormatRtErrInfo(pCtx, va_arg(*pCtx->pArgs, const void *), true);
         case kErrInfoMsg:
-            (void)va_arg(*pCtx->pArgs, const void *);
-            return 0;
+            return rtstrFormatRtErrInfo(pCtx, va_arg(*pCtx->pArgs, const void *), false);
     }
     return 0;
 }
@@ -395,6 +394,10 @@ size_t rtstrFormatRt(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char **p
         case 'U':
         case 'X':
             return formatNamedType(&Ctx, ppszFormat);
+        case 'r':
+            return rtstrFormatRtStatus(&Ctx, ppszFormat);
+        case 'w':
+            return rtstrFormatRtWinError(&Ctx, ppszFormat);
         case 'b':
             return rtstrFormatRtBaseName(&Ctx, ppszFormat);
         case 'f':

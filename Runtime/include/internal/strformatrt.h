@@ -58,6 +58,8 @@ size_t rtstrFormatRtXmlEscaped(const RTSTRFMTRT *pCtx, const char **ppszFormat);
 size_t rtstrFormatRtHexDump(const RTSTRFMTRT *pCtx, const char **ppszFormat);      /* h */
 size_t rtstrFormatRtRegister(const RTSTRFMTRT *pCtx, const char **ppszFormat);     /* A */
 size_t rtstrFormatRtCustomType(const RTSTRFMTRT *pCtx, const char **ppszFormat);   /* [ */
+size_t rtstrFormatRtStatus(const RTSTRFMTRT *pCtx, const char **ppszFormat);       /* r */
+size_t rtstrFormatRtWinError(const RTSTRFMTRT *pCtx, const char **ppszFormat);     /* w */
 /** @} */
 
 /** @name Network kinds of the named types
@@ -68,5 +70,9 @@ size_t rtstrFormatRtIPv6(const RTSTRFMTRT *pCtx, const void *pvAddr);
 size_t rtstrFormatRtMac(const RTSTRFMTRT *pCtx, const void *pvMac);
 size_t rtstrFormatRtNetAddr(const RTSTRFMTRT *pCtx, const void *pvNetAddr);
 /** @} */
+
+/** Renders an error-info record ("%RTeic" with @a fWithStatus, else "%RTeim"),
+ * padded to the conversion's width. */
+size_t rtstrFormatRtErrInfo(const RTSTRFMTRT *pCtx, const void *pvErrInfo, bool fWithStatus);
 
 #endif
