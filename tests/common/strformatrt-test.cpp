@@ -686,8 +686,9 @@ TEST_F(CustomTypes, LookupsStayCorrectWhileOtherThreadsRegister)
        must never miss it nor run another type's handler. */
     ASSERT_EQ(INF_SUCCESS, add("m", "M"));
     std::atomic<bool> fStop(false);
+    std::atomic<unsigned> cCycles(0);
     std::thread Writer(
-        [&fStop]()
+        [&fStop, &cCycles]()
         {
             const char *const apszShifters[] = {"a", "b", "c", "d"};
             while (!fStop.load())
@@ -696,10 +697,12 @@ TEST_F(CustomTypes, LookupsStayCorrectWhileOtherThreadsRegister)
                     RTStrFormatTypeRegister(pszName, formatTestType, (void *)"X");
                 for (const char *pszName : apszShifters)
                     RTStrFormatTypeDeregister(pszName);
+                cCycles++;
             }
         });
+    /* Read until the writer has been busy for a good while, however the threads are scheduled. */
     unsigned cWrong = 0;
-    for (unsigned i = 0; i < 20000; i++)
+    for (unsigned i = 0; i < 20000 || cCycles.load() < 5000; i++)
         cWrong += formatRt("%R[m]", (void *)1) != "M/m:1:w0.p0";
     fStop = true;
     Writer.join();
