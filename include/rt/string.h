@@ -111,14 +111,53 @@ void RTStrFree(char *psz);
 #define RTFMT_F_32BIT     0x2000u
 #define RTFMT_F_64BIT     0x4000u
 
-/** Extension callback, asked for every conversion letter the formatter does
- * not know. *ppszFormat points at the letter; the callback may advance it and
- * take arguments from *pArgs. Returns the bytes written through pfnOutput. */
+/** @name Argument size letters
+ * The size prefix of a conversion as handed to extension callbacks: none for a plain int
+ * (also "I32"), 'L' for 64 bits ("I64", "ll", "q", "L", "I", "j"), 'l' for the C type long
+ * (also a UTF-16 string with 's'), 'h' for 16 bits, 'H' for 8 bits ("hh"), 'z' for size_t and
+ * 't' for ptrdiff_t. 'L' on 's' selects a UTF-32 string.
+ * @{ */
+#define RTSTRFMT_SIZE_NONE  '\0'
+#define RTSTRFMT_SIZE_64BIT 'L'
+#define RTSTRFMT_SIZE_LONG  'l'
+#define RTSTRFMT_SIZE_16BIT 'h'
+#define RTSTRFMT_SIZE_8BIT  'H'
+#define RTSTRFMT_SIZE_SIZE  'z'
+#define RTSTRFMT_SIZE_PTRD  't'
+/** @} */
+
+/**
+ * Extension callback, asked for every conversion letter the formatter does not
+ * know. On entry *ppszFormat points just after that letter (the letter itself is
+ * (*ppszFormat)[-1]); the callback may advance it further, and formatting goes on
+ * from wherever it leaves it. It may take arguments from *pArgs. @a cchWidth is 0
+ * and @a cchPrecision -1 unless RTFMT_F_WIDTH / RTFMT_F_PRECISION are in @a fFlags;
+ * @a chArgSize is one of the RTSTRFMT_SIZE_ letters. Returns the bytes written
+ * through @a pfnOutput.
+ */
 typedef size_t FNRTSTRFORMAT(void *pvArg, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char **ppszFormat,
                              va_list *pArgs, int cchWidth, int cchPrecision, unsigned fFlags, char chArgSize);
 typedef FNRTSTRFORMAT *PFNRTSTRFORMAT;
 
-/** The formatting engine: formats through @a pfnOutput and returns the sum of its results. */
+/**
+ * The formatting engine: formats @a pszFormat with @a args through @a pfnOutput,
+ * which gets literal runs and converted items (a long item may come in several
+ * pieces) and finally one call with a null pointer and 0 to mark the end. Returns
+ * the sum of @a pfnOutput's results. @a pfnFormat (may be null) handles unknown
+ * conversion letters; without it they produce no output.
+ *
+ * Conversions: d i u o x X c p s S, the floating-point letters a A e E f F g G
+ * (which print the value's sign, mantissa bits and exponent, never decimal
+ * digits, and always take a double), M (continue with another format string),
+ * N (a nested format and a pointer to its va_list, formatted in place; the
+ * caller's list is not consumed) and R (the runtime's own types). "%ls" takes
+ * a UTF-16 string and "%Ls" a UTF-32 string: there precision and width count
+ * code points, and the text ends at the first malformed unit; "%s" counts bytes.
+ * Null and bad string pointers print "<NULL>" or "<XXXXXXXX!BadStr>" (W/U for
+ * 16/32-bit strings); an unreadable "%M" or "%N" format pointer prints the same
+ * way with "!BadFmt", and a bad "%N" list pointer with "!BadVaList" ("%M" then
+ * ends the output). Nothing here uses the heap.
+ */
 size_t RTStrFmtV(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, PFNRTSTRFORMAT pfnFormat, void *pvArgFormat,
                  const char *pszFormat, va_list args);
 size_t RTStrFmt(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, PFNRTSTRFORMAT pfnFormat, void *pvArgFormat,
