@@ -56,38 +56,50 @@ int RTStrValidate(const char *psz, size_t cch, uint32_t fFlags);
 
 /** @name Conversion
  * @{ */
+/* Every conversion validates the whole input first: invalid text gives its status, allocates
+ * nothing and writes nothing into a caller buffer. Results are always NUL-terminated. */
 /** Converts to a fresh UTF-16 string of exactly (units + 1) units; *ppwsz is null on failure. */
 int RTStrToUtf16(const char *psz, RTUTF16 **ppwsz, const char *pszTag);
 /** Converts at most @a cch bytes into *ppwsz when @a cwc is non-zero and *ppwsz non-null
- * (ERR_BUFFER_OVERFLOW when units + 1 exceed @a cwc), else into a fresh buffer of
- * max(cwc, units + 1) units. *pcwc (optional) receives the units, also on overflow. */
+ * (ERR_BUFFER_OVERFLOW when units + 1 exceed @a cwc: the buffer then holds the whole
+ * characters that fit, terminated), else into a fresh buffer of max(cwc, units + 1) units
+ * (units beyond the terminator zero-filled; ERR_NO_UTF16_MEMORY and *ppwsz null when it
+ * cannot be had). *pcwc (optional) receives the units, also on overflow. */
 int RTStrToUtf16Ex(const char *psz, size_t cch, RTUTF16 **ppwsz, size_t cwc, size_t *pcwc, const char *pszTag);
-/** UTF-8 to 32-bit code points with the buffer rule of RTStrToUtf16Ex (sizes in code points). */
+/** UTF-8 to 32-bit code points with the buffer rule of RTStrToUtf16Ex (sizes in code points,
+ * terminated by a 0 code point; ERR_NO_CODE_POINT_MEMORY). A fresh array is freed with RTMemFree. */
 int RTStrToCodePoints(const char *psz, size_t cch, RTUNICP **ppaCps, size_t cCps, size_t *pcCps);
-/** Converts to a fresh string in the active ANSI code page. *ppszAnsi stays null on failure. */
+/** Converts to a fresh string in the active ANSI code page (characters it lacks become its
+ * default character). *ppszAnsi stays null on failure; ERR_NO_TMP_MEMORY when the result
+ * cannot be allocated. */
 int RTStrUtf8ToAnsi(char **ppszAnsi, const char *pszUtf8, const char *pszTag);
 /** @} */
 
 /** @name Copying, appending and comparing
  * @{ */
-/** Bounded copy; ERR_BUFFER_OVERFLOW leaves a terminated prefix. */
+/** Bounded copy; ERR_BUFFER_OVERFLOW leaves a terminated prefix (and writes nothing when
+ * @a cbDst is 0). The cut is made in bytes, not characters. */
 int RTStrCopy(char *pszDst, size_t cbDst, const char *pszSrc);
 /** Bounded append; ERR_INVALID_PARAMETER when @a pszDst has no NUL within @a cbDst (nothing changes). */
 int RTStrCat(char *pszDst, size_t cbDst, const char *pszSrc);
-/** Compares UTF-8 @a psz1 with ASCII @a pszAscii ignoring the case of A-Z: 0, negative or positive. */
+/** Compares UTF-8 @a psz1 with ASCII @a pszAscii ignoring the case of A-Z: 0, negative or positive.
+ * A non-ASCII character of @a psz1 is greater than the byte it meets unless equal to it; from a
+ * malformed character on, the rest of both texts is compared as plain bytes. Null sorts first. */
 int RTStrICmpAscii(const char *psz1, const char *pszAscii);
 /** @} */
 
 /** @name Allocation (process heap)
  * @{ */
-/** Allocates @a cb bytes (at least 1), the first set to NUL; null on failure. */
+/** Allocates @a cb bytes (at least 1), the first set to NUL; null on failure. Every function
+ * of this group returning a pointer returns null when the heap has no room. */
 char *RTStrAlloc(size_t cb, const char *pszTag);
 /** Duplicates @a psz. */
 char *RTStrDup(const char *psz, const char *pszTag);
 /** Duplicates up to the first NUL or @a cchMax bytes and terminates. */
 char *RTStrDupN(const char *psz, size_t cchMax, const char *pszTag);
 /** Resizes *ppsz to @a cbNew bytes: 0 frees and nulls; a null string gets a fresh buffer
- * starting with NUL; the last byte of the new size is set to NUL. */
+ * starting with NUL; the last byte of the new size is set to NUL. ERR_NO_STR_MEMORY leaves
+ * *ppsz as it was. */
 int RTStrRealloc(char **ppsz, size_t cbNew, const char *pszTag);
 /** Frees a string from this family; null is allowed. */
 void RTStrFree(char *psz);
@@ -188,6 +200,52 @@ intptr_t RTStrBufPrintfExV(char *pszBuffer, size_t cbBuffer, const char *pszForm
  * on allocation failure returns -1 and stores null. */
 int RTStrAllocPrintfV(char **ppszBuffer, const char *pszFormat, va_list args, const char *pszTag);
 int RTStrAllocPrintf(char **ppszBuffer, const char *pszFormat, ...);
+/** @} */
+
+/* ------------------------------------------------------------------------- */
+/** @name Custom formatter types ("%R[name]")
+ *
+ * A program can teach the formatter its own types: "%R[name]" takes one
+ * pointer-sized argument and hands it to the handler registered under
+ * "name"; a name nobody registered prints "<missing:%R[name]>".
+ *
+ * Registration, deregistration and formatting may run on any threads at
+ * once. A handler may still be called briefly after its deregistration
+ * returned (a formatting thread may have looked it up just before), so its
+ * code and user argument must stay valid for as long as formatting can run.
+ * @{ */
+
+/** Longest custom type name, in bytes. */
+#define RTSTR_FORMAT_TYPE_NAME_MAX 47
+/** How many custom types can be registered at once. */
+#define RTSTR_FORMAT_TYPE_MAX 64
+
+/**
+ * Formats one custom-type value through @a pfnOutput and returns the bytes
+ * written. @a pszType is the type's name, @a pvValue the conversion's
+ * argument, @a cchWidth, @a cchPrecision and @a fFlags (RTFMT_F_*) come from
+ * the conversion, @a pvUser is the registration's user argument.
+ */
+typedef size_t FNRTSTRFORMATTYPE(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char *pszType, const void *pvValue,
+                                 int cchWidth, int cchPrecision, unsigned fFlags, void *pvUser);
+typedef FNRTSTRFORMATTYPE *PFNRTSTRFORMATTYPE;
+
+/**
+ * Registers @a pfnHandler for "%R[pszType]".
+ * @returns INF_SUCCESS; ERR_INVALID_PARAMETER when the name is empty, longer
+ *          than RTSTR_FORMAT_TYPE_NAME_MAX or holds '[', ']' or '%';
+ *          ERR_INVALID_POINTER for a bad name or handler pointer;
+ *          ERR_ALREADY_EXISTS when the name is taken; ERR_NO_MEMORY when
+ *          RTSTR_FORMAT_TYPE_MAX types are registered already.
+ */
+int RTStrFormatTypeRegister(const char *pszType, PFNRTSTRFORMATTYPE pfnHandler, void *pvUser);
+
+/** Removes a registration. @returns INF_SUCCESS, or ERR_SYMBOL_NOT_FOUND when
+ *  @a pszType is not registered (ERR_INVALID_POINTER for a bad pointer). */
+int RTStrFormatTypeDeregister(const char *pszType);
+
+/** Replaces the user argument of a registration. @returns as RTStrFormatTypeDeregister. */
+int RTStrFormatTypeSetUser(const char *pszType, void *pvUser);
 /** @} */
 
 #endif
