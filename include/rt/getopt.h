@@ -50,6 +50,8 @@
 #define RT_GETOPT_H
 
 #include <rt/types.h>
+#include <rt/net.h>
+#include <rt/uuid.h>
 
 /** @name Definition flags (RTOPTDEF::fFlags)
  * @{ */
@@ -119,33 +121,6 @@ typedef struct RTOPTDEF
 typedef RTOPTDEF *PRTOPTDEF;
 typedef const RTOPTDEF *PCRTOPTDEF;
 
-/** An IPv4 address: the four bytes in the order written. */
-typedef union RTOPTIPV4ADDR
-{
-    uint8_t au8[4];
-    uint32_t u;
-} RTOPTIPV4ADDR;
-
-/** A MAC address: six bytes in the order written. */
-typedef struct RTOPTMACADDR
-{
-    uint8_t au8[6];
-} RTOPTMACADDR;
-
-/** A UUID: the first group as a 32-bit number, the next two as 16-bit
- * numbers (host byte order), then the last eight bytes in textual order. */
-typedef union RTOPTUUID
-{
-    uint8_t au8[16];
-    struct
-    {
-        uint32_t u32Group1;
-        uint16_t u16Group2;
-        uint16_t u16Group3;
-        uint8_t au8Rest[8];
-    } Groups;
-} RTOPTUUID;
-
 /** Value of a parser result; which member is meaningful depends on the
  * result and, for options, on the definition's value type. */
 typedef union RTOPTVALUE
@@ -166,15 +141,19 @@ typedef union RTOPTVALUE
     uint32_t u32;
     int64_t i64;
     uint64_t u64;
-    RTOPTIPV4ADDR IPv4Addr;
+    /** The four bytes in the order written. */
+    RTNETADDRIPV4 IPv4Addr;
     /** Network and mask, each with the first octet in the most significant byte. */
     struct
     {
         uint32_t u32Network;
         uint32_t u32Netmask;
     } CidrIPv4;
-    RTOPTMACADDR MacAddr;
-    RTOPTUUID Uuid;
+    /** The six bytes in the order written. */
+    RTMAC MacAddr;
+    /** The first group in u32TimeLow, the next two in u16TimeMid and
+     * u16TimeHiAndVersion (host byte order), the last eight bytes in textual order. */
+    RTUUID Uuid;
     struct
     {
         uint32_t uFirst;

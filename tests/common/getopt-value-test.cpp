@@ -237,10 +237,10 @@ TEST(GetOptValue, Uuids)
     {
         RTOPTVALUE Value;
         ASSERT_EQ(INF_SUCCESS, convert(RTOPT_VAL_UUID, pszText, &Value)) << pszText;
-        EXPECT_EQ(0x12345678u, Value.Uuid.Groups.u32Group1);
-        EXPECT_EQ(0x9abcu, Value.Uuid.Groups.u16Group2);
-        EXPECT_EQ(0xdef0u, Value.Uuid.Groups.u16Group3);
-        EXPECT_EQ("0123456789abcdef", hexBytes(Value.Uuid.Groups.au8Rest, 8));
+        EXPECT_EQ(0x12345678u, Value.Uuid.Gen.u32TimeLow);
+        EXPECT_EQ(0x9abcu, Value.Uuid.Gen.u16TimeMid);
+        EXPECT_EQ(0xdef0u, Value.Uuid.Gen.u16TimeHiAndVersion);
+        EXPECT_EQ("0123456789abcdef", hexBytes(&Value.Uuid.au8[8], 8));
     }
     const char *const apszBad[] = {
         "",

@@ -178,7 +178,7 @@ bool parseOctets(const char **ppsz, uint8_t abOctets[4], unsigned *pcOctets)
 int convertIPv4Addr(const char *psz, PRTOPTVALUE pValue)
 {
     psz = skipBlanks(psz);
-    RTOPTIPV4ADDR Addr;
+    RTNETADDRIPV4 Addr;
     Addr.u = 0;
     unsigned cOctets = 0;
     if (!parseOctets(&psz, Addr.au8, &cOctets) || cOctets != 4 || *skipBlanks(psz) != '\0')
@@ -236,7 +236,7 @@ int convertIPv4Cidr(const char *psz, PRTOPTVALUE pValue)
  */
 
 /** Reads twelve hexadecimal digits as six bytes; only white space may follow. */
-bool parseMacDigits(const char *psz, RTOPTMACADDR *pMac)
+bool parseMacDigits(const char *psz, RTMAC *pMac)
 {
     for (unsigned i = 0; i < 6; i++)
     {
@@ -250,7 +250,7 @@ bool parseMacDigits(const char *psz, RTOPTMACADDR *pMac)
 }
 
 /** Reads six ':'-separated hexadecimal parts of value 0 to FF; a middle part may be empty (0). */
-bool parseMacParts(const char *psz, RTOPTMACADDR *pMac)
+bool parseMacParts(const char *psz, RTMAC *pMac)
 {
     for (unsigned i = 0; i < 6; i++)
     {
@@ -278,7 +278,7 @@ bool parseMacParts(const char *psz, RTOPTMACADDR *pMac)
 int convertMacAddr(const char *psz, PRTOPTVALUE pValue)
 {
     psz = skipSpaces(psz);
-    RTOPTMACADDR Mac;
+    RTMAC Mac;
     bool fPlainDigits = true;
     for (unsigned i = 0; i < 12 && fPlainDigits; i++)
         fPlainDigits = hexDigitValue(psz[i]) >= 0;
@@ -314,7 +314,7 @@ bool expectChar(const char **ppsz, char ch)
 
 /** Reads "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", optionally in braces, and nothing else.
  * @returns INF_SUCCESS or ERR_INVALID_UUID_FORMAT. */
-int parseUuid(const char *psz, RTOPTUUID *pUuid)
+int parseUuid(const char *psz, RTUUID *pUuid)
 {
     const bool fBraces = expectChar(&psz, '{');
     uint32_t u32Group1 = 0, u32Group2 = 0, u32Group3 = 0, u32Byte = 0;
@@ -325,19 +325,19 @@ int parseUuid(const char *psz, RTOPTUUID *pUuid)
         if (i == 2)
             fOk = expectChar(&psz, '-');
         fOk = fOk && parseHexDigits(&psz, 2, &u32Byte);
-        pUuid->Groups.au8Rest[i] = (uint8_t)u32Byte;
+        pUuid->au8[8 + i] = (uint8_t)u32Byte;
     }
     if (!fOk || (fBraces && !expectChar(&psz, '}')) || *psz != '\0')
         return ERR_INVALID_UUID_FORMAT;
-    pUuid->Groups.u32Group1 = u32Group1;
-    pUuid->Groups.u16Group2 = (uint16_t)u32Group2;
-    pUuid->Groups.u16Group3 = (uint16_t)u32Group3;
+    pUuid->Gen.u32TimeLow = u32Group1;
+    pUuid->Gen.u16TimeMid = (uint16_t)u32Group2;
+    pUuid->Gen.u16TimeHiAndVersion = (uint16_t)u32Group3;
     return INF_SUCCESS;
 }
 
 int convertUuid(const char *psz, PRTOPTVALUE pValue)
 {
-    RTOPTUUID Uuid;
+    RTUUID Uuid;
     if (parseUuid(psz, &Uuid) != INF_SUCCESS)
         return ERR_OPT_BAD_VALUE_FORMAT;
     pValue->Uuid = Uuid;
