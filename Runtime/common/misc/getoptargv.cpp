@@ -335,7 +335,7 @@ int rtArgvSplitAll(RTARGVSPLIT *pSplit, uint32_t fStyle)
             return rc;
         pSplit->papszArgv[pSplit->cArgs++] = pSplit->pszOut;
 
-        RTARGVEND enmEnd;
+        RTARGVEND enmEnd = kArgEndOfLine;
         rc = fStyle == RTARGV_STYLE_SHELL ? rtArgvShellArgument(pSplit, &enmEnd) : rtArgvMsCrtArgument(pSplit, &enmEnd);
         if (RT_FAILURE(rc))
             return rc;
