@@ -63,8 +63,9 @@
  * @param pszSeparators The separator characters (UTF-8, at least one), or null for
  *                      RTARGV_DEFAULT_SEPARATORS.
  *
- * On success the caller owns the array and, without RTARGV_IN_PLACE, one copy of the line that
- * holds every argument and starts at the first one; RTGetOptArgvFree releases both. On failure the
+ * On success the caller owns the array (RTMemFree) and, without RTARGV_IN_PLACE and with at
+ * least one argument, one copy of the line (RTStrFree) that holds every argument and starts at
+ * the first one; RTGetOptArgvFree releases both. On failure the
  * outputs are left untouched and everything allocated has been freed; with RTARGV_IN_PLACE the
  * line's content is then unspecified (its terminator stays where it was).
  */

@@ -345,17 +345,6 @@ int rtArgvSplitAll(RTARGVSPLIT *pSplit, uint32_t fStyle)
     }
 }
 
-/** Allocates a copy of @a pszCmdLine, length + 1 bytes. */
-char *rtArgvDupLine(const char *pszCmdLine)
-{
-    size_t cch = RTStrLen(pszCmdLine);
-    char *pszCopy = (char *)RTMemAllocTag(cch + 1, RTMEM_TAG);
-    if (pszCopy)
-        for (size_t i = 0; i <= cch; i++)
-            pszCopy[i] = pszCmdLine[i];
-    return pszCopy;
-}
-
 } // namespace
 
 int RTGetOptArgvSplit(char ***ppapszArgv, int *pcArgs, const char *pszCmdLine, uint32_t fFlags,
@@ -377,7 +366,7 @@ int RTGetOptArgvSplit(char ***ppapszArgv, int *pcArgs, const char *pszCmdLine, u
 
     bool const fInPlace = (fFlags & RTARGV_IN_PLACE) != 0;
     /* In place, the caller's writable line is the buffer (see the header's contract). */
-    char *pszBuf = fInPlace ? (char *)pszCmdLine : rtArgvDupLine(pszCmdLine);
+    char *pszBuf = fInPlace ? (char *)pszCmdLine : RTStrDup(pszCmdLine, RTMEM_TAG);
     if (!pszBuf)
         return ERR_NO_STR_MEMORY;
 
@@ -392,7 +381,7 @@ int RTGetOptArgvSplit(char ***ppapszArgv, int *pcArgs, const char *pszCmdLine, u
 
     /* Without arguments nobody could reach the copy through the array: release it here. */
     if (!fInPlace && (RT_FAILURE(rc) || Split.cArgs == 0))
-        RTMemFree(pszBuf);
+        RTStrFree(pszBuf);
     if (RT_FAILURE(rc))
     {
         RTMemFree(Split.papszArgv);
@@ -415,7 +404,7 @@ void RTGetOptArgvFree(char **papszArgv, uint32_t fFlags)
         for (char **ppsz = papszArgv; *ppsz; ppsz++)
             if (!pszCopy || *ppsz < pszCopy)
                 pszCopy = *ppsz;
-        RTMemFree(pszCopy);
+        RTStrFree(pszCopy);
     }
     RTMemFree(papszArgv);
 }
