@@ -98,6 +98,101 @@
 #define ERR_LENGTH_MISMATCH         (-22401)
 /** @} */
 
+/** @name Statuses reached through the Windows error conversions.
+ * The runtime does not produce these itself; they carry a Windows error of a
+ * kind that has no status above through to the caller and its messages.
+ * @{ */
+#define ERR_ALREADY_RUNNING        (-9)
+#define ERR_NOT_A_REPARSE_POINT    (-19)
+#define ERR_TOO_MANY_THREADS       (-43)
+#define ERR_TOO_MANY_PROCESSES     (-44)
+#define ERR_SIGNAL_REFUSED         (-45)
+#define ERR_SIGNAL_PENDING         (-46)
+#define ERR_INVALID_SIGNAL_NUMBER  (-47)
+#define ERR_TRY_AGAIN              (-52)
+#define ERR_NO_TRANSLATION         (-58)
+#define ERR_CANCELLED              (-70)
+#define ERR_NOT_FOUND              (-78)
+#define ERR_AUTHENTICATION_FAILURE (-89)
+#define ERR_SEEK_ERROR             (-107)
+#define ERR_NEGATIVE_SEEK          (-108)
+#define ERR_SEEK_ON_DEVICE         (-109)
+#define ERR_WRITE_PROTECTED        (-113)
+#define ERR_LOCK_FAILED            (-115)
+#define ERR_LOCK_VIOLATION         (-116)
+#define ERR_CANT_CREATE            (-117)
+#define ERR_CANT_DELETE_DIRECTORY  (-118)
+#define ERR_NOT_SAME_DEVICE        (-119)
+#define ERR_UNRECOGNIZED_VOLUME    (-122)
+#define ERR_NOT_LOCKED             (-123)
+#define ERR_INVALID_DRIVE          (-151)
+#define ERR_DRIVE_LOCKED           (-154)
+#define ERR_UNKNOWN_DISK_FORMAT    (-155)
+#define ERR_TOO_MANY_SYMLINKS      (-156)
+#define ERR_NO_MEDIA               (-165)
+#define ERR_NO_MORE_SEARCH_HANDLES (-202)
+#define ERR_UNKNOWN_UNIT           (-251)
+#define ERR_DEVICE_NOT_READY       (-252)
+#define ERR_CRC_ERROR              (-254)
+#define ERR_BAD_LENGTH             (-255)
+#define ERR_SECTOR_NOT_FOUND       (-256)
+#define ERR_PIPE_WRONG_STATE       (-300)
+#define ERR_BROKEN_PIPE            (-301)
+#define ERR_BAD_PIPE               (-302)
+#define ERR_PIPE_BUSY              (-303)
+#define ERR_PIPE_NOT_CONNECTED     (-305)
+#define ERR_MORE_DATA              (-306)
+#define ERR_TOO_MANY_SEMAPHORES    (-351)
+#define ERR_EXCL_SEM_ALREADY_OWNED (-352)
+#define ERR_SEM_IS_SET             (-353)
+#define ERR_TOO_MANY_SEM_REQUESTS  (-354)
+#define ERR_TOO_MANY_SEM_POSTS     (-357)
+#define ERR_SEM_NOT_FOUND          (-362)
+#define ERR_NET_FAILURE            (-400)
+#define ERR_NET_OUT_OF_RESOURCES   (-401)
+#define ERR_NET_HOST_NOT_FOUND     (-402)
+#define ERR_NET_RESOURCE_NOT_FOUND (-403)
+#define ERR_NET_PRINT_FAILED       (-404)
+/* Winsock errors 10036 to 10065 keep their order: status = -(error - 9600). */
+#define ERR_NET_IN_PROGRESS                 (-436)
+#define ERR_NET_ALREADY_IN_PROGRESS         (-437)
+#define ERR_NET_NOT_A_SOCKET                (-438)
+#define ERR_NET_DEST_ADDRESS_REQUIRED       (-439)
+#define ERR_NET_MESSAGE_TOO_LONG            (-440)
+#define ERR_NET_WRONG_PROTOCOL_TYPE         (-441)
+#define ERR_NET_BAD_PROTOCOL_OPTION         (-442)
+#define ERR_NET_PROTOCOL_UNSUPPORTED        (-443)
+#define ERR_NET_SOCKET_TYPE_UNSUPPORTED     (-444)
+#define ERR_NET_OPERATION_UNSUPPORTED       (-445)
+#define ERR_NET_PROTOCOL_FAMILY_UNSUPPORTED (-446)
+#define ERR_NET_ADDRESS_FAMILY_UNSUPPORTED  (-447)
+#define ERR_NET_ADDRESS_IN_USE              (-448)
+#define ERR_NET_ADDRESS_NOT_AVAILABLE       (-449)
+#define ERR_NET_DOWN                        (-450)
+#define ERR_NET_UNREACHABLE                 (-451)
+#define ERR_NET_RESET                       (-452)
+#define ERR_NET_CONNECTION_ABORTED          (-453)
+#define ERR_NET_CONNECTION_RESET            (-454)
+#define ERR_NET_NO_BUFFER_SPACE             (-455)
+#define ERR_NET_ALREADY_CONNECTED           (-456)
+#define ERR_NET_NOT_CONNECTED               (-457)
+#define ERR_NET_SHUT_DOWN                   (-458)
+#define ERR_NET_TOO_MANY_REFERENCES         (-459)
+#define ERR_NET_CONNECTION_REFUSED          (-461)
+#define ERR_NET_HOST_DOWN                   (-464)
+#define ERR_NET_HOST_UNREACHABLE            (-465)
+#define ERR_NET_PROVIDER_INIT_FAILED        (-468)
+#define ERR_INVALID_EXE_SIGNATURE           (-600)
+#define ERR_BAD_EXE_FORMAT                  (-608)
+#define ERR_IMAGE_HASH_INVALID              (-619)
+#define ERR_TRUST_FAILURE                   (-3775)
+#define ERR_ACCOUNT_RESTRICTED              (-22405)
+#define ERR_PRIVILEGE_NOT_HELD              (-22410)
+#define ERR_ELEVATION_REQUIRED              (-22419)
+#define ERR_BLOCKED_BY_POLICY               (-22430)
+#define ERR_CRYPTO_BAD_ALGORITHM            (-23502)
+/** @} */
+
 /** Output callback of the formatter: consumes @a cbChars bytes at @a pachChars
  * (a null pointer with 0 marks the end) and returns the bytes accepted. */
 typedef size_t FNRTSTROUTPUT(void *pvArg, const char *pachChars, size_t cbChars);
@@ -134,9 +229,12 @@ typedef struct RTERRSTATE
 } RTERRSTATE;
 #define RTERRSTATE_MAGIC UINT32_C(0x19520117)
 
-/** Saves the calling thread's Win32 and Winsock error values into @a pState and returns it. */
+/** Saves the calling thread's Win32 and Winsock error values into @a pState and returns it;
+ * returns null and changes nothing when @a pState is not a valid pointer. The calling
+ * thread's error values are left as they were. */
 RTERRSTATE *RTErrStateSave(RTERRSTATE *pState);
-/** Restores what RTErrStateSave saved; does nothing when the magic does not match. */
+/** Restores what RTErrStateSave saved (the Winsock error first, then the Win32 last error);
+ * does nothing when @a pState is not a valid pointer or its magic does not match. */
 void RTErrStateRestore(RTERRSTATE const *pState);
 #endif
 

@@ -1,0 +1,46 @@
+/** @file
+ * Internal interfaces of the status code module: the status message table
+ * (read by the text renderers and by tests) and the binding of the socket
+ * library's error entry points.
+ */
+#ifndef RT_INTERNAL_ERR_H
+#define RT_INTERNAL_ERR_H
+
+#include <rt/err.h>
+
+/** One entry of the status message table. Texts are plain, not terminated
+ * where the length says otherwise: use the lengths. */
+typedef struct RTSTATUSMSG
+{
+    const char *pszName; /**< Symbolic name, e.g. "ERR_FILE_NOT_FOUND". */
+    const char *pszMsg;  /**< Message text, e.g. "file not found". */
+    uint8_t cchName;     /**< Length of the name in bytes. */
+    uint8_t cchMsg;      /**< Length of the message in bytes. */
+    int16_t iValue;      /**< The status; every status fits 16 bits. */
+} RTSTATUSMSG;
+
+/** The status message table, sorted by ascending value, one entry per value. */
+extern const RTSTATUSMSG g_aRTStatusMsgs[];
+/** Number of entries in g_aRTStatusMsgs. */
+extern const size_t g_cRTStatusMsgs;
+
+/** Finds the table entry of @a rc by binary search; null when the status has
+ * none (always so for a status outside the 16-bit range). */
+const RTSTATUSMSG *rtErrFindStatusMsg(int rc);
+
+/** Value of the saved socket error when the socket library is not bound (WSANOTINITIALISED). */
+#define RTERRSTATE_NO_SOCKET_ERROR 10093
+
+#ifdef RT_OS_WINDOWS
+/**
+ * Binds WSAGetLastError and WSASetLastError for RTErrStateSave and
+ * RTErrStateRestore, but only when ws2_32.dll or wsock32.dll is already
+ * loaded in the process: the error state must never be the reason a socket
+ * library gets loaded. Meant to be called once by runtime initialisation,
+ * before other threads exist; until then the socket error is not saved.
+ * Calling it again binds again (harmless, same addresses).
+ */
+void rtErrStateInitSockets(void);
+#endif
+
+#endif
