@@ -11,12 +11,10 @@
 namespace
 {
 
-/** The canonical form of an accepted text: state and reservoir upper case, count lower case. */
+/** The canonical form of an accepted text: its digits in lower case. */
 void canonicalise(char *psz)
 {
-    for (size_t i = 3; i < 21; i++)
-        psz[i] = (char)toupper((unsigned char)psz[i]);
-    for (size_t i = 21; i < 23; i++)
+    for (size_t i = 3; i < RTRAND_PM_STATE_SIZE - 1; i++)
         psz[i] = (char)tolower((unsigned char)psz[i]);
 }
 

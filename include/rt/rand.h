@@ -76,9 +76,9 @@ uint64_t RTRandAdvU64Ex(RTRAND hRand, uint64_t u64First, uint64_t u64Last);
 void RTRandAdvBytes(RTRAND hRand, void *pv, size_t cb);
 
 /**
- * Writes the generator's state as the text "PM:SSSSSSSS,RRRRRRRR,cc;"
- * (state and reservoir in upper-case hexadecimal, the reservoir's bit count in
- * lower-case hexadecimal) into @a pszState.
+ * Writes the generator's state as the text "PM:SSSSSSSS,RRRRRRRR,cc;" into
+ * @a pszState: state, reservoir and the reservoir's bit count in lower-case
+ * hexadecimal, zero-padded to 8, 8 and 2 digits.
  * @param pcbState  In: the buffer size. Left alone on success; set to
  *                  RTRAND_PM_STATE_SIZE when the buffer is too small.
  * @returns INF_SUCCESS; ERR_BUFFER_OVERFLOW when *pcbState is below

@@ -159,26 +159,26 @@ TEST_F(RandAdv, ReservoirShowsInTheSavedState)
        2 bits (01) become the top of the result. */
     RTRandAdvSeed(m_hRand, 1);
     EXPECT_EQ(0x400020d3u, RTRandAdvU32Ex(m_hRand, 0, UINT32_MAX));
-    EXPECT_EQ("PM:10D63AF1,04358EBC,1c;", saveState());
+    EXPECT_EQ("PM:10d63af1,04358ebc,1c;", saveState());
 
     /* The reservoir rule takes 6 bits: 0x31 << 30 | 8403, modulo 2^27. */
     RTRandAdvSeed(m_hRand, 1);
     EXPECT_EQ(8403u, RTRandAdvU32Ex(m_hRand, 0, 134217727));
-    EXPECT_EQ("PM:10D63AF1,004358EB,18;", saveState());
+    EXPECT_EQ("PM:10d63af1,004358eb,18;", saveState());
 
     /* A restored odd count short of the bits a draw needs refills instead of
        taking the bits that are there. */
     ASSERT_EQ(INF_SUCCESS, RTRandAdvRestoreState(m_hRand, "PM:00000001,FFFFFFFF,01;"));
     EXPECT_EQ(0x400020d3u, RTRandAdvU32Ex(m_hRand, 0, UINT32_MAX));
-    EXPECT_EQ("PM:10D63AF1,04358EBC,1c;", saveState());
+    EXPECT_EQ("PM:10d63af1,04358ebc,1c;", saveState());
     ASSERT_EQ(INF_SUCCESS, RTRandAdvRestoreState(m_hRand, "PM:00000001,FFFFFFFF,05;"));
     EXPECT_EQ(8403u, RTRandAdvU32Ex(m_hRand, 0, 134217727));
-    EXPECT_EQ("PM:10D63AF1,004358EB,18;", saveState());
+    EXPECT_EQ("PM:10d63af1,004358eb,18;", saveState());
 
     /* The small rule leaves the reservoir alone; seeding empties it. */
     RTRandAdvSeed(m_hRand, 1);
     RTRandAdvU32Ex(m_hRand, 0, 134217726);
-    EXPECT_EQ("PM:000041A7,00000000,00;", saveState());
+    EXPECT_EQ("PM:000041a7,00000000,00;", saveState());
 }
 
 TEST_F(RandAdv, SingleValueRangeStillAdvances)
@@ -254,9 +254,9 @@ TEST_F(RandAdv, SaveAndRestoreRoundTrip)
     for (int i = 0; i < 20; i++)
         EXPECT_EQ(vFirst[i], RTRandAdvU32Ex(m_hRand, 0, i % 2 ? UINT32_MAX : 300000000)) << i;
 
-    /* Digits of either case are accepted and restored as written. */
-    ASSERT_EQ(INF_SUCCESS, RTRandAdvRestoreState(m_hRand, "PM:abcdef01,0000000F,1E;"));
-    EXPECT_EQ("PM:ABCDEF01,0000000F,1e;", saveState());
+    /* Digits of either case are accepted; the text is saved in lower case. */
+    ASSERT_EQ(INF_SUCCESS, RTRandAdvRestoreState(m_hRand, "PM:ABCDEF01,0000000f,1E;"));
+    EXPECT_EQ("PM:abcdef01,0000000f,1e;", saveState());
 }
 
 TEST_F(RandAdv, SaveNeedsRoomFor25Bytes)

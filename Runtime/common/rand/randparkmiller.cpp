@@ -114,24 +114,6 @@ int pmSeed(PRTRANDPM pThis, uint64_t u64Seed)
     return INF_SUCCESS;
 }
 
-/** Appends @a uValue as exactly @a cDigits hexadecimal digits and returns the position after them. */
-char *appendHex(char *pszDst, uint32_t uValue, int cDigits, unsigned fCase)
-{
-    char szNum[RTSTR_NUMBER_BUF_SIZE];
-    int cch = RTStrFmtNumber(szNum, uValue, 16, cDigits, 0, RTFMT_F_ZEROPAD | fCase);
-    for (int i = 0; i < cch; i++)
-        *pszDst++ = szNum[i];
-    return pszDst;
-}
-
-/** Appends the ASCII text @a psz and returns the position after it. */
-char *appendText(char *pszDst, const char *psz)
-{
-    while (*psz)
-        *pszDst++ = *psz++;
-    return pszDst;
-}
-
 int pmSaveState(PRTRANDPM pThis, char *pszState, size_t *pcbState)
 {
     if (*pcbState < RTRAND_PM_STATE_SIZE)
@@ -141,13 +123,7 @@ int pmSaveState(PRTRANDPM pThis, char *pszState, size_t *pcbState)
     }
     if (!RT_VALID_PTR(pszState))
         return ERR_INVALID_POINTER;
-    char *pch = appendText(pszState, "PM:");
-    pch = appendHex(pch, pThis->u32X, 8, RTFMT_F_CAPITAL);
-    pch = appendText(pch, ",");
-    pch = appendHex(pch, pThis->u32Bits, 8, RTFMT_F_CAPITAL);
-    pch = appendText(pch, ",");
-    pch = appendHex(pch, pThis->cBits, 2, 0); /* at most 0xff: refills give 30, restored texts two digits */
-    *appendText(pch, ";") = '\0';
+    RTStrBufPrintf(pszState, *pcbState, "PM:%08RX32,%08RX32,%02x;", pThis->u32X, pThis->u32Bits, pThis->cBits);
     return INF_SUCCESS;
 }
 
