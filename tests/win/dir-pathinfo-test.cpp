@@ -1,0 +1,257 @@
+/** @file
+ * Information about the object a path names: the argument rules, the three
+ * ways to it (the attribute query, the open, the parent's entry) giving the
+ * same answer, and the remembered answer about not following links.
+ */
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <winternl.h>
+#include <string>
+#include <vector>
+#include <rt/pathinfo.h>
+#include "internal/pathinfo.h"
+#include "dir-scratch.h"
+
+namespace
+{
+
+class PathInfo : public DirScratch
+{
+  protected:
+    void TearDown() override
+    {
+        rtPathInfoTestReset();
+        DirScratch::TearDown();
+    }
+
+    /** The file index and volume serial number as the system reports them for an open file. */
+    static BY_HANDLE_FILE_INFORMATION systemInfo(const std::string &strPath)
+    {
+        BY_HANDLE_FILE_INFORMATION Info = {};
+        HANDLE hFile = CreateFileA(strPath.c_str(), FILE_READ_ATTRIBUTES, 7, NULL, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, NULL);
+        EXPECT_NE(INVALID_HANDLE_VALUE, hFile) << strPath;
+        EXPECT_TRUE(GetFileInformationByHandle(hFile, &Info));
+        CloseHandle(hFile);
+        return Info;
+    }
+
+    static int64_t unixNanoseconds(FILETIME const &Time)
+    {
+        uint64_t u = ((uint64_t)Time.dwHighDateTime << 32) | Time.dwLowDateTime;
+        return (int64_t)(u * 100 - UINT64_C(11644473600000000000));
+    }
+};
+
+TEST_F(PathInfo, ArgumentRules)
+{
+    std::string strFile = makeFile("file");
+    RTOBJINFO Info;
+    EXPECT_EQ(ERR_INVALID_POINTER, RTPathQueryInfoEx(NULL, &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    EXPECT_EQ(ERR_INVALID_POINTER,
+              RTPathQueryInfoEx(strFile.c_str(), NULL, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    EXPECT_EQ(ERR_INVALID_PARAMETER, RTPathQueryInfoEx("", &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    for (int iAdd : {0, 6, -1})
+        EXPECT_EQ(ERR_INVALID_PARAMETER,
+                  RTPathQueryInfoEx(strFile.c_str(), &Info, (RTOBJINFOADD)iAdd, RTPATH_F_FOLLOW_LINK))
+            << iAdd;
+    for (uint32_t fFlags = 0; fFlags < 16; fFlags++)
+    {
+        bool const fValid = fFlags == 1 || fFlags == 2 || fFlags == 5 || fFlags == 6;
+        EXPECT_EQ(fValid ? INF_SUCCESS : ERR_INVALID_PARAMETER,
+                  RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, fFlags))
+            << fFlags;
+    }
+}
+
+TEST_F(PathInfo, FileAndDirectoryWithAndWithoutTheAttributeQuery)
+{
+    std::string strFile = makeFile("setup.exe", std::string(1234, 'z'));
+    std::string strDir = makeDir("dir");
+    WIN32_FILE_ATTRIBUTE_DATA Sys;
+    ASSERT_TRUE(GetFileAttributesExA(strFile.c_str(), GetFileExInfoStandard, &Sys));
+    /* First with whatever the system offers, then as on a system without NtQueryFullAttributesFile. */
+    for (int iRound = 0; iRound < 2; iRound++)
+    {
+        if (iRound == 1)
+            rtPathInfoTestSetQueryFullAttributes(NULL);
+        for (RTOBJINFOADD enmAdd : {RTOBJINFOADD_NOTHING, RTOBJINFOADD_UNIX, RTOBJINFOADD_UNIX_OWNER,
+                                    RTOBJINFOADD_UNIX_GROUP, RTOBJINFOADD_EASIZE})
+        {
+            RTOBJINFO Info;
+            memset(&Info, 0xcc, sizeof(Info));
+            ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, enmAdd, RTPATH_F_FOLLOW_LINK));
+            EXPECT_EQ(1234, Info.cbObject) << iRound;
+            EXPECT_EQ(RTFS_TYPE_FILE, Info.fMode & RTFS_TYPE_MASK) << iRound;
+            EXPECT_EQ(0777u, Info.fMode & RTFS_UNIX_MASK) << "an .exe is executable: " << iRound;
+            EXPECT_EQ(unixNanoseconds(Sys.ftLastWriteTime), Info.ModificationTime.i64NanosecondsRelativeToUnixEpoch);
+            EXPECT_EQ(unixNanoseconds(Sys.ftCreationTime), Info.BirthTime.i64NanosecondsRelativeToUnixEpoch);
+            EXPECT_EQ(enmAdd, Info.enmAdditional);
+            if (enmAdd == RTOBJINFOADD_UNIX_OWNER)
+            {
+                EXPECT_EQ(UINT32_MAX, Info.u.UnixOwner.uid);
+                EXPECT_STREQ("", Info.u.UnixOwner.szName);
+            }
+            else if (enmAdd == RTOBJINFOADD_EASIZE)
+            {
+                EXPECT_EQ(0, Info.u.EASize.cb);
+            }
+
+            ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strDir.c_str(), &Info, enmAdd, RTPATH_F_ON_LINK));
+            EXPECT_EQ(RTFS_TYPE_DIRECTORY, Info.fMode & RTFS_TYPE_MASK) << iRound;
+            EXPECT_TRUE(Info.fMode & RTFS_DOS_DIRECTORY) << iRound;
+        }
+    }
+}
+
+TEST_F(PathInfo, UnixAttributesCarryTheFileIndex)
+{
+    std::string strFile = makeFile("file");
+    BY_HANDLE_FILE_INFORMATION Sys = systemInfo(strFile);
+    RTOBJINFO Info;
+    ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_UNIX, RTPATH_F_FOLLOW_LINK));
+    EXPECT_EQ(((uint64_t)Sys.nFileIndexHigh << 32) | Sys.nFileIndexLow, Info.u.Unix.INodeId);
+    EXPECT_EQ(Sys.dwVolumeSerialNumber, Info.u.Unix.INodeIdDevice);
+    EXPECT_GE(Info.u.Unix.cHardlinks, 1u);
+}
+
+TEST_F(PathInfo, MissingObjects)
+{
+    RTOBJINFO Info;
+    EXPECT_EQ(ERR_FILE_NOT_FOUND,
+              RTPathQueryInfoEx(path("missing").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    EXPECT_EQ(ERR_PATH_NOT_FOUND,
+              RTPathQueryInfoEx(path("missing\\x").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    rtPathInfoTestSetQueryFullAttributes(NULL);
+    EXPECT_EQ(ERR_FILE_NOT_FOUND,
+              RTPathQueryInfoEx(path("missing").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+}
+
+/*
+ * NtCreateFile answering as other systems do.
+ */
+
+std::vector<ULONG> g_vOptions;
+NTSTATUS g_rcReparseAnswer; /* answer to FILE_OPEN_REPARSE_POINT, 0 to pass it on */
+NTSTATUS g_rcPlainAnswer;   /* answer to an open of the object without it, 0 to pass it on */
+
+NTSTATUS NTAPI otherCreateFile(HANDLE *phFile, ACCESS_MASK fAccess, OBJECT_ATTRIBUTES *pObjAttr, IO_STATUS_BLOCK *pIos,
+                               LARGE_INTEGER *pcbAlloc, ULONG fAttribs, ULONG fShare, ULONG uDisposition,
+                               ULONG fOptions, void *pvEa, ULONG cbEa)
+{
+    g_vOptions.push_back(fOptions);
+    if (g_rcReparseAnswer && (fOptions & FILE_OPEN_REPARSE_POINT))
+        return g_rcReparseAnswer;
+    if (g_rcPlainAnswer && !(fOptions & FILE_DIRECTORY_FILE))
+        return g_rcPlainAnswer;
+    return NtCreateFile(phFile, fAccess, pObjAttr, pIos, pcbAlloc, fAttribs, fShare, uDisposition, fOptions, pvEa,
+                        cbEa);
+}
+
+TEST_F(PathInfo, RefusedReparseOptionIsRememberedOnlyWhenTheOptionWasTheProblem)
+{
+    std::string strFile = makeFile("file");
+    static const struct
+    {
+        NTSTATUS rcReparse;
+        NTSTATUS rcPlain;
+        int rcExpected;
+        RTPATHINFOREPARSESTATE enmExpected;
+    } s_aCases[] = {
+        {(NTSTATUS)0xC000000DL /* STATUS_INVALID_PARAMETER */, 0, INF_SUCCESS, RTPATHINFOREPARSESTATE_REFUSED},
+        {(NTSTATUS)0xC00000F7L /* STATUS_INVALID_PARAMETER_9 */, 0, INF_SUCCESS, RTPATHINFOREPARSESTATE_REFUSED},
+        {(NTSTATUS)0xC000000DL, (NTSTATUS)0xC000000DL, ERR_INVALID_PARAMETER, RTPATHINFOREPARSESTATE_UNKNOWN},
+        {0, 0, INF_SUCCESS, RTPATHINFOREPARSESTATE_ACCEPTED},
+    };
+    for (auto const &Case : s_aCases)
+    {
+        rtPathInfoTestReset();
+        rtPathInfoTestSetQueryFullAttributes(NULL);
+        rtPathInfoTestSetCreateFile(otherCreateFile);
+        g_vOptions.clear();
+        g_rcReparseAnswer = Case.rcReparse;
+        g_rcPlainAnswer = Case.rcPlain;
+        RTOBJINFO Info;
+        EXPECT_EQ(Case.rcExpected, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK))
+            << std::hex << Case.rcReparse;
+        EXPECT_EQ(Case.enmExpected, rtPathInfoTestGetReparseState()) << std::hex << Case.rcReparse;
+        ASSERT_FALSE(g_vOptions.empty());
+        EXPECT_EQ(0x204020u, g_vOptions.front());
+        if (Case.rcReparse)
+        {
+            ASSERT_GE(g_vOptions.size(), 2u);
+            EXPECT_EQ(0x4020u, g_vOptions[1]);
+        }
+    }
+
+    /* Once refused, it is not offered again; following links never offers it. */
+    g_vOptions.clear();
+    g_rcReparseAnswer = (NTSTATUS)0xC000000DL;
+    g_rcPlainAnswer = 0;
+    RTOBJINFO Info;
+    ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK));
+    ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK));
+    ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    std::vector<ULONG> vExpected = {0x204020u, 0x4020u, 0x4020u, 0x4020u};
+    EXPECT_EQ(vExpected, g_vOptions);
+}
+
+TEST_F(PathInfo, ObjectsThatCannotBeOpenedAreDescribedByTheirParentsEntry)
+{
+    std::string strFile = makeFile("held.bin", std::string(777, 'q'));
+    std::string strDir = makeDir("dir");
+    BY_HANDLE_FILE_INFORMATION Sys = systemInfo(strFile);
+    rtPathInfoTestSetQueryFullAttributes(NULL);
+    rtPathInfoTestSetCreateFile(otherCreateFile);
+    g_rcReparseAnswer = 0;
+    for (NTSTATUS rcPlain :
+         {(NTSTATUS)0xC0000043L /* STATUS_SHARING_VIOLATION */, (NTSTATUS)0xC0000022L /* STATUS_ACCESS_DENIED */})
+    {
+        g_rcPlainAnswer = rcPlain;
+        RTOBJINFO Info;
+        ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_UNIX, RTPATH_F_FOLLOW_LINK))
+            << std::hex << rcPlain;
+        EXPECT_EQ(777, Info.cbObject);
+        EXPECT_EQ(RTFS_TYPE_FILE, Info.fMode & RTFS_TYPE_MASK);
+        EXPECT_EQ(((uint64_t)Sys.nFileIndexHigh << 32) | Sys.nFileIndexLow, Info.u.Unix.INodeId);
+        EXPECT_EQ(Sys.dwVolumeSerialNumber, Info.u.Unix.INodeIdDevice);
+        EXPECT_EQ(UINT32_MAX, Info.u.Unix.uid);
+
+        ASSERT_EQ(INF_SUCCESS,
+                  RTPathQueryInfoEx((strDir + "\\").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+        EXPECT_EQ(RTFS_TYPE_DIRECTORY, Info.fMode & RTFS_TYPE_MASK);
+
+        /* The entry must be the one named: neither a missing name nor a pattern finds another. */
+        EXPECT_EQ(RTErrConvertFromNtStatus(rcPlain),
+                  RTPathQueryInfoEx(path("missing").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+        EXPECT_EQ(RTErrConvertFromNtStatus(rcPlain),
+                  RTPathQueryInfoEx(path("*.bin").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    }
+}
+
+TEST_F(PathInfo, ObjectNamespaceDirectories)
+{
+    /* Not a file-system object: the type comes from the object directory above it. */
+    RTOBJINFO Info;
+    int rc = RTPathQueryInfoEx("\\\\:soltnt:\\BaseNamedObjects", &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK);
+    ASSERT_EQ(INF_SUCCESS, rc);
+    EXPECT_EQ(RTFS_TYPE_DIRECTORY, Info.fMode & RTFS_TYPE_MASK);
+}
+
+TEST_F(PathInfo, SymbolicLinksFollowedOrNot)
+{
+    std::string strTarget = makeFile("target", "0123456789");
+    std::string strLink = path("link");
+    if (!CreateSymbolicLinkA(strLink.c_str(), strTarget.c_str(), 0) ||
+        !(GetFileAttributesA(strLink.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        GetFileAttributesA(strLink.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no symbolic links here";
+    RTOBJINFO Info;
+    ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strLink.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    EXPECT_EQ(RTFS_TYPE_FILE, Info.fMode & RTFS_TYPE_MASK);
+    EXPECT_EQ(10, Info.cbObject);
+    ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strLink.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK));
+    EXPECT_EQ(RTFS_TYPE_SYMLINK, Info.fMode & RTFS_TYPE_MASK);
+}
+
+} // namespace
