@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <filesystem>
 #include <string>
 #include "internal/mem.h"
 
@@ -21,15 +20,48 @@ class DirScratch : public ::testing::Test
         const ::testing::TestInfo *pInfo = ::testing::UnitTest::GetInstance()->current_test_info();
         m_strRoot = std::string(szTemp) + "tarn-" + pInfo->test_suite_name() + "-" + pInfo->name() + "-" +
                     std::to_string(GetCurrentProcessId());
-        std::filesystem::remove_all(m_strRoot);
+        removeTree(m_strRoot);
         ASSERT_TRUE(CreateDirectoryA(m_strRoot.c_str(), NULL)) << m_strRoot;
     }
 
     void TearDown() override
     {
         rtMemTestFailAfter(-1);
-        std::error_code ec;
-        std::filesystem::remove_all(m_strRoot, ec);
+        removeTree(m_strRoot);
+    }
+
+    /** Removes a tree of any depth (through the long form, as trees may be deeper than the plain form allows). */
+    static void removeTree(const std::string &strPath)
+    {
+        std::wstring wstrLong = L"\\\\?\\" + std::wstring(strPath.begin(), strPath.end());
+        removeTreeW(wstrLong);
+    }
+
+    static void removeTreeW(const std::wstring &wstrPath)
+    {
+        DWORD fAttr = GetFileAttributesW(wstrPath.c_str());
+        if (fAttr == INVALID_FILE_ATTRIBUTES)
+            return;
+        if (!(fAttr & FILE_ATTRIBUTE_DIRECTORY) || (fAttr & FILE_ATTRIBUTE_REPARSE_POINT))
+        {
+            SetFileAttributesW(wstrPath.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW(wstrPath.c_str()))
+                RemoveDirectoryW(wstrPath.c_str());
+            return;
+        }
+        WIN32_FIND_DATAW Entry;
+        HANDLE hFind = FindFirstFileW((wstrPath + L"\\*").c_str(), &Entry);
+        if (hFind != INVALID_HANDLE_VALUE)
+        {
+            do
+            {
+                std::wstring wstrName = Entry.cFileName;
+                if (wstrName != L"." && wstrName != L"..")
+                    removeTreeW(wstrPath + L"\\" + wstrName);
+            } while (FindNextFileW(hFind, &Entry));
+            FindClose(hFind);
+        }
+        RemoveDirectoryW(wstrPath.c_str());
     }
 
     /** A path inside the scratch directory. */
