@@ -301,7 +301,8 @@ int splitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
         pPlan->pszDirAsPassed = RTStrDupN(pszPath, cchDir, RTMEM_TAG);
     if (!pPlan->pszDirAsPassed)
         return ERR_NO_MEMORY;
-    pPlan->fDirSlash = cchDir > 0 && isSeparator(pszPath[cchDir - 1]);
+    size_t const cchPath = RTStrLen(pszPath);
+    pPlan->fDirSlash = cchPath > 0 && isSeparator(pszPath[cchPath - 1]);
     return INF_SUCCESS;
 }
 

@@ -435,6 +435,14 @@ TEST_F(DirOpen, NoFollowAsksNotToFollowUnlessThePathEndsWithASeparator)
     ASSERT_EQ(1u, g_vCalls.size());
     EXPECT_EQ(0x4021u, g_vCalls[0].fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
+
+    /* With a filter the path ends in the filter, and the directory before it is not followed either. */
+    g_vCalls.clear();
+    ASSERT_EQ(INF_SUCCESS,
+              RTDirOpenFiltered(&hDir, (strDir + "\\*.txt").c_str(), RTDIRFILTER_WINNT, RTDIR_F_NO_FOLLOW));
+    ASSERT_EQ(1u, g_vCalls.size());
+    EXPECT_EQ(0x204021u, g_vCalls[0].fOptions);
+    EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 }
 
 TEST_F(DirOpen, SymbolicLinkIsRefusedOnlyWhenNotFollowing)
