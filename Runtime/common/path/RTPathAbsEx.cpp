@@ -391,11 +391,11 @@ bool rtPathAbsSameDrive(const char *pszBase, char chDrive)
 
 } // namespace
 
-int RTPathAbsEx(const char *pszBase, const char *pszPath, uint32_t fFlags, char *pszAbsPath, size_t *pcbAbsPath)
+namespace
 {
-    if (!RT_VALID_PTR(pszPath) || !RT_VALID_PTR(pszAbsPath) || !RT_VALID_PTR(pcbAbsPath) ||
-        (pszBase && !RT_VALID_PTR(pszBase)))
-        return ERR_INVALID_POINTER;
+
+int rtPathAbsExWorker(const char *pszBase, const char *pszPath, uint32_t fFlags, char *pszAbsPath, size_t *pcbAbsPath)
+{
     if (!*pszPath)
         return ERR_PATH_ZERO_LENGTH;
     uint32_t const fValid =
@@ -424,6 +424,18 @@ int RTPathAbsEx(const char *pszBase, const char *pszPath, uint32_t fFlags, char 
             rc = rtPathAbsFromBase(pszBase, pszPath, pParsed, fFlags, fStyle, pszAbsPath, cbDst, pcbAbsPath);
     }
     rtPathAbsRecFree(&Path);
+    return rc;
+}
+
+} // namespace
+
+int RTPathAbsEx(const char *pszBase, const char *pszPath, uint32_t fFlags, char *pszAbsPath, size_t *pcbAbsPath)
+{
+    if (!RT_VALID_PTR(pszPath) || !RT_VALID_PTR(pszAbsPath) || !RT_VALID_PTR(pcbAbsPath) ||
+        (pszBase && !RT_VALID_PTR(pszBase)))
+        return ERR_INVALID_POINTER;
+    size_t const cbDst = *pcbAbsPath;
+    int rc = rtPathAbsExWorker(pszBase, pszPath, fFlags, pszAbsPath, pcbAbsPath);
     if (RT_FAILURE(rc) && cbDst)
         pszAbsPath[0] = '\0';
     return rc;
