@@ -4,6 +4,8 @@
  */
 #include <gtest/gtest.h>
 #include <rt/path.h>
+#include "internal/mem.h"
+#include "internal/process.h"
 
 #include <algorithm>
 #include <cstring>
@@ -151,6 +153,24 @@ TEST(PathJoin, FailureLeavesDestinationUnchanged)
     EXPECT_STREQ("C:\\a\\b", szPath);
 }
 
+TEST(PathJoin, IntoNewString)
+{
+    char *psz = RTPathJoinA("C:\\dir\\\\", "\\file");
+    ASSERT_NE(nullptr, psz);
+    EXPECT_STREQ("C:\\dir\\file", psz);
+    RTStrFree(psz);
+
+    psz = RTPathJoinA("dir", nullptr);
+    ASSERT_NE(nullptr, psz);
+    EXPECT_STREQ("dir", psz);
+    RTStrFree(psz);
+
+    EXPECT_EQ(nullptr, RTPathJoinA((const char *)16, "x"));
+    rtMemTestFailAfter(0);
+    EXPECT_EQ(nullptr, RTPathJoinA("a", "b"));
+    rtMemTestFailAfter(-1);
+}
+
 TEST(PathText, FilenameAndSuffix)
 {
     struct
@@ -296,6 +316,87 @@ TEST(PathText, StripTrailingSlash)
         EXPECT_EQ(strlen(Case.pszExpect), RTPathStripTrailingSlash(&Path[0]));
         EXPECT_STREQ(Case.pszExpect, Path.c_str());
     }
+}
+
+/** Keeps the executable-path store as it was around a test that fills it. */
+class PathExecDir : public ::testing::Test
+{
+  protected:
+    void SetUp() override
+    {
+        memcpy(m_szSaved, g_szrtProcExePath, sizeof(m_szSaved));
+        m_cchSaved = g_cchrtProcExePath;
+        m_cchDirSaved = g_cchrtProcDir;
+        m_offNameSaved = g_offrtProcName;
+    }
+    void TearDown() override
+    {
+        memcpy(g_szrtProcExePath, m_szSaved, sizeof(m_szSaved));
+        g_cchrtProcExePath = m_cchSaved;
+        g_cchrtProcDir = m_cchDirSaved;
+        g_offrtProcName = m_offNameSaved;
+    }
+    static void Store(const char *pszExe)
+    {
+        strcpy(g_szrtProcExePath, pszExe);
+        rtProcMeasureExePath();
+    }
+    char m_szSaved[RTPROC_EXE_PATH_SIZE];
+    size_t m_cchSaved, m_cchDirSaved, m_offNameSaved;
+};
+
+TEST_F(PathExecDir, WrongOrderBeforeStartUp)
+{
+    g_szrtProcExePath[0] = '\0';
+    g_cchrtProcExePath = g_cchrtProcDir = g_offrtProcName = 0;
+    char sz[RTPATH_MAX] = "junk";
+    EXPECT_EQ(ERR_WRONG_ORDER, RTPathExecDir(sz, sizeof(sz)));
+}
+
+TEST_F(PathExecDir, DirectoryOfTheStoredPath)
+{
+    struct
+    {
+        const char *pszExe, *pszDir, *pszName;
+    } const aCases[] = {
+        {"C:\\dir\\prog.exe", "C:\\dir", "prog.exe"},
+        {"C:\\prog.exe", "C:\\", "prog.exe"},
+        {"\\\\srv\\share\\setup.exe", "\\\\srv\\share", "setup.exe"},
+        {"/usr/bin/tool", "/usr/bin", "tool"},
+    };
+    for (const auto &Case : aCases)
+    {
+        SCOPED_TRACE(Case.pszExe);
+        Store(Case.pszExe);
+        EXPECT_STREQ(Case.pszName, rtProcGetExeName());
+        size_t const cchDir = strlen(Case.pszDir);
+        std::vector<char> Buf(cchDir + 1);
+        EXPECT_EQ(INF_SUCCESS, RTPathExecDir(Buf.data(), Buf.size()));
+        EXPECT_STREQ(Case.pszDir, Buf.data());
+        std::vector<char> Small(cchDir, 'x');
+        EXPECT_EQ(ERR_BUFFER_OVERFLOW, RTPathExecDir(Small.data(), Small.size()));
+        EXPECT_EQ('\0', Small[0]);
+    }
+}
+
+TEST_F(PathExecDir, FilledByStartUpFunction)
+{
+    g_cchrtProcExePath = 0;
+    ASSERT_EQ(INF_SUCCESS, rtProcInitExePath(g_szrtProcExePath, RTPROC_EXE_PATH_LIMIT));
+    rtProcMeasureExePath();
+    ASSERT_NE(nullptr, rtProcGetExeName());
+    EXPECT_EQ(0, strncmp("rt-tests", rtProcGetExeName(), 8)) << g_szrtProcExePath;
+
+    /* The directory and the name make up the whole path. */
+    char szDir[RTPATH_MAX];
+    ASSERT_EQ(INF_SUCCESS, RTPathExecDir(szDir, sizeof(szDir)));
+    char szJoined[RTPATH_MAX];
+    ASSERT_EQ(INF_SUCCESS, RTPathJoin(szJoined, sizeof(szJoined), szDir, rtProcGetExeName()));
+    EXPECT_EQ(strlen(g_szrtProcExePath), strlen(szJoined));
+    EXPECT_EQ(0, strncmp(szDir, g_szrtProcExePath, strlen(szDir)));
+
+    char szTiny[4];
+    EXPECT_EQ(ERR_BUFFER_OVERFLOW, rtProcInitExePath(szTiny, sizeof(szTiny)));
 }
 
 } // namespace

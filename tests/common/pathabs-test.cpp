@@ -210,6 +210,25 @@ TEST_F(PathCwd, AbsShortForm)
     EXPECT_EQ(ERR_INVALID_POINTER, RTPathAbs("sub", (char *)64, 5));
 }
 
+TEST_F(PathCwd, AbsExDup)
+{
+    char *psz = RTPathAbsExDup(nullptr, "a\\..\\b", 0);
+    ASSERT_NE(nullptr, psz);
+    EXPECT_STREQ("C:\\windows\\b", psz);
+    RTStrFree(psz);
+
+    psz = RTPathAbsExDup("D:\\base", "x", RTPATHABS_F_ENSURE_TRAILING_SLASH);
+    ASSERT_NE(nullptr, psz);
+    EXPECT_STREQ("D:\\base\\x\\", psz);
+    RTStrFree(psz);
+
+    EXPECT_EQ(nullptr, RTPathAbsExDup(nullptr, "", 0));
+    EXPECT_EQ(nullptr, RTPathAbsExDup("\\\\srv", "x", 0));
+    rtMemTestFailAfter(0);
+    EXPECT_EQ(nullptr, RTPathAbsExDup(nullptr, "x", 0));
+    rtMemTestFailAfter(-1);
+}
+
 TEST_F(PathCwd, ManyComponentsUseTheHeap)
 {
     /* More than a stack record holds: 400 components, most of them removed again. */
@@ -379,6 +398,24 @@ TEST_F(PathCwd, LongCurrentDirectory)
     rtMemTestFailAfter(0);
     EXPECT_EQ(ERR_NO_TMP_MEMORY, AbsInto("sub", "x", 0, 100, &Out, &cb));
     rtMemTestFailAfter(-1);
+}
+
+TEST_F(PathCwd, AbsExDupGrowsForLongResults)
+{
+    /* Longer than the first guess: one retry with the size asked for. */
+    std::string Base = "D:\\" + std::string(3000, 'b');
+    char *psz = RTPathAbsExDup(Base.c_str(), "x", 0);
+    ASSERT_NE(nullptr, psz);
+    EXPECT_EQ(Base + "\\x", psz);
+    RTStrFree(psz);
+
+    /* The same through a current directory beyond the system's usual limits. */
+    std::string Cwd = "C:\\" + std::string(20000, 'c');
+    ASSERT_EQ(INF_SUCCESS, rtPathShimSetCurrent(Cwd.c_str()));
+    psz = RTPathAbsExDup(nullptr, "x", 0);
+    ASSERT_NE(nullptr, psz);
+    EXPECT_EQ(Cwd + "\\x", psz);
+    RTStrFree(psz);
 }
 
 TEST_F(PathCwd, LongCurrentDrive)
