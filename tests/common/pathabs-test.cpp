@@ -262,7 +262,9 @@ TEST_F(PathCwd, CurrentDirectoryQueries)
     EXPECT_EQ(ERR_BUFFER_OVERFLOW, RTPathGetCurrentDrive(sz, 2));
     EXPECT_EQ(ERR_BUFFER_OVERFLOW, RTPathGetCurrentDrive(sz, 0));
 
+    /* The system's answer as it gives it: some keep the separator after the directory. */
     EXPECT_EQ(INF_SUCCESS, RTPathGetCurrentOnDrive('c', sz, sizeof(sz)));
+    RTPathStripTrailingSlash(sz);
     EXPECT_STREQ(g_szCwd, sz);
     EXPECT_EQ(ERR_INVALID_PARAMETER, RTPathGetCurrentOnDrive('1', sz, sizeof(sz)));
     EXPECT_EQ(ERR_BUFFER_OVERFLOW, RTPathGetCurrentOnDrive('C', sz, 0));

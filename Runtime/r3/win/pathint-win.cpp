@@ -3,6 +3,7 @@
  * converted here, so the long form for deep paths is added in one place.
  */
 #include <windows.h>
+#include <rt/mem.h>
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/path.h"
