@@ -99,6 +99,7 @@ const AbsCase g_aAbsCases[] = {
     {"\\\\srv\\share\\dir", "\\x", 0, "\\\\srv\\share\\x", 0},
     {"//srv/share/dir", "/x", 0, "\\\\srv\\share\\x", 0},
     {"\\\\srv", "\\x", 0, "\\\\srv\\x", 0},
+    {"\\\\srv\\.", "\\x", 0, "\\\\srv\\x", 0},
     {"\\\\?\\D:\\dir", "\\x", 0, "\\\\?\\x", 0},
     {"rel", "\\x", 0, "C:\\x", 0},
     /* Relative paths on the current directory. */

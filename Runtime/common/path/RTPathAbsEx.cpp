@@ -144,7 +144,8 @@ size_t rtPathAbsCopyDos(char *pszDst, const char *pszSrc, size_t cch)
 /**
  * The drive or share a root-relative path goes on, taken from the base: its
  * drive 'X:', or '\\server\share' (just its root without a trailing separator
- * when it has no share or is a '\\.\' or '\\?\' path). Writes it to
+ * when it has no share, a "." or ".." in its place, or is a '\\.\' or '\\?\'
+ * path). Writes it to
  * @a pszDst when it fits together with @a cchPathOut.
  * @returns true when the base has such a prefix (*pcchPrefix set).
  */
@@ -157,7 +158,7 @@ bool rtPathAbsPrefixFromBase(const char *pszBase, const RTPATHCOMPONENTS *pBase,
         cchRoot = 2;
     else if (!(pBase->fProps & RTPATH_PROP_UNC))
         return false;
-    else if (pBase->cComps < 2 || (pBase->fProps & RTPATH_PROP_SPECIAL_UNC))
+    else if (rtPathAbsProtectedEnd(pszBase, pBase) < 2)
         cchRoot -= (pBase->fProps & RTPATH_PROP_ROOT_SLASH) ? 1 : 0;
     else
         cchShare = pBase->aComps[1].cch;
