@@ -6,8 +6,12 @@
 #include <rt/path.h>
 #include "internal/mem.h"
 #include "internal/process.h"
+#ifdef RT_OS_WINDOWS
+#include <windows.h>
+#endif
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -397,6 +401,84 @@ TEST_F(PathExecDir, FilledByStartUpFunction)
 
     char szTiny[4];
     EXPECT_EQ(ERR_BUFFER_OVERFLOW, rtProcInitExePath(szTiny, sizeof(szTiny)));
+}
+
+/** Sets (or with null removes) a process environment variable. */
+void SetEnvVar(const char *pszName, const char *pszValue)
+{
+#ifdef RT_OS_WINDOWS
+    SetEnvironmentVariableA(pszName, pszValue);
+#else
+    if (pszValue)
+        setenv(pszName, pszValue, 1);
+    else
+        unsetenv(pszName);
+#endif
+}
+
+/** Clears the variables the temporary directory comes from, and puts them back afterwards. */
+class PathTemp : public ::testing::Test
+{
+  protected:
+    static constexpr const char *s_apszVars[4] = {"SOLT_TMPDIR", "TMP", "TEMP", "USERPROFILE"};
+    void SetUp() override
+    {
+        for (size_t i = 0; i < 4; i++)
+        {
+            const char *pszValue = getenv(s_apszVars[i]);
+            m_afSet[i] = pszValue != nullptr;
+            m_aValues[i] = pszValue ? pszValue : "";
+            SetEnvVar(s_apszVars[i], nullptr);
+        }
+    }
+    void TearDown() override
+    {
+        for (size_t i = 0; i < 4; i++)
+            SetEnvVar(s_apszVars[i], m_afSet[i] ? m_aValues[i].c_str() : nullptr);
+    }
+    bool m_afSet[4];
+    std::string m_aValues[4];
+};
+
+TEST_F(PathTemp, FirstVariableSetDecides)
+{
+    struct
+    {
+        const char *apszValues[4]; /**< SOLT_TMPDIR, TMP, TEMP, USERPROFILE; null = unset */
+        size_t cb;
+        int rc;
+        const char *pszExpect;
+    } const aCases[] = {
+        {{nullptr, nullptr, nullptr, nullptr}, 5, INF_SUCCESS, "/tmp"},
+        {{nullptr, nullptr, nullptr, nullptr}, 4, ERR_BUFFER_OVERFLOW, ""},
+        {{nullptr, nullptr, "C:\\T", nullptr}, 64, INF_SUCCESS, "C:\\T"},
+        {{nullptr, "C:\\tmp1", "C:\\tmp2", "C:\\home"}, 64, INF_SUCCESS, "C:\\tmp1"},
+        {{nullptr, nullptr, nullptr, "C:\\Users\\me"}, 64, INF_SUCCESS, "C:\\Users\\me"},
+        {{"C:\\solt", "C:\\tmp", nullptr, nullptr}, 64, INF_SUCCESS, "C:\\solt"},
+        /* A set variable that does not fit ends the search, though TMP would fit. */
+        {{"C:\\a-rather-long-temporary-directory", "C:\\t", nullptr, nullptr}, 16, ERR_BUFFER_OVERFLOW, nullptr},
+    };
+    for (const auto &Case : aCases)
+    {
+        SCOPED_TRACE(Case.pszExpect ? Case.pszExpect : "(overflow)");
+        for (size_t i = 0; i < 4; i++)
+            SetEnvVar(s_apszVars[i], Case.apszValues[i]);
+        std::vector<char> Buf(Case.cb, 'x');
+        EXPECT_EQ(Case.rc, RTPathTemp(Buf.data(), Buf.size()));
+        if (Case.pszExpect)
+        {
+            EXPECT_STREQ(Case.pszExpect, Buf.data());
+        }
+    }
+}
+
+TEST_F(PathTemp, EmptyValueIsTakenAsItIs)
+{
+    SetEnvVar("TMP", "");
+    SetEnvVar("TEMP", "C:\\T");
+    char sz[16] = "junk";
+    EXPECT_EQ(INF_SUCCESS, RTPathTemp(sz, sizeof(sz)));
+    EXPECT_STREQ("", sz);
 }
 
 } // namespace
