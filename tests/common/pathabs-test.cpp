@@ -372,6 +372,21 @@ TEST_F(PathCwd, CurrentDriveForms)
     EXPECT_EQ(ERR_PATH_INVALID_BASE, RTPathAbs("x", sz, sizeof(sz)));
 }
 
+TEST_F(PathCwd, CommonCaseNeedsNoHeap)
+{
+    /* The record lives on the stack and the current directory is combined in the destination. */
+    rtMemTestFailAfter(0);
+    char sz[RTPATH_MAX];
+    size_t cb = sizeof(sz);
+    for (const char *pszPath : {"a\\..\\b", "\\x", "C:\\a\\.\\b", "C:x", "..\\..\\y"})
+    {
+        SCOPED_TRACE(pszPath);
+        EXPECT_EQ(INF_SUCCESS, RTPathAbs(pszPath, sz, sizeof(sz)));
+    }
+    EXPECT_EQ(INF_SUCCESS, RTPathAbsEx("D:\\base", "..\\x", 0, sz, &cb));
+    rtMemTestFailAfter(-1);
+}
+
 TEST_F(PathCwd, LongCurrentDirectory)
 {
     std::string Cwd = "C:\\" + std::string(5000, 'd');

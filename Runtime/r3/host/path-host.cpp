@@ -111,15 +111,15 @@ int RTPathSetCurrent(const char *pszPath)
     /* Like the system, take a relative path from the current directory. */
     size_t cbAbs = RTPATH_MAX;
     char *pszAbs = NULL;
-    int rc;
-    do
+    int rc = ERR_BUFFER_OVERFLOW;
+    for (unsigned iTry = 0; iTry < 8 && rc == ERR_BUFFER_OVERFLOW; iTry++)
     {
         free(pszAbs);
         pszAbs = (char *)malloc(cbAbs);
         if (!pszAbs)
             return ERR_NO_MEMORY;
         rc = RTPathAbsEx(NULL, pszPath, RTPATH_STYLE_HOST, pszAbs, &cbAbs);
-    } while (rc == ERR_BUFFER_OVERFLOW);
+    }
 
     if (RT_SUCCESS(rc))
     {
