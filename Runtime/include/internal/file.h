@@ -97,12 +97,23 @@ typedef struct RTFILEWINCALLS
     (HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf, FILE_INFORMATION_CLASS enmClass);
 } RTFILEWINCALLS;
 
-/** The calls in use: the system's own unless a test replaced them. */
-extern RTFILEWINCALLS g_rtFileWinCalls;
-
-/** Tests only: replaces the calls with the non-null members of @a pCalls;
- * null restores all of the system's own. */
+/** Tests only: routes each call whose member of @a pCalls is non-null through
+ * that function (which may call the system's own); null members, and a null
+ * @a pCalls, mean the system's own. Not thread-safe: set it while no other
+ * thread uses the file code. */
 void rtFileTestSetCalls(const RTFILEWINCALLS *pCalls);
+
+/** @name The calls of the file code that tests may replace (see rtFileTestSetCalls).
+ * @{ */
+BOOL rtFileCallReadFile(HANDLE hFile, void *pvBuf, DWORD cbToRead, DWORD *pcbRead);
+BOOL rtFileCallWriteFile(HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten);
+DWORD rtFileCallGetFileSize(HANDLE hFile, DWORD *pcbHigh);
+BOOL rtFileCallDeviceIoControl(HANDLE hDevice, DWORD uIoControlCode, void *pvOut, DWORD cbOut);
+NTSTATUS rtFileCallNtQueryVolumeInformationFile(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf,
+                                                FS_INFORMATION_CLASS enmClass);
+NTSTATUS rtFileCallNtQueryInformationFile(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf,
+                                          FILE_INFORMATION_CLASS enmClass);
+/** @} */
 
 /** Signature of VerifyConsoleIoHandle. */
 typedef BOOL(WINAPI *PFNRTVERIFYCONSOLEIOHANDLE)(HANDLE hHandle);
@@ -114,9 +125,10 @@ typedef BOOL(WINAPI *PFNRTVERIFYCONSOLEIOHANDLE)(HANDLE hHandle);
  */
 PFNRTVERIFYCONSOLEIOHANDLE rtFileFindConsoleVerifier(void);
 
-/** Tests only: makes rtFileFindConsoleVerifier look the entry point up again
- * on next use; with @a fHide it then reports that there is none. */
-void rtFileTestResetConsoleVerifier(bool fHide);
+/** Tests only: with @a fOverride, rtFileFindConsoleVerifier reports @a pfnVerify
+ * from now on (null: the system has none); without, it looks the entry point
+ * up again on next use. */
+void rtFileTestSetConsoleVerifier(bool fOverride, PFNRTVERIFYCONSOLEIOHANDLE pfnVerify);
 #endif
 
 #endif
