@@ -8,6 +8,7 @@
 #include <rt/file.h>
 #include <rt/err.h>
 #include <rt/path-win.h>
+#include "internal/file.h"
 
 namespace
 {
@@ -56,7 +57,8 @@ int rtFileDeleteCheckReparseTag(HANDLE hFile)
 {
     FILE_ATTRIBUTE_TAG_INFORMATION TagInfo;
     IO_STATUS_BLOCK Ios;
-    NTSTATUS const rcNt = NtQueryInformationFile(hFile, &Ios, &TagInfo, sizeof(TagInfo), FileAttributeTagInformation);
+    NTSTATUS const rcNt =
+        rtFileCallNtQueryInformationFile(hFile, &Ios, &TagInfo, sizeof(TagInfo), FileAttributeTagInformation);
     if (rtFileNtSuccess(rcNt))
         return TagInfo.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? ERR_IS_A_SYMLINK : INF_SUCCESS;
     /* Systems and file systems without the query: the basic attributes decide. */
@@ -77,7 +79,7 @@ int rtFileDeleteCheckAndMark(HANDLE hFile, bool fReparseOpen)
 
     FILE_BASIC_INFORMATION BasicInfo;
     IO_STATUS_BLOCK Ios;
-    NTSTATUS rcNt = NtQueryInformationFile(hFile, &Ios, &BasicInfo, sizeof(BasicInfo), FileBasicInformation);
+    NTSTATUS rcNt = rtFileCallNtQueryInformationFile(hFile, &Ios, &BasicInfo, sizeof(BasicInfo), FileBasicInformation);
     if (!rtFileNtSuccess(rcNt))
         return RTErrConvertFromNtStatus(rcNt);
     if (BasicInfo.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)
