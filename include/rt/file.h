@@ -271,7 +271,8 @@ typedef enum RTFILEACTION
  * Opens or creates a file.
  *
  * The flags are checked by RTFileValidateOpenFlags first; a null path or out
- * handle also gives ERR_INVALID_PARAMETER. A long path is handed to the
+ * handle also gives ERR_INVALID_PARAMETER, any other bad pointer
+ * ERR_INVALID_POINTER. A long path is handed to the
  * system in its long form. Opening an existing file with RTFILE_O_OPEN_CREATE
  * and RTFILE_O_TRUNCATE truncates it; RTFILE_O_NOT_CONTENT_INDEXED marks a
  * created or replaced file. When any of this fails after the file was opened,
@@ -339,7 +340,7 @@ uint64_t RTFileTell(RTFILE hFile);
 
 /**
  * The size of a file in bytes. A handle of a disk device (removable or fixed
- * media) gives the size of the disk.
+ * media) gives the size of the disk. ERR_INVALID_POINTER for a bad @a pcbSize.
  */
 int RTFileQuerySize(RTFILE hFile, uint64_t *pcbSize);
 
@@ -360,7 +361,8 @@ int RTFileQuerySize(RTFILE hFile, uint64_t *pcbSize);
 int RTFileQueryInfo(RTFILE hFile, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional);
 
 /** The type of the file system @a hFile lives on; RTFSTYPE_UNKNOWN for names
- * not in the list (and, with the failure status, when the query fails). */
+ * not in the list (and, with the failure status, when the query fails).
+ * ERR_INVALID_POINTER for a bad @a penmType. */
 int RTFileQueryFsType(RTFILE hFile, RTFSTYPE *penmType);
 
 /** Writes buffered data of @a hFile to the medium. */
