@@ -15,11 +15,6 @@
 #include <rt/types.h>
 #include <rt/err.h>
 
-#ifndef ERR_PARSE_ERROR
-/** The text is not in the expected form. */
-#define ERR_PARSE_ERROR (-53)
-#endif
-
 /** Handle of a generator (opaque). */
 typedef struct RTRANDPM *RTRAND;
 /** The null handle. */

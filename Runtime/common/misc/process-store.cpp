@@ -1,6 +1,7 @@
 /** @file
  * The executable-path store, filled by start-up.
  */
+#include <rt/path.h>
 #include "internal/process.h"
 
 char g_szrtProcExePath[RTPROC_EXE_PATH_SIZE];
@@ -15,4 +16,13 @@ const char *rtProcGetExeName(void)
     if (offName == 0 || cchPath >= RTPROC_EXE_PATH_SIZE || offName >= cchPath || g_szrtProcExePath[cchPath] != '\0')
         return NULL;
     return &g_szrtProcExePath[offName];
+}
+
+void rtProcMeasureExePath(void)
+{
+    size_t cchDir = 0;
+    ptrdiff_t offName = -1;
+    g_cchrtProcExePath = RTPathParseSimple(g_szrtProcExePath, &cchDir, &offName, NULL);
+    g_cchrtProcDir = cchDir;
+    g_offrtProcName = offName > 0 ? (size_t)offName : 0;
 }

@@ -25,4 +25,23 @@ extern size_t g_offrtProcName;
  */
 const char *rtProcGetExeName(void);
 
+/** The size limit start-up passes to rtProcInitExePath. */
+#define RTPROC_EXE_PATH_LIMIT 4068
+
+/**
+ * Writes the running executable's full path, UTF-8 and terminated, to
+ * @a pszPath of @a cbPath bytes; start-up passes the store and
+ * RTPROC_EXE_PATH_LIMIT. ERR_BUFFER_OVERFLOW when it does not fit,
+ * ERR_FILENAME_TOO_LONG when the system's answer was cut short, the system's
+ * error or a conversion error otherwise.
+ */
+int rtProcInitExePath(char *pszPath, size_t cbPath);
+
+/**
+ * Measures the path in g_szrtProcExePath as RTPathParseSimple does and records
+ * its length, directory length and file-name offset (0 when it has no name).
+ * Start-up calls it once the path is in the store.
+ */
+void rtProcMeasureExePath(void);
+
 #endif
