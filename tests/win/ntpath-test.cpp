@@ -101,6 +101,78 @@ TEST(NtPathConvert, OldSystemsUseDosDevices)
     EXPECT_EQ(L"\\DosDevices\\", Convert("//?/"));
 }
 
+TEST(NtPathConvert, OtherPathsAreMadeAbsoluteFirst)
+{
+    CurrentDir Cwd(L"C:\\windows");
+    struct
+    {
+        const char *pszPath;
+        const wchar_t *pwszNt;
+    } const s_aCases[] = {
+        {"C:\\a\\..\\b", L"\\??\\C:\\b"},
+        {"c:/a/./b//c", L"\\??\\C:\\a\\b\\c"},
+        {"C:\\", L"\\??\\C:\\"},
+        {"x", L"\\??\\C:\\windows\\x"},
+        {"..\\x\\", L"\\??\\C:\\x\\"},
+        {"\\x", L"\\??\\C:\\x"},
+        {"C:x", L"\\??\\C:\\windows\\x"},
+        {"\\\\server\\share\\x", L"\\??\\UNC\\server\\share\\x"},
+        {"//server/share/../x", L"\\??\\UNC\\server\\share\\x"},
+        {"\\\\.\\pipe\\x", L"\\??\\pipe\\x"},
+        {"//./C:/a/../b", L"\\??\\C:\\b"},
+        /* Near misses of the raw prefix are ordinary UNC paths. */
+        {"\\\\:soltnt", L"\\??\\UNC\\:soltnt"},
+        {"\\\\:soltnt:x", L"\\??\\UNC\\:soltnt:x"},
+        {"\\\\:SOLTNT:\\x", L"\\??\\UNC\\:SOLTNT:\\x"},
+    };
+    for (const auto &Case : s_aCases)
+        EXPECT_EQ(Case.pwszNt, Convert(Case.pszPath)) << Case.pszPath;
+
+    EXPECT_EQ(Failed(ERR_PATH_ZERO_LENGTH), Convert(""));
+
+    OsMajorVersion Old(3);
+    EXPECT_EQ(L"\\DosDevices\\C:\\b", Convert("C:\\a\\..\\b"));
+    EXPECT_EQ(L"\\DosDevices\\C:\\windows\\x", Convert("x"));
+    EXPECT_EQ(L"\\DosDevices\\UNC\\srv\\share", Convert("\\\\srv\\share"));
+    EXPECT_EQ(L"\\DosDevices\\pipe\\x", Convert("\\\\.\\pipe\\x"));
+}
+
+/** A relative path of @a cch characters made of 100-character components. */
+std::string RelativePathOfLength(size_t cch)
+{
+    std::string str;
+    while (str.size() < cch)
+        str += std::string(99, 'c') + "\\";
+    str.resize(cch);
+    if (str.back() == '\\')
+        str.back() = 'c';
+    return str;
+}
+
+TEST(NtPathConvert, LongPathsGrowTheScratchBuffer)
+{
+    CurrentDir Cwd(L"C:\\windows");
+    std::wstring const wstrCwdPrefix = L"\\??\\C:\\windows\\"; /* 15 units */
+    for (size_t cch : {size_t(4084), size_t(4085), size_t(9000), size_t(32766 - 15)})
+    {
+        std::string const str = RelativePathOfLength(cch);
+        EXPECT_EQ(wstrCwdPrefix + std::wstring(str.begin(), str.end()), Convert(str)) << cch;
+    }
+    EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(RelativePathOfLength(32766 - 14)));
+    EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(RelativePathOfLength(200000)));
+
+    /* An absolute path of 4095 bytes fills the first 4 KiB buffer behind the prefix; one more needs the heap.
+       (A relative one would not do: reading the current directory allocates.) */
+    std::string const strFits = "C:\\" + RelativePathOfLength(4092);
+    std::string const strGrows = "C:\\" + RelativePathOfLength(4093);
+    rtMemTestFailAfter(0);
+    std::wstring const wstrFits = Convert(strFits);
+    std::wstring const wstrGrows = Convert(strGrows);
+    rtMemTestFailAfter(-1);
+    EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstrFits);
+    EXPECT_EQ(Failed(ERR_NO_TMP_MEMORY), wstrGrows);
+}
+
 TEST(NtPathConvert, LengthLimits)
 {
     /* A native path holds at most 32766 units, whatever form it came in. */
@@ -248,6 +320,75 @@ TEST(NtPathOpen, FailuresClearTheOutputs)
     EXPECT_FALSE(fObjDir);
     EXPECT_EQ(ERR_INVALID_POINTER,
               RTNtPathOpen(&NtName, NULL, g_fDirAccess, g_fShareAll, g_fDirOptions, 0, nullptr, nullptr));
+}
+
+/** Makes a chain of directories longer than Win32's plain limit under the temporary directory, and removes it. */
+class LongDirChain
+{
+  public:
+    LongDirChain()
+    {
+        wchar_t wszTemp[MAX_PATH];
+        GetTempPathW(MAX_PATH, wszTemp);
+        m_wstrBase = std::wstring(wszTemp) + L"ntp-" + std::to_wstring(GetCurrentProcessId());
+        m_vecDirs.push_back(m_wstrBase);
+        while (m_vecDirs.back().size() < 300)
+            m_vecDirs.push_back(m_vecDirs.back() + L"\\" + std::wstring(50, L'd') + L"\u00e9");
+        for (const std::wstring &wstr : m_vecDirs)
+            EXPECT_TRUE(CreateDirectoryW((L"\\\\?\\" + wstr).c_str(), NULL)) << GetLastError();
+    }
+    ~LongDirChain()
+    {
+        for (size_t i = m_vecDirs.size(); i-- > 0;)
+            RemoveDirectoryW((L"\\\\?\\" + m_vecDirs[i]).c_str());
+    }
+    std::string Utf8(const std::wstring &wstr) const
+    {
+        char szBuf[1024];
+        int cb = WideCharToMultiByte(CP_UTF8, 0, wstr.c_str(), -1, szBuf, sizeof(szBuf), NULL, NULL);
+        return std::string(szBuf, cb > 0 ? cb - 1 : 0);
+    }
+    std::wstring m_wstrBase;
+    std::vector<std::wstring> m_vecDirs;
+};
+
+TEST(NtPathOpenDir, OpensDirectoriesPastTheWin32Limit)
+{
+    LongDirChain Chain;
+    std::wstring const &wstrDeepest = Chain.m_vecDirs.back();
+    ASSERT_GT(wstrDeepest.size(), 260u);
+
+    std::wstring const wstrBelowBase = wstrDeepest.substr(Chain.m_wstrBase.size() + 1);
+    CurrentDir Cwd(Chain.m_wstrBase.c_str());
+    for (const std::string &strPath : {Chain.Utf8(wstrDeepest), "\\\\?\\" + Chain.Utf8(wstrDeepest),
+                                       Chain.Utf8(wstrBelowBase), Chain.Utf8(wstrBelowBase) + "\\x\\..\\.\\"})
+    {
+        HANDLE hDir = NULL;
+        bool fObjDir = true;
+        ASSERT_EQ(INF_SUCCESS, RTNtPathOpenDir(strPath.c_str(), g_fDirAccess, g_fShareAll, g_fDirOptions,
+                                               OBJ_CASE_INSENSITIVE, &hDir, &fObjDir))
+            << strPath;
+        EXPECT_FALSE(fObjDir);
+        EXPECT_TRUE(IsFsDirectory(hDir));
+        EXPECT_EQ(INF_SUCCESS, RTNtPathClose(hDir));
+    }
+
+    HANDLE hDir = NULL;
+    EXPECT_EQ(ERR_FILE_NOT_FOUND, RTNtPathOpenDir(Chain.Utf8(wstrDeepest + L"\\none").c_str(), g_fDirAccess,
+                                                  g_fShareAll, g_fDirOptions, OBJ_CASE_INSENSITIVE, &hDir, nullptr));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, hDir);
+}
+
+TEST(NtPathOpenDir, ConversionFailuresAreReported)
+{
+    HANDLE hDir = NULL;
+    bool fObjDir = true;
+    EXPECT_EQ(ERR_INVALID_UTF8_ENCODING, RTNtPathOpenDir("C:\\\xff", g_fDirAccess, g_fShareAll, g_fDirOptions,
+                                                         OBJ_CASE_INSENSITIVE, &hDir, &fObjDir));
+    EXPECT_EQ(INVALID_HANDLE_VALUE, hDir);
+    EXPECT_FALSE(fObjDir);
+    EXPECT_EQ(ERR_INVALID_POINTER, RTNtPathOpenDir(nullptr, g_fDirAccess, g_fShareAll, g_fDirOptions,
+                                                   OBJ_CASE_INSENSITIVE, &hDir, &fObjDir));
 }
 
 /*
