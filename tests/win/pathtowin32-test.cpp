@@ -10,6 +10,7 @@
 #include <rt/path-win.h>
 #include <rt/err.h>
 #include "internal/mem.h"
+#include "internal/nt.h"
 
 namespace
 {
@@ -135,6 +136,14 @@ TEST(PathToWin32, Limits)
     std::string const strRaw = "\\\\:soltnt:\\Device\\";
     EXPECT_EQ(Widen(strRaw + "x"), ToWin32(strRaw + "x"));
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), ToWin32(strRaw + std::string(300, 'x')));
+
+    /* Nor has a path under the old systems' '\DosDevices\'; short ones stay plain there too. */
+    rtNtTestSetOsMajorVersion(3);
+    std::wstring const wstrOldLong = ToWin32("C:\\" + std::string(300, 'x'));
+    std::wstring const wstrOldShort = ToWin32("C:\\x");
+    rtNtTestSetOsMajorVersion(0);
+    EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), wstrOldLong);
+    EXPECT_EQ(L"C:\\x", wstrOldShort);
 }
 
 TEST(PathToWin32, Failures)
