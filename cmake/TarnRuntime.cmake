@@ -14,7 +14,8 @@ set(TARN_RT_COMPILE_FLAGS
     -fno-threadsafe-statics -fno-stack-protector)
 
 set(TARN_PORTABLE_OS_SOURCES
-    ${CMAKE_SOURCE_DIR}/Runtime/nt/RTErrConvertFromNtStatus.cpp)
+    ${CMAKE_SOURCE_DIR}/Runtime/nt/RTErrConvertFromNtStatus.cpp
+    ${CMAKE_SOURCE_DIR}/Runtime/generic/RTPathGetCurrentDrive-generic.cpp)
 
 file(GLOB_RECURSE TARN_RT_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Runtime/common/*.cpp)
 foreach(src IN LISTS TARN_PORTABLE_OS_SOURCES)

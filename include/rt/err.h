@@ -37,6 +37,7 @@
 #define ERR_MISMATCH                (-48)
 #define ERR_INVALID_UUID_FORMAT     (-49)
 #define ERR_RESULT_PENDING          (-51)
+#define ERR_PARSE_ERROR             (-53)
 #define WRN_NUMBER_TOO_BIG          55
 #define ERR_NO_DIGITS               (-56)
 #define WRN_NEGATIVE_UNSIGNED       57

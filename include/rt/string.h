@@ -202,4 +202,50 @@ int RTStrAllocPrintfV(char **ppszBuffer, const char *pszFormat, va_list args, co
 int RTStrAllocPrintf(char **ppszBuffer, const char *pszFormat, ...);
 /** @} */
 
+/* ------------------------------------------------------------------------- */
+/** @name Custom formatter types ("%R[name]")
+ *
+ * A program can teach the formatter its own types: "%R[name]" takes one
+ * pointer-sized argument and hands it to the handler registered under
+ * "name"; a name nobody registered prints "<missing:%R[name]>".
+ *
+ * Registration, deregistration and formatting may run on any threads at
+ * once. A handler may still be called briefly after its deregistration
+ * returned (a formatting thread may have looked it up just before), so its
+ * code and user argument must stay valid for as long as formatting can run.
+ * @{ */
+
+/** Longest custom type name, in bytes. */
+#define RTSTR_FORMAT_TYPE_NAME_MAX 47
+/** How many custom types can be registered at once. */
+#define RTSTR_FORMAT_TYPE_MAX 64
+
+/**
+ * Formats one custom-type value through @a pfnOutput and returns the bytes
+ * written. @a pszType is the type's name, @a pvValue the conversion's
+ * argument, @a cchWidth, @a cchPrecision and @a fFlags (RTFMT_F_*) come from
+ * the conversion, @a pvUser is the registration's user argument.
+ */
+typedef size_t FNRTSTRFORMATTYPE(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char *pszType, const void *pvValue,
+                                 int cchWidth, int cchPrecision, unsigned fFlags, void *pvUser);
+typedef FNRTSTRFORMATTYPE *PFNRTSTRFORMATTYPE;
+
+/**
+ * Registers @a pfnHandler for "%R[pszType]".
+ * @returns INF_SUCCESS; ERR_INVALID_PARAMETER when the name is empty, longer
+ *          than RTSTR_FORMAT_TYPE_NAME_MAX or holds '[', ']' or '%';
+ *          ERR_INVALID_POINTER for a bad name or handler pointer;
+ *          ERR_ALREADY_EXISTS when the name is taken; ERR_NO_MEMORY when
+ *          RTSTR_FORMAT_TYPE_MAX types are registered already.
+ */
+int RTStrFormatTypeRegister(const char *pszType, PFNRTSTRFORMATTYPE pfnHandler, void *pvUser);
+
+/** Removes a registration. @returns INF_SUCCESS, or ERR_SYMBOL_NOT_FOUND when
+ *  @a pszType is not registered (ERR_INVALID_POINTER for a bad pointer). */
+int RTStrFormatTypeDeregister(const char *pszType);
+
+/** Replaces the user argument of a registration. @returns as RTStrFormatTypeDeregister. */
+int RTStrFormatTypeSetUser(const char *pszType, void *pvUser);
+/** @} */
+
 #endif

@@ -148,6 +148,7 @@ const RTSTATUSMSG g_aRTStatusMsgs[] = {
     RTERR_ENTRY(ERR_NONCHARACTER_CODE_POINT, "noncharacter code point"),
     RTERR_ENTRY(ERR_NO_TRANSLATION, "no mapping for the character in the target code page"),
     RTERR_ENTRY(ERR_NO_DIGITS, "no digits"),
+    RTERR_ENTRY(ERR_PARSE_ERROR, "text not in the expected form"),
     RTERR_ENTRY(ERR_TRY_AGAIN, "resource temporarily unavailable, try again"),
     RTERR_ENTRY(ERR_RESULT_PENDING, "result not yet available"),
     RTERR_ENTRY(ERR_INVALID_UUID_FORMAT, "invalid UUID format"),

@@ -1,0 +1,132 @@
+/** @file
+ * Program messages: the line splitting and prefixing of RTMsgError.
+ */
+#include <rt/message.h>
+#include <rt/mem.h>
+#include <rt/string.h>
+#include "internal/message.h"
+#include "internal/process.h"
+
+namespace
+{
+
+PFNRTMSGTESTOUTPUT g_pfnTestOutput = NULL;
+void *g_pvTestOutputUser = NULL;
+
+const char g_szCategoryError[] = "error: ";
+
+void writeBytes(const char *pch, size_t cch)
+{
+    if (cch == 0)
+        return;
+    if (g_pfnTestOutput)
+        g_pfnTestOutput(g_pvTestOutputUser, pch, cch);
+    else
+        rtMsgWriteStdErr(pch, cch);
+}
+
+void writeString(const char *psz)
+{
+    writeBytes(psz, RTStrLen(psz));
+}
+
+void writeNewline(void)
+{
+    writeBytes("\n", 1);
+}
+
+/** "<program>: <category>", or just the category while the program name is unknown. */
+void writePrefix(const char *pszCategory)
+{
+    const char *pszName = rtProcGetExeName();
+    if (pszName)
+    {
+        writeString(pszName);
+        writeBytes(": ", 2);
+    }
+    writeString(pszCategory);
+}
+
+/** Writes @a pszText line by line, prefixing each non-empty line. */
+void writePrefixedLines(const char *pszCategory, const char *pszText)
+{
+    const char *pszLine = pszText;
+    while (*pszLine)
+    {
+        const char *pszEnd = pszLine;
+        while (*pszEnd && *pszEnd != '\n')
+            pszEnd++;
+        if (pszEnd != pszLine)
+        {
+            writePrefix(pszCategory);
+            writeBytes(pszLine, (size_t)(pszEnd - pszLine));
+        }
+        writeNewline();
+        pszLine = *pszEnd ? pszEnd + 1 : pszEnd;
+    }
+}
+
+size_t formatOutput(void *pvArg, const char *pachChars, size_t cbChars)
+{
+    (void)pvArg;
+    writeBytes(pachChars, cbChars);
+    return cbChars;
+}
+
+bool containsNewline(const char *psz)
+{
+    for (; *psz; psz++)
+        if (*psz == '\n')
+            return true;
+    return false;
+}
+
+int writeMessage(const char *pszCategory, const char *pszFormat, va_list va)
+{
+    if (!RT_VALID_PTR(pszFormat) || pszFormat[0] == '\0' || (pszFormat[0] == '\n' && pszFormat[1] == '\0'))
+    {
+        writeNewline();
+        return 0;
+    }
+
+    char *pszText = NULL;
+    va_list vaCopy;
+    va_copy(vaCopy, va);
+    int cch = RTStrAllocPrintfV(&pszText, pszFormat, vaCopy, RTMEM_TAG);
+    va_end(vaCopy);
+    if (cch >= 0 && pszText)
+    {
+        writePrefixedLines(pszCategory, pszText);
+        RTStrFree(pszText);
+        return 0;
+    }
+
+    /* No memory for the text: write it straight through, unsplit. */
+    writePrefix(pszCategory);
+    RTStrFmtV(formatOutput, NULL, NULL, NULL, pszFormat, va);
+    if (!containsNewline(pszFormat))
+        writeNewline();
+    return 0;
+}
+
+} // namespace
+
+void rtMsgTestSetOutput(PFNRTMSGTESTOUTPUT pfnOutput, void *pvUser)
+{
+    g_pfnTestOutput = pfnOutput;
+    g_pvTestOutputUser = pvUser;
+}
+
+int RTMsgErrorV(const char *pszFormat, va_list va)
+{
+    return writeMessage(g_szCategoryError, pszFormat, va);
+}
+
+int RTMsgError(const char *pszFormat, ...)
+{
+    va_list va;
+    va_start(va, pszFormat);
+    RTMsgErrorV(pszFormat, va);
+    va_end(va);
+    return 0;
+}

@@ -1,0 +1,99 @@
+/** @file
+ * The process-wide random generator.
+ *
+ * There is no native random source to prefer on this platform, so the
+ * process-wide generator is a Park-Miller generator seeded from the processor's
+ * time-stamp counter on first use.
+ */
+#include <rt/rand.h>
+#include <rt/err.h>
+#include "internal/rand.h"
+
+#if !defined(__i386__) && !defined(__x86_64__)
+#error "The process-wide generator reads the x86 time-stamp counter."
+#endif
+
+namespace
+{
+
+/** Life of the process-wide generator. */
+enum : uint32_t
+{
+    kOnceUninitialised = 0,
+    kOnceBusy = 1,
+    kOnceReady = 2
+};
+
+uint32_t volatile g_uOnceState = kOnceUninitialised;
+/** The process-wide generator once g_uOnceState is kOnceReady. */
+RTRAND g_hProcessRand = NIL_RTRAND;
+/** Stands in for the process-wide generator when its record cannot be allocated,
+ * so callers still get numbers within their range. */
+RTRANDPM g_FallbackRand;
+/** Replacement seed source set by tests; null means the time-stamp counter. */
+PFNRTRANDSEEDSOURCE volatile g_pfnSeedSource = nullptr;
+
+uint64_t readSeedSource(void)
+{
+    PFNRTRANDSEEDSOURCE pfnSource = __atomic_load_n(&g_pfnSeedSource, __ATOMIC_ACQUIRE);
+    if (pfnSource)
+        return pfnSource();
+    return __builtin_ia32_rdtsc();
+}
+
+/** Makes and seeds the process-wide generator; never fails. */
+RTRAND createProcessGenerator(void)
+{
+    RTRAND hRand = NIL_RTRAND;
+    if (RT_FAILURE(RTRandAdvCreateParkMiller(&hRand)))
+    {
+        rtRandParkMillerInitRecord(&g_FallbackRand);
+        hRand = &g_FallbackRand;
+    }
+    /* The counter's lowest 8 bits change too regularly between close calls to add anything. */
+    RTRandAdvSeed(hRand, readSeedSource() >> 8);
+    return hRand;
+}
+
+/** The process-wide generator, made by the first caller while concurrent first callers wait. */
+RTRAND getProcessGenerator(void)
+{
+    for (;;)
+    {
+        uint32_t uState = __atomic_load_n(&g_uOnceState, __ATOMIC_ACQUIRE);
+        if (uState == kOnceReady)
+            return g_hProcessRand;
+        if (uState == kOnceUninitialised &&
+            __atomic_compare_exchange_n(&g_uOnceState, &uState, kOnceBusy, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED))
+        {
+            g_hProcessRand = createProcessGenerator();
+            __atomic_store_n(&g_uOnceState, kOnceReady, __ATOMIC_RELEASE);
+            return g_hProcessRand;
+        }
+        __builtin_ia32_pause();
+    }
+}
+
+} // namespace
+
+uint32_t RTRandU32Ex(uint32_t u32First, uint32_t u32Last)
+{
+    return RTRandAdvU32Ex(getProcessGenerator(), u32First, u32Last);
+}
+
+void rtRandTestSetSeedSource(PFNRTRANDSEEDSOURCE pfnSource)
+{
+    __atomic_store_n(&g_pfnSeedSource, pfnSource, __ATOMIC_RELEASE);
+}
+
+void rtRandTerm(void)
+{
+    if (__atomic_load_n(&g_uOnceState, __ATOMIC_ACQUIRE) != kOnceReady)
+        return;
+    if (g_hProcessRand == &g_FallbackRand)
+        g_FallbackRand.u32Magic = RTRAND_MAGIC_DEAD;
+    else
+        RTRandAdvDestroy(g_hProcessRand);
+    g_hProcessRand = NIL_RTRAND;
+    __atomic_store_n(&g_uOnceState, kOnceUninitialised, __ATOMIC_RELEASE);
+}

@@ -1,0 +1,42 @@
+/** @file
+ * Program messages reach file descriptor 2 byte for byte on the host build.
+ */
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <unistd.h>
+#include <rt/message.h>
+#include "internal/process.h"
+
+#include <cstring>
+#include <string>
+
+namespace
+{
+
+TEST(MessageHost, WritesToStandardError)
+{
+    FILE *pFile = tmpfile();
+    ASSERT_NE(nullptr, pFile);
+    strcpy(g_szrtProcExePath, "/opt/tarn/setup");
+    g_cchrtProcExePath = strlen(g_szrtProcExePath);
+    g_cchrtProcDir = 9;
+    g_offrtProcName = 10;
+
+    fflush(stderr);
+    int fdSaved = dup(STDERR_FILENO);
+    ASSERT_GE(fdSaved, 0);
+    ASSERT_EQ(STDERR_FILENO, dup2(fileno(pFile), STDERR_FILENO));
+    RTMsgError("first %d\nsecond", 1);
+    dup2(fdSaved, STDERR_FILENO);
+    close(fdSaved);
+    g_szrtProcExePath[0] = '\0';
+    g_cchrtProcExePath = g_cchrtProcDir = g_offrtProcName = 0;
+
+    char szBuf[256] = "";
+    rewind(pFile);
+    size_t cb = fread(szBuf, 1, sizeof(szBuf) - 1, pFile);
+    fclose(pFile);
+    EXPECT_EQ("setup: error: first 1\nsetup: error: second\n", std::string(szBuf, cb));
+}
+
+} // namespace
