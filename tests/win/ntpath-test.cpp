@@ -330,7 +330,8 @@ class LongDirChain
     {
         wchar_t wszTemp[MAX_PATH];
         GetTempPathW(MAX_PATH, wszTemp);
-        m_wstrBase = std::wstring(wszTemp) + L"ntp-" + std::to_wstring(GetCurrentProcessId());
+        m_wstrBase = std::wstring(wszTemp) + L"ntp-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+                     std::to_wstring(GetTickCount64());
         m_vecDirs.push_back(m_wstrBase);
         while (m_vecDirs.back().size() < 300)
             m_vecDirs.push_back(m_vecDirs.back() + L"\\" + std::wstring(50, L'd') + L"\u00e9");

@@ -8,9 +8,11 @@
 #include <vector>
 #include <windows.h>
 #include <rt/path-win.h>
+#include <rt/path.h>
 #include <rt/err.h>
 #include "internal/mem.h"
 #include "internal/nt.h"
+#include "internal/path.h"
 
 namespace
 {
@@ -172,17 +174,35 @@ TEST(PathToWin32, Failures)
     RTPathWin32Free(nullptr);
 }
 
+/** A name under the temporary directory that no earlier run can have left behind. */
+std::string UniqueTempName(const char *pszTag)
+{
+    wchar_t wszTemp[MAX_PATH];
+    EXPECT_NE(0u, GetTempPathW(MAX_PATH, wszTemp));
+    std::string str;
+    for (const wchar_t *pwc = wszTemp; *pwc; pwc++)
+        str += (char)*pwc;
+    return str + pszTag + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
+}
+
+/** Removes the listed directories, deepest first, whatever the test left. */
+class DirCleanup
+{
+  public:
+    ~DirCleanup()
+    {
+        for (size_t i = m_vecDirs.size(); i-- > 0;)
+            RemoveDirectoryW((L"\\\\?\\" + Widen(m_vecDirs[i])).c_str());
+    }
+    std::vector<std::string> m_vecDirs;
+};
+
 TEST(PathToWin32, LongPathsWorkWithWin32Calls)
 {
     /* A directory chain well past 260 characters, made and removed through the converted paths. */
-    wchar_t wszTemp[MAX_PATH];
-    ASSERT_NE(0u, GetTempPathW(MAX_PATH, wszTemp));
-    std::string strBase;
-    for (const wchar_t *pwc = wszTemp; *pwc; pwc++)
-        strBase += (char)*pwc;
-    strBase += "w32-" + std::to_string(GetCurrentProcessId());
-
-    std::vector<std::string> vecDirs{strBase};
+    DirCleanup Dirs;
+    std::vector<std::string> &vecDirs = Dirs.m_vecDirs;
+    vecDirs.push_back(UniqueTempName("w32-"));
     while (vecDirs.back().size() < 400)
         vecDirs.push_back(vecDirs.back() + "\\" + std::string(60, 'd'));
     for (const std::string &strDir : vecDirs)
@@ -192,14 +212,30 @@ TEST(PathToWin32, LongPathsWorkWithWin32Calls)
         EXPECT_TRUE(CreateDirectoryW((LPCWSTR)pwsz, NULL)) << strDir.size() << " " << GetLastError();
         RTPathWin32Free(pwsz);
     }
+
+    /* The runtime's own Win32 path calls take the same route. */
+    std::string const strRenamed = vecDirs[vecDirs.size() - 2] + "\\renamed";
+    EXPECT_EQ(INF_SUCCESS, RTPathRename(vecDirs.back().c_str(), strRenamed.c_str(), 0, RTPATH_RENAME_TYPE_DIRECTORY));
+    vecDirs.back() = strRenamed;
+
     for (size_t i = vecDirs.size(); i-- > 0;)
     {
         RTUTF16 *pwsz = nullptr;
         ASSERT_EQ(INF_SUCCESS, RTPathToWin32(&pwsz, vecDirs[i].c_str()));
-        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((LPCWSTR)pwsz));
+        EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW((LPCWSTR)pwsz)) << vecDirs[i];
         EXPECT_TRUE(RemoveDirectoryW((LPCWSTR)pwsz)) << vecDirs[i].size();
         RTPathWin32Free(pwsz);
     }
+}
+
+TEST(PathToWin32, RuntimePathCallsGetTheLongForm)
+{
+    /* Wine takes plain paths past 260 characters, so look at what the runtime hands to Win32. */
+    std::string const strLong = "C:\\" + std::string(300, 'x');
+    RTUTF16 *pwsz = nullptr;
+    ASSERT_EQ(INF_SUCCESS, rtPathWin32FromUtf8(&pwsz, strLong.c_str()));
+    EXPECT_EQ(L"\\\\?\\" + Widen(strLong), std::wstring((const wchar_t *)pwsz));
+    rtPathWin32Free(pwsz);
 }
 
 } // namespace

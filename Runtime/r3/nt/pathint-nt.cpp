@@ -2,19 +2,12 @@
  * Native (NT) paths: conversion from UTF-8 Win32 paths, opening, closing.
  */
 #include <rt/path-win.h>
+#include <rt/path.h>
 #include <rt/err.h>
 #include <rt/mem.h>
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/nt.h"
-
-// WIP-PATHABS: stand-in until the absolute-path code is available.
-#define RTPATH_MAX       4100
-#define RTPATH_STYLE_DOS 1u
-static int RTPathAbsEx(const char *, const char *, uint32_t, char *, size_t *)
-{
-    return ERR_NOT_IMPLEMENTED;
-}
 
 namespace
 {
