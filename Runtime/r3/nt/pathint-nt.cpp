@@ -192,7 +192,8 @@ size_t rtNtPathNextAbsSize(size_t cbOld, size_t cbNeeded, size_t offPath, unsign
 /**
  * Makes @a pszPath absolute into @a pszBuf at @a offPath, growing into a heap
  * buffer (*ppszHeap, freed by the caller) while the result does not fit.
- * *ppszAbs receives where the text starting at offset 0 of the buffer lies.
+ * *ppszBuf receives the buffer that holds the result (its text starts at offset
+ * 0 once the prefix is written), *pcchAbs the length made absolute.
  */
 int rtNtPathAbsInto(const char *pszPath, size_t offPath, char *pszBuf, size_t cbBuf, char **ppszHeap, char **ppszBuf,
                     size_t *pcchAbs)
