@@ -2,6 +2,7 @@
  * Conversion of option values by value type: integers, IPv4 addresses and
  * networks, MAC addresses, UUIDs, booleans and number pairs.
  */
+#include "internal/ctype.h"
 #include <rt/getopt.h>
 #include <rt/err.h>
 #include <rt/strnum.h>
@@ -27,18 +28,6 @@ bool isSpace(char ch)
     return ch == ' ' || (ch >= '\t' && ch <= '\r');
 }
 
-/** Value of a hexadecimal digit, -1 for any other character. */
-int hexDigitValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 const char *skipBlanks(const char *psz)
 {
     while (isBlank(*psz))
@@ -55,7 +44,7 @@ const char *skipSpaces(const char *psz)
 
 bool hasHexPrefix(const char *psz)
 {
-    return psz[0] == '0' && (psz[1] == 'x' || psz[1] == 'X') && hexDigitValue(psz[2]) >= 0;
+    return psz[0] == '0' && (psz[1] == 'x' || psz[1] == 'X') && rtHexDigitValue(psz[2]) >= 0;
 }
 
 bool isIntegerType(uint32_t uType)
@@ -240,8 +229,8 @@ bool parseMacDigits(const char *psz, RTMAC *pMac)
 {
     for (unsigned i = 0; i < 6; i++)
     {
-        int iHigh = hexDigitValue(psz[2 * i]);
-        int iLow = iHigh >= 0 ? hexDigitValue(psz[2 * i + 1]) : -1;
+        int iHigh = rtHexDigitValue(psz[2 * i]);
+        int iLow = iHigh >= 0 ? rtHexDigitValue(psz[2 * i + 1]) : -1;
         if (iLow < 0)
             return false;
         pMac->au8[i] = (uint8_t)(iHigh << 4 | iLow);
@@ -262,7 +251,7 @@ bool parseMacParts(const char *psz, RTMAC *pMac)
         }
         unsigned uValue = 0;
         unsigned cDigits = 0;
-        for (int iDigit; (iDigit = hexDigitValue(*psz)) >= 0; psz++, cDigits++)
+        for (int iDigit; (iDigit = rtHexDigitValue(*psz)) >= 0; psz++, cDigits++)
         {
             uValue = uValue << 4 | (unsigned)iDigit;
             if (uValue > 0xff)
@@ -281,7 +270,7 @@ int convertMacAddr(const char *psz, PRTOPTVALUE pValue)
     RTMAC Mac;
     bool fPlainDigits = true;
     for (unsigned i = 0; i < 12 && fPlainDigits; i++)
-        fPlainDigits = hexDigitValue(psz[i]) >= 0;
+        fPlainDigits = rtHexDigitValue(psz[i]) >= 0;
     if (!(fPlainDigits ? parseMacDigits(psz, &Mac) : parseMacParts(psz, &Mac)))
         return ERR_OPT_BAD_VALUE_FORMAT;
     pValue->MacAddr = Mac;
@@ -294,7 +283,7 @@ bool parseHexDigits(const char **ppsz, unsigned cDigits, uint32_t *pu32)
     uint32_t uValue = 0;
     for (unsigned i = 0; i < cDigits; i++)
     {
-        int iDigit = hexDigitValue((*ppsz)[i]);
+        int iDigit = rtHexDigitValue((*ppsz)[i]);
         if (iDigit < 0)
             return false;
         uValue = uValue << 4 | (uint32_t)iDigit;

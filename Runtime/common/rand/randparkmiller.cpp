@@ -2,6 +2,7 @@
  * The Park-Miller minimal-standard generator and the entry points of the
  * explicit generators.
  */
+#include "internal/ctype.h"
 #include <rt/rand.h>
 #include <rt/err.h>
 #include <rt/mem.h>
@@ -127,18 +128,6 @@ int pmSaveState(PRTRANDPM pThis, char *pszState, size_t *pcbState)
     return INF_SUCCESS;
 }
 
-/** Value of the hexadecimal digit @a ch, or -1. */
-int hexDigitValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 /** Parses exactly @a cDigits hexadecimal digits followed by @a chEnd; advances *ppsz past @a chEnd. */
 bool parseHexField(const char **ppsz, unsigned cDigits, char chEnd, uint32_t *puValue)
 {
@@ -146,7 +135,7 @@ bool parseHexField(const char **ppsz, unsigned cDigits, char chEnd, uint32_t *pu
     uint32_t uValue = 0;
     for (unsigned i = 0; i < cDigits; i++)
     {
-        int iDigit = hexDigitValue(psz[i]); /* a NUL is no digit, so this never reads past the text */
+        int iDigit = rtHexDigitValue(psz[i]); /* a NUL is no digit, so this never reads past the text */
         if (iDigit < 0)
             return false;
         uValue = (uValue << 4) | (uint32_t)iDigit;
