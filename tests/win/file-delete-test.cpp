@@ -43,6 +43,8 @@ TEST_F(FileDelete, PlainMissingDirectoryAndReadOnly)
     EXPECT_EQ(ERR_IS_A_DIRECTORY, RTFileDelete(path("dir").c_str()));
     EXPECT_TRUE(exists("dir"));
 
+    EXPECT_EQ(ERR_INVALID_POINTER, RTFileDelete(NULL));
+
     /* A read-only file stays, attribute and all. */
     createFile("ro", makePattern(10));
     ASSERT_TRUE(SetFileAttributesW(wpath("ro").c_str(), FILE_ATTRIBUTE_READONLY));

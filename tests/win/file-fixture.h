@@ -48,9 +48,16 @@ inline std::vector<uint8_t> makePattern(size_t cb, uint32_t uSeed = 1)
     return ab;
 }
 
-/** Removes @a wstrPath and everything below it, clearing read-only attributes on the way. */
-inline void removeTree(const std::wstring &wstrPath)
+/** The long form of an absolute path, which the system takes at any length. */
+inline std::wstring longForm(const std::wstring &wstrPath)
 {
+    return wstrPath.compare(0, 4, L"\\\\?\\") == 0 ? wstrPath : L"\\\\?\\" + wstrPath;
+}
+
+/** Removes @a wstrPath (absolute) and everything below it, clearing read-only attributes on the way. */
+inline void removeTree(const std::wstring &wstrPathIn)
+{
+    std::wstring const wstrPath = longForm(wstrPathIn);
     DWORD fAttr = GetFileAttributesW(wstrPath.c_str());
     if (fAttr == INVALID_FILE_ATTRIBUTES)
         return;
@@ -103,8 +110,8 @@ class FileTest : public ::testing::Test
     /** Writes @a ab to a new file with the system's calls. */
     void createFile(const char *pszName, const std::vector<uint8_t> &ab)
     {
-        HANDLE h =
-            CreateFileW(wpath(pszName).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+        HANDLE h = CreateFileW(longForm(wpath(pszName)).c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, NULL);
         ASSERT_NE(INVALID_HANDLE_VALUE, h) << GetLastError();
         DWORD cbWritten = 0;
         ASSERT_TRUE(ab.empty() || WriteFile(h, ab.data(), (DWORD)ab.size(), &cbWritten, NULL));
@@ -116,7 +123,7 @@ class FileTest : public ::testing::Test
     std::vector<uint8_t> readFile(const char *pszName) const
     {
         std::vector<uint8_t> ab;
-        HANDLE h = CreateFileW(wpath(pszName).c_str(), GENERIC_READ,
+        HANDLE h = CreateFileW(longForm(wpath(pszName)).c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0, NULL);
         if (h == INVALID_HANDLE_VALUE)
             return ab;
@@ -130,7 +137,7 @@ class FileTest : public ::testing::Test
 
     bool exists(const char *pszName) const
     {
-        return GetFileAttributesW(wpath(pszName).c_str()) != INVALID_FILE_ATTRIBUTES;
+        return GetFileAttributesW(longForm(wpath(pszName)).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
 };
 

@@ -366,3 +366,40 @@ TEST_F(FileHandle, NilClosedAndNativeHandles)
 }
 
 } /* namespace */
+
+namespace
+{
+
+class FileLongPath : public filetest::FileTest
+{
+};
+
+/** Every path-taking call works past the classic Win32 length limit. */
+TEST_F(FileLongPath, PathsBeyondTheWin32Limit)
+{
+    std::string strRel = std::string(120, 'd') + "\\" + std::string(120, 'e');
+    ASSERT_TRUE(CreateDirectoryW(filetest::longForm(wpath(std::string(120, 'd').c_str())).c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryW(filetest::longForm(wpath(strRel.c_str())).c_str(), NULL));
+    std::string strName = strRel + "\\" + std::string(100, 'f') + ".msi";
+    std::string strPath = path(strName.c_str());
+    ASSERT_GT(strPath.size(), 300u);
+
+    std::vector<uint8_t> abData = makePattern(5000);
+    {
+        AutoFile File;
+        RTFILEACTION enmAction;
+        ASSERT_EQ(INF_SUCCESS, RTFileOpenEx(strPath.c_str(), UINT64_C(0x1C000322), &File.h, &enmAction));
+        EXPECT_EQ(RTFILEACTION_CREATED, enmAction);
+        ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, abData.data(), abData.size(), NULL));
+    }
+    EXPECT_EQ(abData, readFile(strName.c_str()));
+
+    std::string strNewName = strRel + "\\" + std::string(100, 'g') + ".msi";
+    EXPECT_EQ(INF_SUCCESS, RTFileRename(strPath.c_str(), path(strNewName.c_str()).c_str(), 0));
+    EXPECT_FALSE(exists(strName.c_str()));
+    EXPECT_EQ(abData, readFile(strNewName.c_str()));
+    EXPECT_EQ(INF_SUCCESS, RTFileDelete(path(strNewName.c_str()).c_str()));
+    EXPECT_FALSE(exists(strNewName.c_str()));
+}
+
+} /* namespace */
