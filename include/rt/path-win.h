@@ -1,0 +1,120 @@
+/** @file
+ * The Windows side of path handling: UTF-8 paths turned into the UTF-16 form
+ * Win32 calls take, and into native (NT) paths opened with the native calls.
+ *
+ * Windows only. Every function validates its pointers (ERR_INVALID_POINTER)
+ * and clears its outputs before anything else, so no partial result is ever
+ * left behind with a failure status. All functions are re-entrant; relative
+ * paths are resolved against the process-wide current directory at the time
+ * of the call.
+ */
+#ifndef RT_PATH_WIN_H
+#define RT_PATH_WIN_H
+
+#include <rt/types.h>
+#include <windows.h>
+#include <winternl.h>
+
+/**
+ * A native path as the NT calls take it: Length is the size in bytes without
+ * the terminator, MaximumLength is Length + 2, Buffer is always NUL-terminated.
+ * Owned by whoever received it from RTNtPathFromWinUtf8; freed with RTNtPathFree.
+ */
+typedef UNICODE_STRING RTNTPATH;
+
+/** The most UTF-16 units a native path may have (its byte length must fit 16 bits with the terminator). */
+#define RTNTPATH_MAX_UNITS 32766
+
+/**
+ * Raw native-path prefix: a path of the form "\\:soltnt:\Some\Nt\Path" (each of
+ * the first two and the last separator may be '\' or '/') is handed to the
+ * native layer as "\Some\Nt\Path", from the last separator on, unchanged except
+ * that this separator is always written as '\'.
+ */
+#define RTNTPATH_RAW_PREFIX "\\\\:soltnt:\\"
+/** Length of RTNTPATH_RAW_PREFIX in bytes. */
+#define RTNTPATH_RAW_PREFIX_LEN 11
+
+/**
+ * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls.
+ *
+ * Short paths (up to 243 UTF-16 units, less for the forms whose full path may
+ * grow: root-relative, UNC, '\\?\' and relative ones) are passed in plain form;
+ * a drive-relative path ('C:x') is expanded to its full path. Anything longer
+ * is given in the long form '\\?\C:\...' or '\\?\UNC\server\share\...', made
+ * absolute with "." and ".." resolved. A long raw native path (see above) has
+ * no Win32 form and fails with ERR_FILENAME_TOO_LONG, as does any path whose
+ * native form would exceed RTNTPATH_MAX_UNITS.
+ *
+ * @returns status; invalid UTF-8 gives the conversion's status.
+ * @param   ppwszPath   Receives the string (null on failure); free it with RTPathWin32Free.
+ * @param   pszPath     The path.
+ */
+int RTPathToWin32(RTUTF16 **ppwszPath, const char *pszPath);
+
+/** Frees a string from RTPathToWin32; null is allowed. */
+void RTPathWin32Free(RTUTF16 *pwszPath);
+
+/**
+ * Converts a UTF-8 path into a native path.
+ *
+ * - A raw native path (RTNTPATH_RAW_PREFIX) is taken as it is.
+ * - '\\?\x' becomes '\??\x' without any other change (no "." or ".." resolution).
+ * - Everything else is first made absolute (DOS style, against the current
+ *   directory or drive), then '\\.\x' becomes '\??\x', '\\server\share\x'
+ *   becomes '\??\UNC\server\share\x' and any other path 'X:\y' becomes '\??\X:\y'.
+ * On systems older than major version 4 the prefix is '\DosDevices\' in place of '\??\'.
+ *
+ * @returns status: ERR_FILENAME_TOO_LONG when the result would exceed
+ *          RTNTPATH_MAX_UNITS units, ERR_NO_TMP_MEMORY when scratch memory for
+ *          a long path cannot be had, ERR_NO_UTF16_MEMORY when the result cannot,
+ *          or the status of making the path absolute or of the UTF-16 conversion.
+ * @param   pNtName     Receives the native path (zeroed on failure); free it with RTNtPathFree.
+ * @param   phRootDir   Receives the root directory handle, always null (every result is absolute).
+ * @param   pszPath     The path.
+ */
+int RTNtPathFromWinUtf8(RTNTPATH *pNtName, HANDLE *phRootDir, const char *pszPath);
+
+/** Frees the buffer of @a pNtName and clears the record; a cleared record or null is allowed. */
+void RTNtPathFree(RTNTPATH *pNtName);
+
+/**
+ * Opens an existing native path with NtCreateFile (FILE_OPEN, normal attributes).
+ *
+ * When the open reports STATUS_INVALID_PARAMETER and the path does not end in
+ * '\', it is retried with '\' appended, which is how volume roots like '\??\C:'
+ * open. When @a pfObjDir is given and the path names no file-system object
+ * (STATUS_OBJECT_NAME_INVALID or STATUS_OBJECT_TYPE_MISMATCH), it is opened as
+ * an object directory instead, the access translated into directory rights:
+ * DIRECTORY_ALL_ACCESS for all standard rights or GENERIC_ALL; otherwise
+ * DIRECTORY_QUERY, DIRECTORY_CREATE_OBJECT | DIRECTORY_CREATE_SUBDIRECTORY for
+ * write without read rights, all three for both, plus DIRECTORY_TRAVERSE for
+ * FILE_TRAVERSE.
+ *
+ * @returns status; an NT failure is converted with RTErrConvertFromNtStatus.
+ * @param   pNtName         The native path.
+ * @param   hRootDir        Root directory handle the path is relative to, or null.
+ * @param   fDesiredAccess  Access mask (FILE_LIST_DIRECTORY, GENERIC_READ, SYNCHRONIZE...).
+ * @param   fShareAccess    FILE_SHARE_* bits.
+ * @param   fCreateOptions  FILE_DIRECTORY_FILE, FILE_SYNCHRONOUS_IO_NONALERT...
+ * @param   fObjAttribs     Object attribute flags; the runtime passes OBJ_CASE_INSENSITIVE.
+ * @param   phHandle        Receives the handle, INVALID_HANDLE_VALUE on failure.
+ * @param   pfObjDir        Optional: allows the object-directory fallback and tells
+ *                          whether it was taken (false on failure).
+ */
+int RTNtPathOpen(const RTNTPATH *pNtName, HANDLE hRootDir, ACCESS_MASK fDesiredAccess, ULONG fShareAccess,
+                 ULONG fCreateOptions, ULONG fObjAttribs, HANDLE *phHandle, bool *pfObjDir);
+
+/**
+ * Converts @a pszPath with RTNtPathFromWinUtf8 and opens it with RTNtPathOpen.
+ * The object-directory fallback is allowed only for raw native paths
+ * (RTNTPATH_RAW_PREFIX); for other paths *pfObjDir is just set to false.
+ * Arguments and result as for RTNtPathOpen.
+ */
+int RTNtPathOpenDir(const char *pszPath, ACCESS_MASK fDesiredAccess, ULONG fShareAccess, ULONG fCreateOptions,
+                    ULONG fObjAttribs, HANDLE *phHandle, bool *pfObjDir);
+
+/** Closes a handle from RTNtPathOpen or RTNtPathOpenDir (NtClose); the NT status is converted. */
+int RTNtPathClose(HANDLE hHandle);
+
+#endif
