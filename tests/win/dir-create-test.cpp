@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
+#include <utility>
+#include <vector>
 #include <rt/dir.h>
+#include "internal/dir.h"
 #include "dir-scratch.h"
 
 namespace
@@ -38,6 +41,46 @@ TEST_F(DirCreate, MarksTheDirectoryNotContentIndexedUnlessAskedToKeepIt)
     EXPECT_TRUE(GetFileAttributesA(strMarked.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
     EXPECT_FALSE(GetFileAttributesA(strKept.c_str()) & FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
     EXPECT_EQ(INF_SUCCESS, RTDirCreate(path("optional").c_str(), 0700, RTDIRCREATE_F_INDEX_ATTR_OPTIONAL));
+}
+
+/* What RTDirCreate asked to mark, and how the system is to answer. */
+std::vector<std::pair<std::wstring, uint32_t>> g_vMarked;
+DWORD g_uMarkError; /* 0: mark for real */
+
+int markingHook(const RTUTF16 *pwszPath, uint32_t fAttributes)
+{
+    g_vMarked.emplace_back((const wchar_t *)pwszPath, fAttributes);
+    if (g_uMarkError)
+    {
+        SetLastError(g_uMarkError);
+        return 0;
+    }
+    return SetFileAttributesW((LPCWSTR)pwszPath, fAttributes);
+}
+
+TEST_F(DirCreate, AFailedMarkFailsTheCreationUnlessOptionalButTheDirectoryStays)
+{
+    rtDirTestSetAttributesHook(markingHook);
+    g_vMarked.clear();
+    g_uMarkError = ERROR_ACCESS_DENIED;
+    std::string strStrict = path("strict");
+    std::string strOptional = path("optional");
+    std::string strKept = path("kept");
+    int rcStrict = RTDirCreate(strStrict.c_str(), 0700, 0);
+    int rcOptional = RTDirCreate(strOptional.c_str(), 0700, RTDIRCREATE_F_INDEX_ATTR_OPTIONAL);
+    int rcKept = RTDirCreate(strKept.c_str(), 0700, RTDIRCREATE_F_KEEP_INDEXED);
+    rtDirTestSetAttributesHook(NULL);
+
+    EXPECT_EQ(ERR_ACCESS_DENIED, rcStrict);
+    EXPECT_TRUE(isDirectory(strStrict));
+    EXPECT_EQ(INF_SUCCESS, rcOptional);
+    EXPECT_TRUE(isDirectory(strOptional));
+    EXPECT_EQ(INF_SUCCESS, rcKept);
+    EXPECT_TRUE(isDirectory(strKept));
+    ASSERT_EQ(2u, g_vMarked.size()); /* the kept one is not touched */
+    EXPECT_EQ(std::wstring(strStrict.begin(), strStrict.end()), g_vMarked[0].first);
+    EXPECT_EQ((uint32_t)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, g_vMarked[0].second);
+    EXPECT_EQ((uint32_t)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, g_vMarked[1].second);
 }
 
 TEST_F(DirCreate, RefusesContradictoryModesAndUnknownFlagsBeforeCreating)

@@ -78,6 +78,12 @@ typedef int FNRTDIRTEMPCREATE(const char *pszPath, RTFMODE fMode, uint32_t fCrea
  */
 void rtDirTestSetTempHooks(FNRTDIRTEMPRAND *pfnRand, FNRTDIRTEMPCREATE *pfnCreate);
 
+/** Sets the attributes of a path (the role of SetFileAttributesW: nonzero on success, else the last error is set). */
+typedef int FNRTDIRSETATTRIBUTES(const RTUTF16 *pwszPath, uint32_t fAttributes);
+
+/** Tests only: routes RTDirCreate's marking of the new directory through @a pfn; null restores the real call. */
+void rtDirTestSetAttributesHook(FNRTDIRSETATTRIBUTES *pfn);
+
 /** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
 typedef enum RTDIRREPARSESTATE
 {

@@ -9,6 +9,23 @@
 
 extern "C" WCHAR NTAPI RtlUpcaseUnicodeChar(WCHAR wc);
 
+namespace
+{
+
+int setAttributes(const RTUTF16 *pwszPath, uint32_t fAttributes)
+{
+    return SetFileAttributesW((LPCWSTR)pwszPath, fAttributes);
+}
+
+FNRTDIRSETATTRIBUTES *g_pfnSetAttributes = setAttributes;
+
+} // namespace
+
+void rtDirTestSetAttributesHook(FNRTDIRSETATTRIBUTES *pfn)
+{
+    g_pfnSetAttributes = pfn ? pfn : setAttributes;
+}
+
 int RTDirCreate(const char *pszPath, RTFMODE fMode, uint32_t fCreate)
 {
     if (!RT_VALID_PTR(pszPath))
@@ -29,7 +46,7 @@ int RTDirCreate(const char *pszPath, RTFMODE fMode, uint32_t fCreate)
     else if (!(fCreate & RTDIRCREATE_F_KEEP_INDEXED))
     {
         /* Keep the indexer's hands off what we put in there. */
-        if (!SetFileAttributesW((LPCWSTR)pwszPath, FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) &&
+        if (!g_pfnSetAttributes(pwszPath, FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) &&
             !(fCreate & RTDIRCREATE_F_INDEX_ATTR_OPTIONAL))
             rc = RTErrConvertFromWinError(GetLastError());
     }
