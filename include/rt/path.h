@@ -5,7 +5,7 @@
  *
  * Path text is UTF-8 and NUL-terminated. On input '\' and '/' both separate
  * components; text produced here uses '\' unless the Unix style is asked for.
- * A drive specification is one ASCII letter and ':'; a UNC path starts with two
+ * A drive designator is one ASCII letter and ':'; a UNC path starts with two
  * separators and a server name.
  *
  * Conventions: functions returning int return a status (rt/err.h). A size is
@@ -49,7 +49,7 @@
  * - The path must have a terminator within @a cbPathDst, else ERR_INVALID_PARAMETER.
  * - A null or empty text leaves the path as it is; an empty path becomes the text.
  * - When the path ends in separators, surplus ones are trimmed (never into the
- *   root specification) and the text's leading separators dropped; otherwise a
+ *   root part) and the text's leading separators dropped; otherwise a
  *   run of leading separators of the text is reduced to one, or '\' ('/' in Unix
  *   style) is put in between. A bare drive 'X:' gets no separator ('X:foo').
  * - A result that does not fit gives ERR_BUFFER_OVERFLOW and leaves the path
@@ -99,7 +99,7 @@ char *RTPathSuffix(const char *pszPath);
 size_t RTPathParseSimple(const char *pszPath, size_t *pcchDir, ptrdiff_t *poffName, ptrdiff_t *poffSuff);
 
 /**
- * Length of the root specification: 0 for null, empty or none; 1 for a leading
+ * Length of the root part: 0 for null, empty or none; 1 for a leading
  * separator (also for two separators followed by the end or a third one); 2 for
  * 'X:', 3 for 'X:\'; for '\\server\share' the length through the share name
  * plus one following separator if there is one.

@@ -129,6 +129,13 @@ PFNRTVERIFYCONSOLEIOHANDLE rtFileFindConsoleVerifier(void);
  * from now on (null: the system has none); without, it looks the entry point
  * up again on next use. */
 void rtFileTestSetConsoleVerifier(bool fOverride, PFNRTVERIFYCONSOLEIOHANDLE pfnVerify);
+
+/** A Windows time (100 ns since 1601) as nanoseconds since 1970, wrapping like the system's own arithmetic. */
+RTTIMESPEC rtFileTimeFromNt(LARGE_INTEGER const *pTime);
+
+/** Sets the kind of @a pObjInfo's additional part to @a enmAdditional and fills it with what is
+ * said when nothing is known: ids all ones, one link, zero file and device ids, empty names. */
+void rtFileFillUnknownAdditional(RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional);
 #endif
 
 #endif

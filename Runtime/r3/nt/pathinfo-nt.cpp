@@ -12,6 +12,7 @@
 #include <rt/pathinfo.h>
 #include <rt/string.h>
 #include <rt/utf16.h>
+#include "internal/file.h"
 #include "internal/pathinfo.h"
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE hFile, HANDLE hEvent, void *pfnApc, void *pvApcContext,
@@ -66,47 +67,6 @@ PFNRTNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
     return g_pfnQueryFullAttributes;
 }
 
-/** 100-nanosecond intervals since 1601 to nanoseconds since 1970 (64-bit wrap-around). */
-RTTIMESPEC ntTimeToTimeSpec(LARGE_INTEGER const *pTime)
-{
-    RTTIMESPEC Spec;
-    Spec.i64NanosecondsRelativeToUnixEpoch =
-        (int64_t)((uint64_t)pTime->QuadPart * 100 - UINT64_C(11644473600000000000));
-    return Spec;
-}
-
-/** The additional attributes nothing on this system knows: ids all ones, empty names, no extended attributes. */
-void fillAdditionalUnknown(RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional)
-{
-    pObjInfo->enmAdditional = enmAdditional;
-    switch (enmAdditional)
-    {
-        case RTOBJINFOADD_UNIX:
-            pObjInfo->u.Unix.uid = UINT32_MAX;
-            pObjInfo->u.Unix.gid = UINT32_MAX;
-            pObjInfo->u.Unix.cHardlinks = 1;
-            pObjInfo->u.Unix.INodeIdDevice = 0;
-            pObjInfo->u.Unix.INodeId = 0;
-            pObjInfo->u.Unix.fFlags = 0;
-            pObjInfo->u.Unix.GenerationId = 0;
-            pObjInfo->u.Unix.Device = 0;
-            break;
-        case RTOBJINFOADD_UNIX_OWNER:
-            pObjInfo->u.UnixOwner.uid = UINT32_MAX;
-            pObjInfo->u.UnixOwner.szName[0] = '\0';
-            break;
-        case RTOBJINFOADD_UNIX_GROUP:
-            pObjInfo->u.UnixGroup.gid = UINT32_MAX;
-            pObjInfo->u.UnixGroup.szName[0] = '\0';
-            break;
-        case RTOBJINFOADD_EASIZE:
-            pObjInfo->u.EASize.cb = 0;
-            break;
-        default:
-            break;
-    }
-}
-
 /** The common part of the record from the pieces every native query reports. */
 void fillCommon(RTOBJINFO *pObjInfo, LARGE_INTEGER const *pcbObject, LARGE_INTEGER const *pcbAllocated,
                 LARGE_INTEGER const *pAccess, LARGE_INTEGER const *pWrite, LARGE_INTEGER const *pChange,
@@ -114,10 +74,10 @@ void fillCommon(RTOBJINFO *pObjInfo, LARGE_INTEGER const *pcbObject, LARGE_INTEG
 {
     pObjInfo->cbObject = pcbObject->QuadPart;
     pObjInfo->cbAllocated = pcbAllocated->QuadPart;
-    pObjInfo->AccessTime = ntTimeToTimeSpec(pAccess);
-    pObjInfo->ModificationTime = ntTimeToTimeSpec(pWrite);
-    pObjInfo->ChangeTime = ntTimeToTimeSpec(pChange);
-    pObjInfo->BirthTime = ntTimeToTimeSpec(pCreation);
+    pObjInfo->AccessTime = rtFileTimeFromNt(pAccess);
+    pObjInfo->ModificationTime = rtFileTimeFromNt(pWrite);
+    pObjInfo->ChangeTime = rtFileTimeFromNt(pChange);
+    pObjInfo->BirthTime = rtFileTimeFromNt(pCreation);
     pObjInfo->fMode = fMode;
 }
 
@@ -170,7 +130,7 @@ QueryOutcome queryWithoutOpen(PathInfoQuery *pQuery, int *prc)
             return QUERY_GO_ON;
         fillCommon(pQuery->pObjInfo, &Info.EndOfFile, &Info.AllocationSize, &Info.LastAccessTime, &Info.LastWriteTime,
                    &Info.ChangeTime, &Info.CreationTime, modeFromAttributes(pQuery, Info.FileAttributes, 0));
-        fillAdditionalUnknown(pQuery->pObjInfo, pQuery->enmAdditional);
+        rtFileFillUnknownAdditional(pQuery->pObjInfo, pQuery->enmAdditional);
         *prc = INF_SUCCESS;
         return QUERY_DONE;
     }
@@ -332,7 +292,7 @@ int queryParentDirectory(PathInfoQuery *pQuery, HANDLE hParent, UNICODE_STRING *
     fillCommon(pQuery->pObjInfo, &u.Entry.EndOfFile, &u.Entry.AllocationSize, &u.Entry.LastAccessTime,
                &u.Entry.LastWriteTime, &u.Entry.ChangeTime, &u.Entry.CreationTime,
                modeFromAttributes(pQuery, u.Entry.FileAttributes, uTag));
-    fillAdditionalUnknown(pQuery->pObjInfo, pQuery->enmAdditional);
+    rtFileFillUnknownAdditional(pQuery->pObjInfo, pQuery->enmAdditional);
     if (pQuery->enmAdditional == RTOBJINFOADD_UNIX)
     {
         pQuery->pObjInfo->u.Unix.INodeId = (uint64_t)u.Entry.FileId.QuadPart;
@@ -386,7 +346,7 @@ int queryParentObjectDirectory(PathInfoQuery *pQuery, UNICODE_STRING *pParent, U
             /* No times are kept for these: 0 in the native count is what the file systems report for "unknown". */
             fillCommon(pQuery->pObjInfo, &Zero, &Zero, &Zero, &Zero, &Zero, &Zero,
                        modeFromObjectType(&u.Entry.TypeName));
-            fillAdditionalUnknown(pQuery->pObjInfo, pQuery->enmAdditional);
+            rtFileFillUnknownAdditional(pQuery->pObjInfo, pQuery->enmAdditional);
             rc = INF_SUCCESS;
             break;
         }

@@ -153,14 +153,6 @@ int RTFileQueryFsType(RTFILE hFile, RTFSTYPE *penmType)
 namespace
 {
 
-/** A Windows time (100 ns since 1601) as nanoseconds since 1970, wrapping like the system's own arithmetic. */
-RTTIMESPEC rtFileTimeFromNt(const LARGE_INTEGER &Time)
-{
-    RTTIMESPEC Spec;
-    Spec.i64NanosecondsRelativeToUnixEpoch = (int64_t)((uint64_t)Time.QuadPart * 100 - g_nsEpochDelta);
-    return Spec;
-}
-
 /** The serial number of the volume @a hFile lives on, 0 when it cannot be had. */
 uint32_t rtFileQueryVolumeSerial(HANDLE hFile)
 {
@@ -180,42 +172,15 @@ uint32_t rtFileQueryVolumeSerial(HANDLE hFile)
     return Buf.Info.VolumeSerialNumber;
 }
 
-/** Fills the additional part of @a pObjInfo for the kinds nothing is known about. */
-void rtFileFillUnknownAdditional(RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional)
-{
-    pObjInfo->enmAdditional = enmAdditional;
-    switch (enmAdditional)
-    {
-        case RTOBJINFOADD_UNIX:
-            pObjInfo->u.Unix.uid = UINT32_MAX;
-            pObjInfo->u.Unix.gid = UINT32_MAX;
-            pObjInfo->u.Unix.cHardlinks = 1;
-            break;
-        case RTOBJINFOADD_UNIX_OWNER:
-            pObjInfo->u.UnixOwner.uid = UINT32_MAX;
-            pObjInfo->u.UnixOwner.szName[0] = '\0';
-            break;
-        case RTOBJINFOADD_UNIX_GROUP:
-            pObjInfo->u.UnixGroup.gid = UINT32_MAX;
-            pObjInfo->u.UnixGroup.szName[0] = '\0';
-            break;
-        case RTOBJINFOADD_EASIZE:
-            pObjInfo->u.EASize.cb = 0;
-            break;
-        default:
-            break;
-    }
-}
-
 /** Fills @a pObjInfo from what FileAllInformation reported. */
 void rtFileFillObjInfo(HANDLE hFile, const FILE_ALL_INFORMATION *pAll, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional)
 {
     pObjInfo->cbObject = pAll->StandardInformation.EndOfFile.QuadPart;
     pObjInfo->cbAllocated = pAll->StandardInformation.AllocationSize.QuadPart;
-    pObjInfo->AccessTime = rtFileTimeFromNt(pAll->BasicInformation.LastAccessTime);
-    pObjInfo->ModificationTime = rtFileTimeFromNt(pAll->BasicInformation.LastWriteTime);
-    pObjInfo->ChangeTime = rtFileTimeFromNt(pAll->BasicInformation.ChangeTime);
-    pObjInfo->BirthTime = rtFileTimeFromNt(pAll->BasicInformation.CreationTime);
+    pObjInfo->AccessTime = rtFileTimeFromNt(&pAll->BasicInformation.LastAccessTime);
+    pObjInfo->ModificationTime = rtFileTimeFromNt(&pAll->BasicInformation.LastWriteTime);
+    pObjInfo->ChangeTime = rtFileTimeFromNt(&pAll->BasicInformation.ChangeTime);
+    pObjInfo->BirthTime = rtFileTimeFromNt(&pAll->BasicInformation.CreationTime);
     RTFMODE const fAttribs = pAll->BasicInformation.FileAttributes & 0x7fff;
     pObjInfo->fMode = RTFsModeFromWinAttr(fAttribs << RTFS_DOS_SHIFT, NULL, 0, 0, 0);
 
@@ -284,4 +249,47 @@ int RTFileQueryInfo(RTFILE hFile, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditiona
     pObjInfo->enmAdditional = enmAdditional;
     pObjInfo->fMode = g_fModeDevice;
     return INF_SUCCESS;
+}
+
+/*
+ * Record helpers shared with the path information query.
+ */
+
+RTTIMESPEC rtFileTimeFromNt(LARGE_INTEGER const *pTime)
+{
+    RTTIMESPEC TimeSpec;
+    TimeSpec.i64NanosecondsRelativeToUnixEpoch = (int64_t)((uint64_t)pTime->QuadPart * 100 - g_nsEpochDelta);
+    return TimeSpec;
+}
+
+/** The additional attributes nothing on this system knows: ids all ones, empty names, no extended attributes. */
+void rtFileFillUnknownAdditional(RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional)
+{
+    pObjInfo->enmAdditional = enmAdditional;
+    switch (enmAdditional)
+    {
+        case RTOBJINFOADD_UNIX:
+            pObjInfo->u.Unix.uid = UINT32_MAX;
+            pObjInfo->u.Unix.gid = UINT32_MAX;
+            pObjInfo->u.Unix.cHardlinks = 1;
+            pObjInfo->u.Unix.INodeIdDevice = 0;
+            pObjInfo->u.Unix.INodeId = 0;
+            pObjInfo->u.Unix.fFlags = 0;
+            pObjInfo->u.Unix.GenerationId = 0;
+            pObjInfo->u.Unix.Device = 0;
+            break;
+        case RTOBJINFOADD_UNIX_OWNER:
+            pObjInfo->u.UnixOwner.uid = UINT32_MAX;
+            pObjInfo->u.UnixOwner.szName[0] = '\0';
+            break;
+        case RTOBJINFOADD_UNIX_GROUP:
+            pObjInfo->u.UnixGroup.gid = UINT32_MAX;
+            pObjInfo->u.UnixGroup.szName[0] = '\0';
+            break;
+        case RTOBJINFOADD_EASIZE:
+            pObjInfo->u.EASize.cb = 0;
+            break;
+        default:
+            break;
+    }
 }
