@@ -35,4 +35,8 @@ int rtUtf8Measure(const char *psz, size_t cch, Utf8Measure *pMeasure);
  */
 void *rtUtfAllocArray(size_t cElements, size_t cbElement, bool fZero, const char *pszTag);
 
+/** The ANSI conversion where the ANSI code page is UTF-8: validates @a pszUtf8 and duplicates it into
+ * *ppszAnsi (which the caller has set to null); ERR_NO_TMP_MEMORY when the copy cannot be allocated. */
+int rtStrUtf8ToAnsiDup(char **ppszAnsi, const char *pszUtf8, const char *pszTag);
+
 #endif

@@ -4,24 +4,12 @@
  */
 #include <windows.h>
 #include <rt/string.h>
+#include "internal/utf.h"
 #include <rt/utf16.h>
 #include <rt/mem.h>
 
 namespace
 {
-
-/** The system itself runs on UTF-8: the text only needs checking and copying. */
-int rtStrUtf8ToAnsiDup(char **ppszAnsi, const char *pszUtf8, const char *pszTag)
-{
-    int rc = RTStrValidate(pszUtf8, RTSTR_MAX, 0);
-    if (RT_FAILURE(rc))
-        return rc;
-    char *pszDup = RTStrDup(pszUtf8, pszTag);
-    if (!pszDup)
-        return ERR_NO_TMP_MEMORY;
-    *ppszAnsi = pszDup;
-    return INF_SUCCESS;
-}
 
 /** Converts validated UTF-16 to a fresh ANSI string. */
 int rtStrUtf16ToAnsi(char **ppszAnsi, const RTUTF16 *pwsz, const char *pszTag)
