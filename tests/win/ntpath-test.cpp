@@ -137,7 +137,7 @@ TEST(NtPathConvert, LongPathsGrowTheScratchBuffer)
     for (size_t cch : {size_t(4084), size_t(4085), size_t(9000), size_t(32766 - 15)})
     {
         std::string const str = RelativePathOfLength(cch);
-        EXPECT_EQ(wstrCwdPrefix + std::wstring(str.begin(), str.end()), Convert(str)) << cch;
+        EXPECT_EQ(wstrCwdPrefix + tst::widen(str), Convert(str)) << cch;
     }
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(RelativePathOfLength(32766 - 14)));
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(RelativePathOfLength(200000)));
