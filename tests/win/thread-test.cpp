@@ -98,7 +98,7 @@ TEST_F(Thread, SplashHandOver)
     EXPECT_EQ(0, RTThreadWaitForExit(hThread, 5000, &rcThread));
     EXPECT_EQ(42, rcThread);
     CloseHandle(splash.hStop);
-    EXPECT_EQ(cHandlesBefore, handleCountSettledAt(cHandlesBefore));
+    EXPECT_LE(handleCountSettledAt(cHandlesBefore), cHandlesBefore);
 }
 
 TEST_F(Thread, SecondWaitIsNotWaitable)
@@ -296,7 +296,7 @@ TEST_F(Thread, CreationFailuresLeaveNothing)
 
     EXPECT_EQ(NIL_RTTHREAD, hThread);
     EXPECT_EQ(cThreadsBefore, rtThreadRegistryCount());
-    EXPECT_EQ(cHandlesBefore, handleCount());
+    EXPECT_LE(threadtest::handleCountSettledAt(cHandlesBefore), cHandlesBefore);
 }
 
 /*
