@@ -9,12 +9,16 @@
 #include "internal/mem.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
+#include "internal/sem-nt.h"
+#include "internal/thread-win.h"
 
 RTSEAMSDIR g_rtSeamsDir;
 RTSEAMSFILE g_rtSeamsFile;
 RTSEAMSMEM g_rtSeamsMem;
 RTSEAMSNT g_rtSeamsNt;
 RTSEAMSPATHINFO g_rtSeamsPathInfo;
+RTSEAMSSEMNT g_rtSeamsSemNt;
+RTSEAMSTHREADWIN g_rtSeamsThreadWin;
 
 void rtSeamsResetOs(void)
 {
@@ -23,6 +27,8 @@ void rtSeamsResetOs(void)
     g_rtSeamsMem = RTSEAMSMEM();
     g_rtSeamsNt = RTSEAMSNT();
     g_rtSeamsPathInfo = RTSEAMSPATHINFO();
+    g_rtSeamsSemNt = RTSEAMSSEMNT();
+    g_rtSeamsThreadWin = RTSEAMSTHREADWIN();
     rtDirSeamsForget();
     rtFileSeamsForget();
     rtPathInfoSeamsForget();
