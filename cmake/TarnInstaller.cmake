@@ -12,7 +12,6 @@
 #       Packs the installer with tarn-pack at build time (target in ALL).
 
 set(TARN_PACK ${CMAKE_SOURCE_DIR}/scripts/tarn-pack)
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
 
 function(tarn_add_stub_kit target dir)
     cmake_parse_arguments(PARSE_ARGV 2 KIT "" "ENTRY" "LIBRARIES")
