@@ -73,8 +73,7 @@ uint32_t archFromIsWow64Process(PFNISWOW64PROCESS pfnIsWow64Process)
 uint32_t DetectHostArch(void)
 {
     HMODULE const hmodKernel32 = GetModuleHandleW(L"kernel32.dll");
-    PFNISWOW64PROCESS2 pfnIsWow64Process2 =
-        (PFNISWOW64PROCESS2)(void *)lookUpKernel32(hmodKernel32, "IsWow64Process2");
+    PFNISWOW64PROCESS2 pfnIsWow64Process2 = (PFNISWOW64PROCESS2)(void *)lookUpKernel32(hmodKernel32, "IsWow64Process2");
     if (pfnIsWow64Process2)
         return archFromIsWow64Process2(pfnIsWow64Process2);
 

@@ -18,11 +18,11 @@
 
 /** @name Exit codes of the installer
  * @{ */
-#define STUB_EXIT_SUCCESS        0    /**< success, help or version shown, extraction only done */
-#define STUB_EXIT_FAILURE        1    /**< any reported failure */
-#define STUB_EXIT_SYNTAX_ERROR   2    /**< command-line error */
-#define STUB_EXIT_INIT_FAILURE   3    /**< the runtime could not start */
-#define STUB_EXIT_REBOOT_NEEDED  3010 /**< installed; Windows Installer asks for a reboot */
+#define STUB_EXIT_SUCCESS       0    /**< success, help or version shown, extraction only done */
+#define STUB_EXIT_FAILURE       1    /**< any reported failure */
+#define STUB_EXIT_SYNTAX_ERROR  2    /**< command-line error */
+#define STUB_EXIT_INIT_FAILURE  3    /**< the runtime could not start */
+#define STUB_EXIT_REBOOT_NEEDED 3010 /**< installed; Windows Installer asks for a reboot */
 /** @} */
 
 /** Result of StubParseCommandLine when the run is to go on (never an exit code). */

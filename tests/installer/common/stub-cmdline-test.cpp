@@ -16,42 +16,43 @@ namespace
 
 const char g_szArg0[] = "C:\\Downloads\\setup.exe";
 
-const std::string g_strHelp = "-- Tarnvale Installer v7.2.0r169020 --\n"
-                              "\n"
-                              "Command Line Parameters:\n"
-                              "\n"
-                              "--extract\n"
-                              "    Extract file contents to temporary directory\n"
-                              "--logging\n"
-                              "    Enables MSI installer logging (to extract path)\n"
-                              "--msi-log-file <path/to/file>\n"
-                              "    Sets MSI logging to <file>\n"
-                              "--msiparams <parameters>\n"
-                              "    Specifies extra parameters for the MSI installers\n"
-                              "    double quoted arguments must be doubled and put\n"
-                              "    in quotes: --msiparams \"PROP=\"\"a b c\"\"\"\n"
-                              "--msi-prop <prop> <value>\n"
-                              "    Adds <prop>=<value> to the MSI parameters,\n"
-                              "    quoting the property value if necessary\n"
-                              "--no-silent-cert\n"
-                              "    Do not install Tarnvale Certificate automatically\n"
-                              "    when --silent option is specified\n"
-                              "--path\n"
-                              "    Sets the path of the extraction directory\n"
-                              "--reinstall\n"
-                              "    Forces Tarnvale to get re-installed\n"
-                              "--ignore-reboot\n"
-                              "   Do not set exit code to 3010 if a reboot is required\n"
-                              "--silent\n"
-                              "   Enables silent mode installation\n"
-                              "--version\n"
-                              "   Displays version number and exit\n"
-                              "-?, -h, --help\n"
-                              "   Displays this help text and exit\n"
-                              "\n"
-                              "Examples:\n"
-                              "  C:\\Downloads\\setup.exe --msiparams \"INSTALLDIR=\"\"C:\\Program Files\\Tarnvale\"\"\"\n"
-                              "  C:\\Downloads\\setup.exe --extract -path C:\\Tarn";
+const std::string g_strHelp =
+    "-- Tarnvale Installer v7.2.0r169020 --\n"
+    "\n"
+    "Command Line Parameters:\n"
+    "\n"
+    "--extract\n"
+    "    Extract file contents to temporary directory\n"
+    "--logging\n"
+    "    Enables MSI installer logging (to extract path)\n"
+    "--msi-log-file <path/to/file>\n"
+    "    Sets MSI logging to <file>\n"
+    "--msiparams <parameters>\n"
+    "    Specifies extra parameters for the MSI installers\n"
+    "    double quoted arguments must be doubled and put\n"
+    "    in quotes: --msiparams \"PROP=\"\"a b c\"\"\"\n"
+    "--msi-prop <prop> <value>\n"
+    "    Adds <prop>=<value> to the MSI parameters,\n"
+    "    quoting the property value if necessary\n"
+    "--no-silent-cert\n"
+    "    Do not install Tarnvale Certificate automatically\n"
+    "    when --silent option is specified\n"
+    "--path\n"
+    "    Sets the path of the extraction directory\n"
+    "--reinstall\n"
+    "    Forces Tarnvale to get re-installed\n"
+    "--ignore-reboot\n"
+    "   Do not set exit code to 3010 if a reboot is required\n"
+    "--silent\n"
+    "   Enables silent mode installation\n"
+    "--version\n"
+    "   Displays version number and exit\n"
+    "-?, -h, --help\n"
+    "   Displays this help text and exit\n"
+    "\n"
+    "Examples:\n"
+    "  C:\\Downloads\\setup.exe --msiparams \"INSTALLDIR=\"\"C:\\Program Files\\Tarnvale\"\"\"\n"
+    "  C:\\Downloads\\setup.exe --extract -path C:\\Tarn";
 
 const std::string g_strHint = "\nPlease refer to the command line help by specifying \"-?\"\nto get more information.";
 
@@ -87,19 +88,58 @@ struct Expect
     std::string strStdOut;
     std::string strStdErr;
 
-    Expect exit(int rc) const { return with([&](Expect &e) { e.rcExit = rc; }); }
-    Expect extract() const { return with([](Expect &e) { e.fExtractOnly = true; }); }
-    Expect noCert() const { return with([](Expect &e) { e.fEnableSilentCert = false; }); }
-    Expect logging() const { return with([](Expect &e) { e.fLogging = true; }); }
-    Expect ignoreReboot() const { return with([](Expect &e) { e.fIgnoreReboot = true; }); }
-    Expect silent() const { return with([](Expect &e) { e.fSilent = true; }); }
-    Expect verbosity(uint32_t c) const { return with([&](Expect &e) { e.cVerbosity = c; }); }
-    Expect path(const std::string &s) const { return with([&](Expect &e) { e.strExtractPath = s; }); }
-    Expect logFile(const std::string &s) const { return with([&](Expect &e) { e.strMsiLogFile = s; }); }
-    Expect params(const std::string &s) const { return with([&](Expect &e) { e.strMsiParams = s; }); }
-    Expect box(const std::string &s) const { return with([&](Expect &e) { e.strBoxes += s; }); }
-    Expect out(const std::string &s) const { return with([&](Expect &e) { e.strStdOut = s; }); }
-    Expect err(const std::string &s) const { return with([&](Expect &e) { e.strStdErr = s; }); }
+    Expect exit(int rc) const
+    {
+        return with([&](Expect &e) { e.rcExit = rc; });
+    }
+    Expect extract() const
+    {
+        return with([](Expect &e) { e.fExtractOnly = true; });
+    }
+    Expect noCert() const
+    {
+        return with([](Expect &e) { e.fEnableSilentCert = false; });
+    }
+    Expect logging() const
+    {
+        return with([](Expect &e) { e.fLogging = true; });
+    }
+    Expect ignoreReboot() const
+    {
+        return with([](Expect &e) { e.fIgnoreReboot = true; });
+    }
+    Expect silent() const
+    {
+        return with([](Expect &e) { e.fSilent = true; });
+    }
+    Expect verbosity(uint32_t c) const
+    {
+        return with([&](Expect &e) { e.cVerbosity = c; });
+    }
+    Expect path(const std::string &s) const
+    {
+        return with([&](Expect &e) { e.strExtractPath = s; });
+    }
+    Expect logFile(const std::string &s) const
+    {
+        return with([&](Expect &e) { e.strMsiLogFile = s; });
+    }
+    Expect params(const std::string &s) const
+    {
+        return with([&](Expect &e) { e.strMsiParams = s; });
+    }
+    Expect box(const std::string &s) const
+    {
+        return with([&](Expect &e) { e.strBoxes += s; });
+    }
+    Expect out(const std::string &s) const
+    {
+        return with([&](Expect &e) { e.strStdOut = s; });
+    }
+    Expect err(const std::string &s) const
+    {
+        return with([&](Expect &e) { e.strStdErr = s; });
+    }
 
     template <typename Fn> Expect with(Fn fn) const
     {
@@ -109,8 +149,8 @@ struct Expect
     }
 };
 
-const Expect g_Run;                                   /* the run goes on with the initial settings */
-const Expect g_Syntax = Expect().exit(2);             /* a command-line error */
+const Expect g_Run;                                     /* the run goes on with the initial settings */
+const Expect g_Syntax = Expect().exit(2);               /* a command-line error */
 const Expect g_Done = Expect().exit(STUB_EXIT_SUCCESS); /* help or version shown */
 
 struct CmdLineCase
@@ -189,22 +229,34 @@ const CmdLineCase g_aCases[] = {
     {"unknown option then silent",
      {"--bogus", "--silent"},
      g_Syntax.box(errorBox("Unknown option \"--bogus\"" + g_strHint))},
-    {"silent then unknown option", {"--silent", "--bogus"}, g_Syntax.silent().err(programError("Unknown option: '--bogus'"))},
+    {"silent then unknown option",
+     {"--silent", "--bogus"},
+     g_Syntax.silent().err(programError("Unknown option: '--bogus'"))},
     {"unknown short option", {"-xq"}, g_Syntax.extract().box(errorBox("Unknown option \"q\"" + g_strHint))},
-    {"stray argument first", {"B=2", "--msiparams", "A=1"},
+    {"stray argument first",
+     {"B=2", "--msiparams", "A=1"},
      g_Syntax.box(errorBox("Parameter parsing error: INF_OPT_NOT_OPTION" + g_strHint))},
     {"stray argument silent", {"-s", "B=2"}, g_Syntax.silent().err(programError("Invalid parameter: B=2"))},
-    {"slash word is a stray argument", {"/qn"}, g_Syntax.box(errorBox("Parameter parsing error: INF_OPT_NOT_OPTION" + g_strHint))},
+    {"slash word is a stray argument",
+     {"/qn"},
+     g_Syntax.box(errorBox("Parameter parsing error: INF_OPT_NOT_OPTION" + g_strHint))},
     {"slash word silent", {"/silent", "/qn"}, g_Syntax.silent().err(programError("Invalid parameter: /qn"))},
     {"value missing", {"--path"}, g_Syntax.box(errorBox("Parameter parsing error: ERR_OPT_VALUE_MISSING" + g_strHint))},
-    {"value missing silent", {"-s", "--msiparams"}, g_Syntax.silent().err(programError("--msiparams: option value missing"))},
-    {"malformed UTF-8", {"\xff"}, g_Syntax.box(errorBox("Parameter parsing error: ERR_INVALID_UTF8_ENCODING" + g_strHint))},
+    {"value missing silent",
+     {"-s", "--msiparams"},
+     g_Syntax.silent().err(programError("--msiparams: option value missing"))},
+    {"malformed UTF-8",
+     {"\xff"},
+     g_Syntax.box(errorBox("Parameter parsing error: ERR_INVALID_UTF8_ENCODING" + g_strHint))},
 
     /* The MSI parameter string. */
     {"extra arguments after msiparams", {"--msiparams", "A=1", "B=2", "/qn"}, g_Run.params("A=1 B=2 /qn")},
     {"msiparams kept unchanged", {"--msiparams", "PROP=\"\"a b\"\""}, g_Run.params("PROP=\"\"a b\"\"")},
-    {"reinstall after msiparams", {"--msiparams", "X", "--reinstall"}, g_Run.params("X REINSTALLMODE=vomus REINSTALL=ALL")},
-    {"empty msiparams value", {"--msiparams", "", "B=2"},
+    {"reinstall after msiparams",
+     {"--msiparams", "X", "--reinstall"},
+     g_Run.params("X REINSTALLMODE=vomus REINSTALL=ALL")},
+    {"empty msiparams value",
+     {"--msiparams", "", "B=2"},
      g_Syntax.box(errorBox("Parameter parsing error: INF_OPT_NOT_OPTION" + g_strHint))},
     {"4095 characters fit", {"--msiparams", g_str4095}, g_Run.params(g_str4095)},
     {"4093 characters, a space and one more fit", {"--msiparams", g_str4093, "b"}, g_Run.params(g_str4093 + " b")},
@@ -217,7 +269,8 @@ const CmdLineCase g_aCases[] = {
 
     /* --msi-prop. */
     {"property", {"--msi-prop", "A", "1"}, g_Run.params("A=1")},
-    {"property value with a space is quoted", {"--msi-prop", "INSTALLDIR", "C:\\Program Files\\T"},
+    {"property value with a space is quoted",
+     {"--msi-prop", "INSTALLDIR", "C:\\Program Files\\T"},
      g_Run.params("INSTALLDIR=\"C:\\Program Files\\T\"")},
     {"property value with a tab is quoted", {"--msi-prop", "P", "a\tb"}, g_Run.params("P=\"a\tb\"")},
     {"property value quotes are copied", {"--msi-prop", "P", "say\"hi\""}, g_Run.params("P=say\"hi\"")},

@@ -56,8 +56,8 @@ int probePackages(void)
             stubPrintStdOut("package %u payload %s: %Rrc\n", i, pHdr->szPayloadName, rc);
             return 1;
         }
-        stubPrintStdOut("package %u arch=%u payload=%s size=%u fnv=%08x name=%s\n", i, pHdr->uArch,
-                        pHdr->szPayloadName, cbPayload, fnv1a(pvPayload, cbPayload), pHdr->szFileName);
+        stubPrintStdOut("package %u arch=%u payload=%s size=%u fnv=%08x name=%s\n", i, pHdr->uArch, pHdr->szPayloadName,
+                        cbPayload, fnv1a(pvPayload, cbPayload), pHdr->szFileName);
     }
     return 0;
 }

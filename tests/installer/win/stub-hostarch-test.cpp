@@ -16,13 +16,13 @@ namespace
 struct ArchCase
 {
     const char *pszName;
-    bool fHaveNew;     /* IsWow64Process2 exists */
-    bool fHaveOld;     /* IsWow64Process exists */
-    BOOL fCallOk;      /* the call that is made succeeds */
-    DWORD dwError;     /* last error when it fails */
-    USHORT uNative;    /* IsWow64Process2: native machine */
-    USHORT uProcess;   /* IsWow64Process2: process machine */
-    BOOL fWow64;       /* IsWow64Process: the flag */
+    bool fHaveNew;   /* IsWow64Process2 exists */
+    bool fHaveOld;   /* IsWow64Process exists */
+    BOOL fCallOk;    /* the call that is made succeeds */
+    DWORD dwError;   /* last error when it fails */
+    USHORT uNative;  /* IsWow64Process2: native machine */
+    USHORT uProcess; /* IsWow64Process2: process machine */
+    BOOL fWow64;     /* IsWow64Process: the flag */
     uint32_t uExpected;
     const char *pszStdErr;
 };
@@ -80,8 +80,7 @@ const ArchCase g_aCases[] = {
      "error: IsWow64Process2 failed: 5\n"},
     {"only older, wow64", false, true, TRUE, 0, 0, 0, TRUE, PACKAGE_ARCH_AMD64, ""},
     {"only older, native x86", false, true, TRUE, 0, 0, 0, FALSE, PACKAGE_ARCH_X86, ""},
-    {"only older, fails", false, true, FALSE, 6, 0, 0, TRUE, PACKAGE_ARCH_X86,
-     "error: IsWow64Process failed: 6\n\n"},
+    {"only older, fails", false, true, FALSE, 6, 0, 0, TRUE, PACKAGE_ARCH_X86, "error: IsWow64Process failed: 6\n\n"},
     {"neither", false, false, TRUE, 0, 0, 0, FALSE, PACKAGE_ARCH_X86,
      "error: Neither IsWow64Process nor IsWow64Process2 was found!\n"},
 };

@@ -56,16 +56,15 @@ struct LookupFailure
 TEST_F(StubResourceTest, FailuresLeaveThePointerAlone)
 {
     static const LookupFailure s_aCases[] = {
-        {NULL, ERR_INVALID_PARAMETER},
-        {"\xff", ERR_INVALID_UTF8_ENCODING},
-        {"BIN_99", ERR_GENERAL_FAILURE},
-        {"PNGONLY", ERR_GENERAL_FAILURE}, /* another resource type */
+        {NULL, ERR_INVALID_PARAMETER},   {"\xff", ERR_INVALID_UTF8_ENCODING},
+        {"BIN_99", ERR_GENERAL_FAILURE}, {"PNGONLY", ERR_GENERAL_FAILURE}, /* another resource type */
         {"EMPTY", ERR_NO_DATA},
     };
     for (const LookupFailure &Case : s_aCases)
     {
         const void *pv = &Case;
-        EXPECT_EQ(Case.rcExpected, FindEmbeddedResource(Case.pszName, &pv, NULL)) << (Case.pszName ? Case.pszName : "null");
+        EXPECT_EQ(Case.rcExpected, FindEmbeddedResource(Case.pszName, &pv, NULL))
+            << (Case.pszName ? Case.pszName : "null");
         EXPECT_EQ((const void *)&Case, pv);
     }
     EXPECT_EQ("", boxes()); /* lookups report nothing themselves */
