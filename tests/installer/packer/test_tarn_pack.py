@@ -169,6 +169,25 @@ class ContainerTest(PackTestBase):
                         dlls)
 
 
+class BigSetTest(PackTestBase):
+    def test_166_mb_of_payloads(self):
+        sizes = [53932032, 55402496, 57083473]
+        paths = []
+        for i, size in enumerate(sizes):
+            block = hashlib.sha256(str(i).encode()).digest() * (1 << 15)  # 1 MiB, differs per file
+            data = (block * (size // len(block) + 1))[:size]
+            paths.append(self.file(f"big{i}.bin", data))
+        out = self.path("big-setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{paths[0]}", "--package", f"arm64:{paths[1]}",
+                                "--package", f"all:{paths[2]}"))
+        listing = subprocess.run([sys.executable, PACK, "--list", out], capture_output=True, text=True, check=True)
+        for i, size in enumerate(sizes):
+            self.assertIn(f"{size:>12}  big{i}.bin", listing.stdout)
+        payload = subprocess.run(["wrestool", "-x", "--raw", "--type=10", "--name=BIN_02", out],
+                                 capture_output=True, check=True).stdout
+        self.assertEqual(hashlib.sha256(read(paths[2])).digest(), hashlib.sha256(payload).digest())
+
+
 class ReproducibleTest(PackTestBase):
     def test_same_inputs_give_the_same_bytes(self):
         _, _, der = make_cert(self.tmp, "maker")
