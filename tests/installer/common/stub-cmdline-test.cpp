@@ -374,6 +374,17 @@ TEST_F(StubCmdLineMiscTest, RelativePathsBecomeAbsoluteUnderTheCurrentDirectory)
     EXPECT_EQ(strBase + "logs\\msi.log", m_Settings.szMsiLogFile);
 }
 
+/* A process may be started with an empty command line: no program name, no options. */
+TEST_F(StubCmdLineMiscTest, EmptyVectorRunsWithInitialSettings)
+{
+    StubSettings Settings;
+    char *apszArgs[] = {NULL};
+    EXPECT_EQ(STUB_CONTINUE, StubParseCommandLine(0, apszArgs, &Settings));
+    EXPECT_EQ("", boxes());
+    EXPECT_TRUE(Settings.fEnableSilentCert);
+    EXPECT_STREQ("", Settings.szMsiParams);
+}
+
 TEST_F(StubCmdLineMiscTest, ParserThatCannotStartEndsWithOne)
 {
     StubSettings Settings;
