@@ -8,6 +8,9 @@ wine_run=$1 exe=$2 reader=$3
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
+# A prefix of its own: a Wine desktop started by a test without display would
+# keep the windows of this one from showing.
+export TARN_WINEPREFIX=${TARN_WINEPREFIX:-$(dirname "$exe")/wineprefix-gui}
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 
@@ -16,7 +19,7 @@ installer=$!
 "$wine_run" "$reader" "Tarnvale Installer" 60 >"$tmp/text"
 found=$?
 # Dismiss with a key press on the box.
-window=$(xdotool search --sync --limit 1 --name '^Tarnvale Installer$' 2>/dev/null | head -1)
+window=$(timeout 20 xdotool search --sync --limit 1 --name '^Tarnvale Installer$' 2>/dev/null | head -1)
 [ -n "$window" ] && xdotool windowactivate --sync "$window" key --clearmodifiers Return 2>/dev/null ||
   { [ -n "$window" ] && xdotool key --window "$window" Return; }
 for _ in $(seq 1 100); do kill -0 "$installer" 2>/dev/null || break; sleep 0.1; done

@@ -6,6 +6,7 @@
 #include "TarnStubHostArch-win.h"
 #include "TarnStubPackage.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -128,10 +129,13 @@ TEST_F(StubHostArchTest, NothingIsCached)
               m_strStdErr);
 }
 
-/* Wine's default prefix is a 64-bit x86 system running this 32-bit program under WoW64. */
-TEST_F(StubHostArchTest, RealSystemIsX86_64)
+/* Wine's default prefix is a 64-bit x86 system running this 32-bit program under WoW64; a prefix made with
+   WINEARCH=win32 is a 32-bit x86 system (its test run sets TARN_TEST_HOST_ARCH=x86). */
+TEST_F(StubHostArchTest, RealSystem)
 {
-    EXPECT_EQ(PACKAGE_ARCH_AMD64, DetectHostArch());
+    const char *pszExpected = getenv("TARN_TEST_HOST_ARCH");
+    bool const fX86 = pszExpected && strcmp(pszExpected, "x86") == 0;
+    EXPECT_EQ(fX86 ? PACKAGE_ARCH_X86 : PACKAGE_ARCH_AMD64, DetectHostArch());
     EXPECT_EQ("", m_strStdErr);
 }
 
