@@ -2,9 +2,9 @@
 # that scripts/tarn-pack links an installer from) and tarn_add_installer.
 #
 #   tarn_add_stub_kit(<target> <dir> ENTRY <symbol> LIBRARIES <lib>...)
-#       Copies the archives of the given library targets into <dir> as
-#       lib<name>.a and writes <dir>/stub.conf. The first kit made is the
-#       default one of tarn_add_installer.
+#       Copies the archives of the given library targets (imported ones
+#       too) into <dir> as lib<name>.a and writes <dir>/stub.conf. The first
+#       kit made is the default one of tarn_add_installer.
 #
 #   tarn_add_installer(<target> OUTPUT <file.exe>
 #                      [PACKAGES <arch>:<file>...] [SPLASH <png>] [CERTS <der>...]
@@ -17,9 +17,17 @@ function(tarn_add_stub_kit target dir)
     cmake_parse_arguments(PARSE_ARGV 2 KIT "" "ENTRY" "LIBRARIES")
     set(files ${dir}/stub.conf)
     set(commands "")
+    set(depends "")
     foreach(lib IN LISTS KIT_LIBRARIES)
         list(APPEND files ${dir}/lib${lib}.a)
         list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${lib}> ${dir}/lib${lib}.a)
+        # An imported library (an import library made by a custom command) is a file to depend on.
+        get_target_property(imported ${lib} IMPORTED)
+        if(imported)
+            list(APPEND depends $<TARGET_FILE:${lib}>)
+        else()
+            list(APPEND depends ${lib})
+        endif()
     endforeach()
     string(JOIN " " libs ${KIT_LIBRARIES})
     string(JOIN " " syslibs ${TARN_ALLOWED_IMPORTS} gcc)
@@ -34,7 +42,7 @@ system-libraries = ${syslibs}
 ")
     add_custom_command(OUTPUT ${dir}/.stamp ${commands}
                        COMMAND ${CMAKE_COMMAND} -E touch ${dir}/.stamp
-                       DEPENDS ${KIT_LIBRARIES}
+                       DEPENDS ${depends}
                        COMMENT "Stub kit ${dir}")
     add_custom_target(${target} ALL DEPENDS ${dir}/.stamp)
     set_property(TARGET ${target} PROPERTY TARN_KIT_DIR ${dir})

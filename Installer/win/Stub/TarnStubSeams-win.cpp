@@ -3,10 +3,12 @@
  */
 #include "TarnStubSeams.h"
 #include "TarnStubHostArch-win.h"
+#include "TarnStubSplash-win.h"
 
 #ifdef RT_WITH_SEAMS
 void stubSeamsResetOs(void)
 {
     g_StubSeamsHostArch = STUBSEAMSHOSTARCH();
+    g_StubSeamsSplash = STUBSEAMSSPLASH();
 }
 #endif
