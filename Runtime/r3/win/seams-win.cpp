@@ -2,9 +2,14 @@
  * Test library only: the seam tables of the Windows runtime and their reset.
  */
 #include "internal/seam.h"
+#include "internal/ldr-win.h"
 
 #ifdef RT_WITH_SEAMS
 
-void rtSeamsResetOs(void) {}
+void rtSeamsResetOs(void)
+{
+    g_rtSeamsLdr = RTSEAMSLDR();
+    rtLdrSeamsForget();
+}
 
 #endif
