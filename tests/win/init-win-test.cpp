@@ -41,12 +41,9 @@ TEST(InitNativeFirst, OptionalEntryPoints)
     /* Each pointer is its own function, from its own module. */
     EXPECT_EQ((void *)GetProcAddress(hKernel32, "IsDebuggerPresent"), (void *)g_pfnIsDebuggerPresent);
     EXPECT_EQ((void *)GetProcAddress(hKernel32, "GetSystemTimeAsFileTime"), (void *)g_pfnGetSystemTimeAsFileTime);
-    EXPECT_EQ((void *)GetProcAddress(hKernel32, "IsProcessorFeaturePresent"),
-              (void *)g_pfnIsProcessorFeaturePresent);
-    EXPECT_EQ((void *)GetProcAddress(hKernel32, "PostQueuedCompletionStatus"),
-              (void *)g_pfnPostQueuedCompletionStatus);
-    EXPECT_EQ((void *)GetProcAddress(hKernel32, "GetSystemWindowsDirectoryW"),
-              (void *)g_pfnGetSystemWindowsDirectoryW);
+    EXPECT_EQ((void *)GetProcAddress(hKernel32, "IsProcessorFeaturePresent"), (void *)g_pfnIsProcessorFeaturePresent);
+    EXPECT_EQ((void *)GetProcAddress(hKernel32, "PostQueuedCompletionStatus"), (void *)g_pfnPostQueuedCompletionStatus);
+    EXPECT_EQ((void *)GetProcAddress(hKernel32, "GetSystemWindowsDirectoryW"), (void *)g_pfnGetSystemWindowsDirectoryW);
     EXPECT_EQ((void *)GetProcAddress(hNtDll, "NtQueryFullAttributesFile"), (void *)g_pfnNtQueryFullAttributesFile);
     EXPECT_EQ((void *)GetProcAddress(hNtDll, "RtlGetVersion"), (void *)g_pfnRtlGetVersion);
     EXPECT_EQ((void *)GetProcAddress(hNtDll, "NtAlertThread"), (void *)g_pfnNtAlertThread);
@@ -59,10 +56,10 @@ TEST(InitNativeFirst, SocketLibraryFromTheSystemDirectory)
     EXPECT_FALSE(g_fWinSockIsWSock32);
     HMODULE const hWs2 = (HMODULE)RTLdrGetNativeHandle(g_hLdrModWinSock);
     EXPECT_EQ(GetModuleHandleW(L"ws2_32.dll"), hWs2);
-    EXPECT_EQ(GetProcAddress(hWs2, "WSAStartup"), g_rtR3WinSock.pfnWSAStartup);
-    EXPECT_EQ(GetProcAddress(hWs2, "__WSAFDIsSet"), g_rtR3WinSock.pfn__WSAFDIsSet);
-    EXPECT_EQ(GetProcAddress(hWs2, "gethostbyname"), g_rtR3WinSock.pfngethostbyname);
-    EXPECT_NE(nullptr, g_rtR3WinSock.pfngethostbyname);
+    EXPECT_EQ((void *)GetProcAddress(hWs2, "WSAStartup"), (void *)g_rtR3WinSock.pfnWSAStartup);
+    EXPECT_EQ((void *)GetProcAddress(hWs2, "__WSAFDIsSet"), (void *)g_rtR3WinSock.pfn__WSAFDIsSet);
+    EXPECT_EQ((void *)GetProcAddress(hWs2, "gethostbyname"), (void *)g_rtR3WinSock.pfngethostbyname);
+    EXPECT_NE(nullptr, (void *)g_rtR3WinSock.pfngethostbyname);
 }
 
 } // namespace

@@ -104,8 +104,8 @@ TEST(LdrLazyChild, FatalEndings)
         const char *pszMode;
         const char *pszStdErr;
     } const aCases[] = {
-        {"missing-function",
-         "Lazy loader failed to resolve symbol \"TarnLazyMissingFunction\" in \"VERSION.DLL\": ERR_SYMBOL_NOT_FOUND\r\n"},
+        {"missing-function", "Lazy loader failed to resolve symbol \"TarnLazyMissingFunction\" in \"VERSION.DLL\": "
+                             "ERR_SYMBOL_NOT_FOUND\r\n"},
         {"missing-library", "Lazy loader failed to load \"TARNNOSUCHLIB.DLL\": ERR_MODULE_NOT_FOUND\r\n"},
         {"before-init",
          "rtldrNativeLoadSystem(version,,) is called before SOLT has configured the windows loader!\r\n"},
@@ -133,7 +133,10 @@ TEST(LdrLazyChild, CallsWithoutImports)
 class LdrLazyPlanted : public DirScratch
 {
   protected:
-    bool exists(const std::wstring &wstrPath) { return GetFileAttributesW(wstrPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+    bool exists(const std::wstring &wstrPath)
+    {
+        return GetFileAttributesW(wstrPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
 };
 
 TEST_F(LdrLazyPlanted, PlantedMsiIsNeverLoaded)

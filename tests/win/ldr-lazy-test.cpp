@@ -52,8 +52,8 @@ LAZY_SLOT(GdipGraphicsClear, 8)
 LAZY_SLOT(GetFileVersionInfoSizeW, 8)
 #undef LAZY_SLOT
 
-extern "C" RTLDRLAZYTABLE g_rtldrLazyMSI, g_rtldrLazyCRYPT32, g_rtldrLazyWS2_32, g_rtldrLazyUSER32,
-    g_rtldrLazySHELL32, g_rtldrLazyCOMCTL32, g_rtldrLazyGDIPLUS, g_rtldrLazyTESTVERSION;
+extern "C" RTLDRLAZYTABLE g_rtldrLazyMSI, g_rtldrLazyCRYPT32, g_rtldrLazyWS2_32, g_rtldrLazyUSER32, g_rtldrLazySHELL32,
+    g_rtldrLazyCOMCTL32, g_rtldrLazyGDIPLUS, g_rtldrLazyTESTVERSION;
 
 /* The entry points, for calls that do not go through the slot. */
 extern "C" void rtTestEntryGetDesktopWindow(void) __asm__("_GetDesktopWindow@0");
@@ -87,9 +87,7 @@ TEST(LdrLazy, TablesInSlotOrder)
          {&g_pvSlotCertCreateCertificateContext, &g_pvSlotCertOpenStore, &g_pvSlotCertFreeCertificateContext,
           &g_pvSlotCertAddCertificateContextToStore, &g_pvSlotCertCloseStore}},
         {&g_rtldrLazyWS2_32, "WS2_32.DLL", {&g_pvSlotWSASetLastError, &g_pvSlotWSAGetLastError}},
-        {&g_rtldrLazyUSER32,
-         "USER32.DLL",
-         {&g_pvSlotMessageBoxW, &g_pvSlotMessageBoxA, &g_pvSlotGetDesktopWindow}},
+        {&g_rtldrLazyUSER32, "USER32.DLL", {&g_pvSlotMessageBoxW, &g_pvSlotMessageBoxA, &g_pvSlotGetDesktopWindow}},
         {&g_rtldrLazySHELL32, "SHELL32.DLL", {&g_pvSlotCommandLineToArgvW, &g_pvSlotSHFileOperationW}},
         {&g_rtldrLazyCOMCTL32, "COMCTL32.DLL", {&g_pvSlotInitCommonControlsEx}},
         {&g_rtldrLazyGDIPLUS,
@@ -97,9 +95,9 @@ TEST(LdrLazy, TablesInSlotOrder)
          {&g_pvSlotGdipAlloc, &g_pvSlotGdipFree, &g_pvSlotGdiplusStartup, &g_pvSlotGdiplusShutdown,
           &g_pvSlotGdipLoadImageFromStream, &g_pvSlotGdipLoadImageFromStreamICM, &g_pvSlotGdipCloneImage,
           &g_pvSlotGdipDisposeImage, &g_pvSlotGdipCreateFromHDC, &g_pvSlotGdipDeleteGraphics,
-          &g_pvSlotGdipDrawImageRectI, &g_pvSlotGdipGetImageWidth, &g_pvSlotGdipGetImageHeight,
-          &g_pvSlotGdipCloneBrush, &g_pvSlotGdipDeleteBrush, &g_pvSlotGdipCreateSolidFill,
-          &g_pvSlotGdipFillEllipseI, &g_pvSlotGdipGraphicsClear}},
+          &g_pvSlotGdipDrawImageRectI, &g_pvSlotGdipGetImageWidth, &g_pvSlotGdipGetImageHeight, &g_pvSlotGdipCloneBrush,
+          &g_pvSlotGdipDeleteBrush, &g_pvSlotGdipCreateSolidFill, &g_pvSlotGdipFillEllipseI,
+          &g_pvSlotGdipGraphicsClear}},
     };
     /* The tables follow each other in this order, each right after the previous one's module slot. */
     void *const *ppvNextTable = NULL;
@@ -226,8 +224,7 @@ TEST_F(LdrLazyCalls, ArgumentsResultsAndStackInALoop)
         LocalFree(papwszArgs);
     }
     EXPECT_EQ((void *)GetProcAddress(hUser32, "GetDesktopWindow"), g_pvSlotGetDesktopWindow);
-    EXPECT_EQ((void *)GetProcAddress(hShell32, "CommandLineToArgvW"),
-              g_pvSlotCommandLineToArgvW);
+    EXPECT_EQ((void *)GetProcAddress(hShell32, "CommandLineToArgvW"), g_pvSlotCommandLineToArgvW);
     EXPECT_EQ(2u, Count::s_cLookUps) << "one per function, however often called";
 }
 
