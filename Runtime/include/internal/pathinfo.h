@@ -1,5 +1,8 @@
 /** @file
- * Test seams of the path information query. Windows only.
+ * Internals of the path information query: the remembered answer about not
+ * following links, and its forgetting for tests. The attribute query
+ * (NtQueryFullAttributesFile) is one of start-up's optional entry points
+ * (internal/initterm.h). Windows only.
  */
 #ifndef RT_INTERNAL_PATHINFO_H
 #define RT_INTERNAL_PATHINFO_H
@@ -7,26 +10,7 @@
 #include <rt/pathinfo.h>
 #include <windows.h>
 #include <winternl.h>
-
-/** Signature of NtQueryFullAttributesFile. */
-typedef NTSTATUS(NTAPI *PFNRTNTQUERYFULLATTRIBUTESFILE)(OBJECT_ATTRIBUTES *pObjAttribs,
-                                                        FILE_NETWORK_OPEN_INFORMATION *pInfo);
-/** Signature of NtCreateFile. */
-typedef NTSTATUS(NTAPI *PFNRTPATHINFONTCREATEFILE)(HANDLE *phFile, ACCESS_MASK fDesiredAccess,
-                                                   OBJECT_ATTRIBUTES *pObjAttribs, IO_STATUS_BLOCK *pIos,
-                                                   LARGE_INTEGER *pcbAllocation, ULONG fFileAttribs, ULONG fShareAccess,
-                                                   ULONG uDisposition, ULONG fCreateOptions, void *pvEaBuffer,
-                                                   ULONG cbEa);
-
-/**
- * Tests only: makes RTPathQueryInfoEx use @a pfn as NtQueryFullAttributesFile;
- * null makes it behave as on a system that lacks the entry point. Call
- * rtPathInfoTestReset to go back to the system's own.
- */
-void rtPathInfoTestSetQueryFullAttributes(PFNRTNTQUERYFULLATTRIBUTESFILE pfn);
-
-/** Tests only: routes the NtCreateFile calls of RTPathQueryInfoEx through @a pfn; null restores the real one. */
-void rtPathInfoTestSetCreateFile(PFNRTPATHINFONTCREATEFILE pfn);
+#include "internal/seam.h"
 
 /** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
 typedef enum RTPATHINFOREPARSESTATE
@@ -36,10 +20,9 @@ typedef enum RTPATHINFOREPARSESTATE
     RTPATHINFOREPARSESTATE_REFUSED
 } RTPATHINFOREPARSESTATE;
 
-/** Tests only: the remembered answer. */
-RTPATHINFOREPARSESTATE rtPathInfoTestGetReparseState(void);
-
-/** Tests only: restores the system's entry points and forgets the remembered answer. */
-void rtPathInfoTestReset(void);
+#ifdef RT_WITH_SEAMS
+/** Forgets the remembered answer about FILE_OPEN_REPARSE_POINT. */
+void rtPathInfoSeamsForget(void);
+#endif
 
 #endif

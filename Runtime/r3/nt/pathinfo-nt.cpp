@@ -14,14 +14,13 @@
 #include <rt/utf16.h>
 #include "internal/file.h"
 #include "internal/initterm.h"
+#include "internal/nt.h"
 #include "internal/pathinfo.h"
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE hFile, HANDLE hEvent, void *pfnApc, void *pvApcContext,
                                                IO_STATUS_BLOCK *pIos, void *pvInfo, ULONG cbInfo,
                                                FILE_INFORMATION_CLASS enmClass, BOOLEAN fSingleEntry,
                                                UNICODE_STRING *pFileName, BOOLEAN fRestartScan);
-extern "C" NTSTATUS NTAPI NtOpenDirectoryObject(HANDLE *phDirectory, ACCESS_MASK fDesiredAccess,
-                                                OBJECT_ATTRIBUTES *pObjAttribs);
 extern "C" NTSTATUS NTAPI NtQueryDirectoryObject(HANDLE hDirectory, void *pvBuffer, ULONG cbBuffer,
                                                  BOOLEAN fSingleEntry, BOOLEAN fRestartScan, ULONG *puContext,
                                                  ULONG *pcbReturned);
@@ -48,22 +47,14 @@ namespace
 #define PI_OPEN_SHARE   (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)
 #define PI_OPEN_OPTIONS (FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT)
 
-PFNRTNTQUERYFULLATTRIBUTESFILE volatile g_pfnQueryFullAttributes = NULL;
-bool volatile g_fQueryFullAttributesResolved = false;
-PFNRTPATHINFONTCREATEFILE volatile g_pfnCreateFile = NtCreateFile;
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT here. A plain shared
  * value: concurrent first queries may both probe, with the same answer. */
 RTPATHINFOREPARSESTATE volatile g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 
-/** NtQueryFullAttributesFile when the system has it (as start-up found it). */
-PFNRTNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
+/** NtQueryFullAttributesFile when the system has it (start-up looked it up). */
+PFNNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
 {
-    if (!g_fQueryFullAttributesResolved)
-    {
-        g_pfnQueryFullAttributes = g_pfnNtQueryFullAttributesFile;
-        g_fQueryFullAttributesResolved = true;
-    }
-    return g_pfnQueryFullAttributes;
+    return g_pfnNtQueryFullAttributesFile;
 }
 
 /** The common part of the record from the pieces every native query reports. */
@@ -115,7 +106,7 @@ bool isRecoverableNtFailure(NTSTATUS rcNt)
 
 QueryOutcome queryWithoutOpen(PathInfoQuery *pQuery, int *prc)
 {
-    PFNRTNTQUERYFULLATTRIBUTESFILE pfn = queryFullAttributesEntry();
+    PFNNTQUERYFULLATTRIBUTESFILE pfn = queryFullAttributesEntry();
     if (!pfn || pQuery->enmAdditional == RTOBJINFOADD_UNIX)
         return QUERY_GO_ON;
     OBJECT_ATTRIBUTES ObjAttr;
@@ -149,8 +140,8 @@ NTSTATUS openForAttributes(PathInfoQuery *pQuery, ULONG fOptions, HANDLE *phObj)
     InitializeObjectAttributes(&ObjAttr, &pQuery->NtName, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
     IO_STATUS_BLOCK Ios;
     *phObj = INVALID_HANDLE_VALUE;
-    return g_pfnCreateFile(phObj, PI_OPEN_ACCESS, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL, PI_OPEN_SHARE, FILE_OPEN,
-                           fOptions, NULL, 0);
+    return RT_SEAM(g_rtSeamsNt, NtCreateFile)(phObj, PI_OPEN_ACCESS, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL,
+                                              PI_OPEN_SHARE, FILE_OPEN, fOptions, NULL, 0);
 }
 
 /** Opens the object, not following a final link when asked and the file system allows. */
@@ -368,9 +359,9 @@ int queryFromParent(PathInfoQuery *pQuery, int rcOpen)
     InitializeObjectAttributes(&ObjAttr, &Split.Parent, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
     IO_STATUS_BLOCK Ios;
     HANDLE hParent = INVALID_HANDLE_VALUE;
-    NTSTATUS rcNt =
-        g_pfnCreateFile(&hParent, FILE_LIST_DIRECTORY | SYNCHRONIZE, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL,
-                        PI_OPEN_SHARE, FILE_OPEN, FILE_DIRECTORY_FILE | PI_OPEN_OPTIONS, NULL, 0);
+    NTSTATUS rcNt = RT_SEAM(g_rtSeamsNt, NtCreateFile)(&hParent, FILE_LIST_DIRECTORY | SYNCHRONIZE, &ObjAttr, &Ios,
+                                                       NULL, FILE_ATTRIBUTE_NORMAL, PI_OPEN_SHARE, FILE_OPEN,
+                                                       FILE_DIRECTORY_FILE | PI_OPEN_OPTIONS, NULL, 0);
     int rc;
     if (NT_SUCCESS(rcNt))
     {
@@ -435,26 +426,9 @@ int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enm
     return rc;
 }
 
-void rtPathInfoTestSetQueryFullAttributes(PFNRTNTQUERYFULLATTRIBUTESFILE pfn)
+#ifdef RT_WITH_SEAMS
+void rtPathInfoSeamsForget(void)
 {
-    g_pfnQueryFullAttributes = pfn;
-    g_fQueryFullAttributesResolved = true;
-}
-
-void rtPathInfoTestSetCreateFile(PFNRTPATHINFONTCREATEFILE pfn)
-{
-    g_pfnCreateFile = pfn ? pfn : NtCreateFile;
-}
-
-RTPATHINFOREPARSESTATE rtPathInfoTestGetReparseState(void)
-{
-    return g_enmReparseState;
-}
-
-void rtPathInfoTestReset(void)
-{
-    g_fQueryFullAttributesResolved = false;
-    g_pfnQueryFullAttributes = NULL;
-    g_pfnCreateFile = NtCreateFile;
     g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 }
+#endif

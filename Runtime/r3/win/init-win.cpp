@@ -52,7 +52,7 @@ template <typename T> void resolveEntry(HMODULE hMod, const char *pszName, T *pp
 {
     /* The detour through void * keeps the compiler from judging the cast of
      * the generic procedure type to the real signature. */
-    *ppfn = (T)(void *)GetProcAddress(hMod, pszName);
+    *ppfn = (T)(void *)RT_SEAM(g_rtSeamsInit, GetProcAddress)(hMod, pszName);
 }
 
 /*
@@ -212,6 +212,18 @@ void resolveWinSockEntries(void)
 }
 
 } // namespace
+
+#ifdef RT_WITH_SEAMS
+void rtInitSeamsForget(void)
+{
+    /* Only what start-up found can be found again. */
+    if (!g_hModKernel32 || !g_hModNtDll)
+        return;
+    initVersion();
+    resolveKernel32Entries();
+    resolveNtDllEntries();
+}
+#endif
 
 int rtR3InitNativeFirst(uint32_t fFlags)
 {

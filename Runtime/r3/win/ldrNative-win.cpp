@@ -17,10 +17,6 @@
 #include "internal/ldr.h"
 #include "internal/ldr-win.h"
 
-#ifdef RT_WITH_SEAMS
-RTSEAMSLDR g_rtSeamsLdr;
-#endif
-
 namespace
 {
 
