@@ -13,6 +13,7 @@
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/file.h"
+#include "internal/initterm.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
 
@@ -46,24 +47,14 @@ namespace
 #define PI_OPEN_SHARE   (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)
 #define PI_OPEN_OPTIONS (FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT)
 
-PFNRTNTQUERYFULLATTRIBUTESFILE volatile g_pfnQueryFullAttributes = NULL;
-bool volatile g_fQueryFullAttributesResolved = false;
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT here. A plain shared
  * value: concurrent first queries may both probe, with the same answer. */
 RTPATHINFOREPARSESTATE volatile g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 
-/** NtQueryFullAttributesFile when the system has it (looked up once; racing threads find the same). */
-PFNRTNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
+/** NtQueryFullAttributesFile when the system has it (start-up looked it up). */
+PFNNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
 {
-    if (!g_fQueryFullAttributesResolved)
-    {
-        HMODULE hNtDll = GetModuleHandleW(L"ntdll.dll");
-        g_pfnQueryFullAttributes = hNtDll ? (PFNRTNTQUERYFULLATTRIBUTESFILE)(void *)RT_SEAM(
-                                                g_rtSeamsPathInfo, GetProcAddress)(hNtDll, "NtQueryFullAttributesFile")
-                                          : NULL;
-        g_fQueryFullAttributesResolved = true;
-    }
-    return g_pfnQueryFullAttributes;
+    return g_pfnNtQueryFullAttributesFile;
 }
 
 /** The common part of the record from the pieces every native query reports. */
@@ -115,7 +106,7 @@ bool isRecoverableNtFailure(NTSTATUS rcNt)
 
 QueryOutcome queryWithoutOpen(PathInfoQuery *pQuery, int *prc)
 {
-    PFNRTNTQUERYFULLATTRIBUTESFILE pfn = queryFullAttributesEntry();
+    PFNNTQUERYFULLATTRIBUTESFILE pfn = queryFullAttributesEntry();
     if (!pfn || pQuery->enmAdditional == RTOBJINFOADD_UNIX)
         return QUERY_GO_ON;
     OBJECT_ATTRIBUTES ObjAttr;
@@ -438,8 +429,6 @@ int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enm
 #ifdef RT_WITH_SEAMS
 void rtPathInfoSeamsForget(void)
 {
-    g_fQueryFullAttributesResolved = false;
-    g_pfnQueryFullAttributes = NULL;
     g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 }
 #endif

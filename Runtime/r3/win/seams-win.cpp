@@ -6,6 +6,8 @@
 #ifdef RT_WITH_SEAMS
 #include "internal/dir.h"
 #include "internal/file.h"
+#include "internal/initterm.h"
+#include "internal/ldr-win.h"
 #include "internal/mem.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
@@ -14,9 +16,10 @@
 
 RTSEAMSDIR g_rtSeamsDir;
 RTSEAMSFILE g_rtSeamsFile;
+RTSEAMSINIT g_rtSeamsInit;
+RTSEAMSLDR g_rtSeamsLdr;
 RTSEAMSMEM g_rtSeamsMem;
 RTSEAMSNT g_rtSeamsNt;
-RTSEAMSPATHINFO g_rtSeamsPathInfo;
 RTSEAMSSEMNT g_rtSeamsSemNt;
 RTSEAMSTHREADWIN g_rtSeamsThreadWin;
 
@@ -24,13 +27,16 @@ void rtSeamsResetOs(void)
 {
     g_rtSeamsDir = RTSEAMSDIR();
     g_rtSeamsFile = RTSEAMSFILE();
+    g_rtSeamsInit = RTSEAMSINIT();
+    g_rtSeamsLdr = RTSEAMSLDR();
     g_rtSeamsMem = RTSEAMSMEM();
     g_rtSeamsNt = RTSEAMSNT();
-    g_rtSeamsPathInfo = RTSEAMSPATHINFO();
     g_rtSeamsSemNt = RTSEAMSSEMNT();
     g_rtSeamsThreadWin = RTSEAMSTHREADWIN();
     rtDirSeamsForget();
     rtFileSeamsForget();
+    rtInitSeamsForget();
+    rtLdrSeamsForget();
     rtPathInfoSeamsForget();
 }
 
