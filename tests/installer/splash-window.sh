@@ -13,6 +13,12 @@ fi
 # A prefix of its own: a Wine desktop started by a test without display would
 # keep the windows of this one from showing.
 export TARN_WINEPREFIX=${TARN_WINEPREFIX:-$(dirname "$exe")/wineprefix-splash}
+# Unmanaged windows: without a window manager on the display, Wine waits two
+# seconds for one at every destruction of a managed window.
+if [ ! -f "$TARN_WINEPREFIX/.tarn-unmanaged" ]; then
+  "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 &&
+    touch "$TARN_WINEPREFIX/.tarn-unmanaged"
+fi
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 export TARN_SPLASH_SHOT_DIR="Z:$tmp"
