@@ -25,9 +25,11 @@ const WORD TEST_PICTURE = 102;        /* the 800 x 200 test picture */
 const WORD TEST_BROKEN_PICTURE = 103; /* bytes that do not decode */
 const WORD TEST_NO_PICTURE = 104;     /* no such resource */
 
-/** Ticks the screenshot test sends: one turn and a third, ending at 120 degrees. */
-const unsigned TEST_TICKS = 48;
-const uint32_t TEST_ANGLE = 120;
+/** Ticks the screenshot test sends: a turn and 15 ticks, ending at 150 degrees,
+ * where a better π than the dot's (3.14159) would put the dot a pixel higher,
+ * and where neither offset is 0, so that a sign error shows too. */
+const unsigned TEST_TICKS = 51;
+const uint32_t TEST_ANGLE = 150;
 
 struct TimerCall
 {
