@@ -4,9 +4,17 @@
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
+#include "internal/message.h"
+#include "internal/rand.h"
+
+RTSEAMSMSG g_rtSeamsMsg;
+RTSEAMSRAND g_rtSeamsRand;
 
 void rtSeamsResetAll(void)
 {
+    g_rtSeamsMsg = RTSEAMSMSG();
+    g_rtSeamsRand = RTSEAMSRAND();
+    rtRandSeamsForget();
     rtSeamsResetOs();
 }
 
