@@ -1,7 +1,8 @@
 /** @file
  * Fuzzes the installer's command line: arbitrary argument vectors through
- * StubParseCommandLine, with the console and the message boxes as checking
- * sinks.
+ * StubParseCommandLine, with the console, the message boxes and the program
+ * messages' output replaced by checking sinks (defined here, so the linker
+ * takes them instead of the real ones).
  *
  * Input: split at NUL bytes into arguments (after a fixed program name), each
  * copied into a heap block of exactly its size so that any over-read shows.
@@ -23,7 +24,7 @@ namespace
 
 size_t g_cMessages;
 
-void countMessage(void *, const char *pch, size_t cch)
+void countMessage(const char *pch, size_t cch)
 {
     if (cch && memchr(pch, '\0', cch))
         abort();
@@ -32,11 +33,17 @@ void countMessage(void *, const char *pch, size_t cch)
 
 } // namespace
 
+/* The program messages' output, in place of the runtime's (silent-mode errors). */
+void rtMsgWriteStdErr(const char *pch, size_t cch)
+{
+    countMessage(pch, cch);
+}
+
 void stubConsoleWrite(STUBSTDHANDLE enmHandle, const char *pch, size_t cch)
 {
     if (enmHandle != STUBSTDHANDLE_OUTPUT && enmHandle != STUBSTDHANDLE_ERROR)
         abort();
-    countMessage(NULL, pch, cch);
+    countMessage(pch, cch);
 }
 
 void stubMsgBoxW(const RTUTF16 *pwszText, const RTUTF16 *pwszCaption, uint32_t fStyle)
@@ -60,7 +67,6 @@ static bool terminatedWithin(const char *pch, size_t cb)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pbData, size_t cbData)
 {
-    rtMsgTestSetOutput(countMessage, NULL);
     std::vector<char *> apszArgs;
     apszArgs.push_back(strdup("setup.exe"));
     size_t off = 0;
@@ -92,6 +98,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pbData, size_t cbData)
 
     for (char *psz : apszArgs)
         free(psz);
-    rtMsgTestSetOutput(NULL, NULL);
     return 0;
 }

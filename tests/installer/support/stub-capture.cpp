@@ -45,7 +45,7 @@ struct StubCaptureAccess
     {
         (enmHandle == STUBSTDHANDLE_OUTPUT ? g_pActive->m_strStdOut : g_pActive->m_strStdErr).append(pch, cch);
     }
-    static void programMessage(void *, const char *pch, size_t cch) { g_pActive->m_strStdErr.append(pch, cch); }
+    static void programMessage(const char *pch, size_t cch) { g_pActive->m_strStdErr.append(pch, cch); }
     static void boxW(const RTUTF16 *pwszText, const RTUTF16 *pwszCaption, uint32_t fStyle)
     {
         g_pActive->m_aBoxes.push_back({true, utf16ToUtf8(pwszText), utf16ToUtf8(pwszCaption), fStyle});
@@ -65,12 +65,12 @@ void StubCaptureTest::SetUp()
     g_StubSeamsConsole.pfnstubConsoleWrite = StubCaptureAccess::console;
     g_StubSeamsMsgBox.pfnstubMsgBoxW = StubCaptureAccess::boxW;
     g_StubSeamsMsgBox.pfnstubMsgBoxA = StubCaptureAccess::boxA;
-    rtMsgTestSetOutput(StubCaptureAccess::programMessage, NULL);
+    g_rtSeamsMsg.pfnrtMsgWriteStdErr = StubCaptureAccess::programMessage;
 }
 
 void StubCaptureTest::TearDown()
 {
-    rtMsgTestSetOutput(NULL, NULL);
+    g_rtSeamsMsg.pfnrtMsgWriteStdErr = NULL;
     setExePath("");
     g_fSilent = false;
     g_cVerbosity = 0;
