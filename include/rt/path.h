@@ -201,7 +201,8 @@ int RTPathTemp(char *pszPath, size_t cbPath);
 /** @name Parsing
  * @{ */
 
-/** RTPathParse flag: the text is a middle piece: leading separators are skipped, no root is taken. */
+/** RTPathParse flag: the text is a middle piece: leading separators are skipped, no root is taken, and
+ * the properties start as RTPATH_PROP_RELATIVE | RTPATH_PROP_EXTRA_SLASHES, leading separators or not. */
 #define RTPATH_PARSE_F_NO_START UINT32_C(0x10)
 /** RTPathParse flag: the text is not the end: no file name or suffix, a trailing separator is an extra one. */
 #define RTPATH_PARSE_F_NO_END UINT32_C(0x20)

@@ -247,8 +247,21 @@ TEST(GetOptInstaller, MsiPropTakesItsSecondValue)
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     EXPECT_STREQ("A", Value.psz);
     EXPECT_EQ(ERR_OPT_VALUE_MISSING, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_STRING));
-    EXPECT_EQ(&g_aInstallerOptions[21], Value.pDef); /* the error can name --msi-prop */
+    EXPECT_EQ(NULL, Value.pDef); /* nothing was taken: the union is cleared, the definition not stored */
     EXPECT_EQ(0, RTGetOpt(&State, &Value));
+}
+
+TEST(GetOptInstaller, TakeValueWithABadValueNamesTheOption)
+{
+    ArgVector Argv({"--msi-prop", "N", "twelve"});
+    RTOPTSTATE State;
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 0));
+    RTOPTVALUE Value;
+    ASSERT_EQ('P', RTGetOpt(&State, &Value));
+    memset(&Value, 0xa5, sizeof(Value));
+    EXPECT_EQ(ERR_OPT_BAD_VALUE_FORMAT, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_UINT32));
+    EXPECT_EQ(&g_aInstallerOptions[21], Value.pDef);
+    EXPECT_EQ(0, RTGetOpt(&State, &Value)); /* the bad value was used up */
 }
 
 TEST(GetOptInstaller, TakeValueInsideAGroupTakesTheRestOfTheGroup)

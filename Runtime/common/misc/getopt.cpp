@@ -505,8 +505,6 @@ int RTGetOptTakeValue(PRTOPTSTATE pState, PRTOPTVALUE pValue, uint32_t fFlags)
     if (!(fFlags & RTOPT_VAL_MASK) || (fFlags & ~(RTOPT_VAL_MASK | UINT32_C(0x00ff0000))))
         return ERR_INVALID_PARAMETER;
     clearValueHead(pValue);
-    /* Set before anything can fail, so that a report of a missing value can name the option. */
-    pValue->pDef = pState->pDefLast;
 
     const char *pszValue = NULL;
     if (pState->pszNextShort)
@@ -519,7 +517,9 @@ int RTGetOptTakeValue(PRTOPTSTATE pState, PRTOPTVALUE pValue, uint32_t fFlags)
     {
         int rc = takeNextArgument(pState, &pszValue);
         if (RT_FAILURE(rc))
-            return rc;
+            return rc; /* nothing taken: the union stays cleared */
     }
+    /* A value was taken: a failed conversion leaves the option's definition for the error report. */
+    pValue->pDef = pState->pDefLast;
     return rtGetOptConvertValue(fFlags, pszValue, pValue);
 }

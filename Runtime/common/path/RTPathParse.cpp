@@ -173,7 +173,8 @@ int RTPathParse(const char *pszPath, PRTPATHCOMPONENTS pParsed, size_t cbParsed,
         off = rtPathSkipSeps(&State, 0);
         if (off == cchPath)
             return ERR_PATH_ZERO_LENGTH;
-        State.fProps = RTPATH_PROP_RELATIVE | (off ? RTPATH_PROP_EXTRA_SLASHES : 0);
+        /* A middle piece joins text before it at a separator: it is never taken as normalised. */
+        State.fProps = RTPATH_PROP_RELATIVE | RTPATH_PROP_EXTRA_SLASHES;
     }
     else
     {
