@@ -10,6 +10,7 @@
 #include <rt/rand.h>
 #include <rt/string.h>
 #include "internal/dir.h"
+#include "internal/path.h"
 
 /*********************************************************************************************************************************
  *   Temporary directories *
@@ -272,11 +273,6 @@ struct DirOpenPlan
     bool fDirSlash;
 };
 
-bool isSeparator(char ch)
-{
-    return ch == '\\' || ch == '/';
-}
-
 /** Splits off the filter and copies the directory part (the current directory when a filter is all there is). */
 int splitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
 {
@@ -302,7 +298,7 @@ int splitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
     if (!pPlan->pszDirAsPassed)
         return ERR_NO_MEMORY;
     size_t const cchPath = RTStrLen(pszPath);
-    pPlan->fDirSlash = cchPath > 0 && isSeparator(pszPath[cchPath - 1]);
+    pPlan->fDirSlash = cchPath > 0 && rtPathIsDosSep(pszPath[cchPath - 1]);
     return INF_SUCCESS;
 }
 

@@ -3,20 +3,16 @@
  */
 #include <rt/dir.h>
 #include <rt/string.h>
+#include "internal/path.h"
 
 namespace
 {
-
-bool isNameSeparator(char ch)
-{
-    return ch == '\\' || ch == '/' || ch == ':';
-}
 
 /** Whether the file-name part of the first @a cchName bytes starts with '.' and is neither "." nor "..". */
 bool isHiddenName(const char *pszName, size_t cchName)
 {
     size_t offName = cchName;
-    while (offName > 0 && !isNameSeparator(pszName[offName - 1]))
+    while (offName > 0 && !rtPathIsNameBoundary(pszName[offName - 1]))
         offName--;
     size_t const cchFile = cchName - offName;
     const char *pchFile = pszName + offName;

@@ -50,7 +50,7 @@ size_t rtPathParseRoot(RTPATHPARSER *pState)
     size_t cchRoot = 0;
     if (pState->fStyle == RTPATH_STYLE_UNIX)
     {
-        if (psz[0] == '/')
+        if (rtPathIsSep(psz[0], RTPATH_STYLE_UNIX))
         {
             cchRoot = 1;
             pState->fProps |= RTPATH_PROP_ABSOLUTE | RTPATH_PROP_ROOT_SLASH;

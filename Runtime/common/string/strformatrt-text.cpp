@@ -2,6 +2,7 @@
  * Text-processing "%R" families: a path's base name ("%Rbn"), the function
  * name inside a signature ("%Rfn") and XML escaping ("%RMas", "%RMes").
  */
+#include "internal/path.h"
 #include "internal/strformatrt.h"
 
 namespace
@@ -18,11 +19,6 @@ bool takeForm(const char **ppszFormat, const char *pszForm)
     size_t cch = rtstrFmtMatchForm(*ppszFormat, pszForm);
     *ppszFormat += cch ? cch : 1;
     return cch != 0;
-}
-
-bool isPathSeparator(char ch)
-{
-    return ch == '\\' || ch == '/' || ch == ':';
 }
 
 /** Characters of a (possibly qualified) C++ function name outside template brackets. */
@@ -142,7 +138,7 @@ size_t rtstrFormatRtBaseName(const RTSTRFMTRT *pCtx, const char **ppszFormat)
     const char *pszBase = pszPath;
     const char *pch = pszPath;
     for (; *pch; pch++)
-        if (isPathSeparator(*pch))
+        if (rtPathIsNameBoundary(*pch))
             pszBase = pch + 1;
     return rtstrFormatPadded(pCtx->pfnOutput, pCtx->pvArgOutput, pszBase, (size_t)(pch - pszBase), pCtx->cchWidth,
                              pCtx->fFlags);

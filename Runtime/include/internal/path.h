@@ -20,6 +20,12 @@ static inline bool rtPathIsDosSep(char ch)
     return ch == '\\' || ch == '/';
 }
 
+/** True for '\', '/' and ':', the characters after which a file name starts ('C:x' names 'x'). */
+static inline bool rtPathIsNameBoundary(char ch)
+{
+    return rtPathIsDosSep(ch) || ch == ':';
+}
+
 /** True for an ASCII letter. */
 static inline bool rtPathIsLetter(char ch)
 {

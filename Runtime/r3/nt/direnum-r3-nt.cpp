@@ -9,6 +9,7 @@
 #include <rt/path.h>
 #include <rt/path-win.h>
 #include "internal/dir.h"
+#include "internal/path.h"
 
 namespace
 {
@@ -64,8 +65,7 @@ ReparseCheck checkReparsePoint(HANDLE hDir, int *prc)
 size_t cchPathToOpen(RTDIRINTERNAL const *pDir)
 {
     size_t const cchRoot = RTPathRootSpecLen(pDir->pszPath);
-    if (pDir->cchPath > cchRoot && pDir->cchPath > 1 &&
-        (pDir->pszPath[pDir->cchPath - 1] == '\\' || pDir->pszPath[pDir->cchPath - 1] == '/'))
+    if (pDir->cchPath > cchRoot && pDir->cchPath > 1 && rtPathIsDosSep(pDir->pszPath[pDir->cchPath - 1]))
         return pDir->cchPath - 1;
     return pDir->cchPath;
 }
