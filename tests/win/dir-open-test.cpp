@@ -23,7 +23,7 @@ class DirOpen : public DirScratch
     void TearDown() override
     {
         rtNtPathTestSetCreateFile(NULL);
-        rtDirTestSetReparseState(RTDIRREPARSESTATE_UNKNOWN);
+        rtDirTestSetReparseState(RTREPARSESTATE_UNKNOWN);
         DirScratch::TearDown();
     }
 };
@@ -402,7 +402,7 @@ TEST_F(DirOpen, RefusedReparseOptionIsRememberedAndLeftOut)
     rtNtPathTestSetCreateFile(fussyCreateFile);
     RTDIR hDir = NIL_RTDIR;
     ASSERT_EQ(INF_SUCCESS, RTDirOpenFiltered(&hDir, strDir.c_str(), RTDIRFILTER_NONE, RTDIR_F_NO_FOLLOW));
-    EXPECT_EQ(RTDIRREPARSESTATE_REFUSED, rtDirTestGetReparseState());
+    EXPECT_EQ(RTREPARSESTATE_REFUSED, rtDirTestGetReparseState());
     ASSERT_GE(g_vCalls.size(), 2u);
     EXPECT_EQ(0x204021u, g_vCalls.front().fOptions);
     EXPECT_EQ(0x4021u, g_vCalls.back().fOptions);
@@ -427,7 +427,7 @@ TEST_F(DirOpen, NoFollowAsksNotToFollowUnlessThePathEndsWithASeparator)
     ASSERT_EQ(INF_SUCCESS, RTDirOpenFiltered(&hDir, strDir.c_str(), RTDIRFILTER_NONE, RTDIR_F_NO_FOLLOW));
     ASSERT_EQ(1u, g_vCalls.size());
     EXPECT_EQ(0x204021u, g_vCalls[0].fOptions);
-    EXPECT_EQ(RTDIRREPARSESTATE_ACCEPTED, rtDirTestGetReparseState());
+    EXPECT_EQ(RTREPARSESTATE_ACCEPTED, rtDirTestGetReparseState());
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 
     g_vCalls.clear();

@@ -6,6 +6,7 @@
 #define RT_INTERNAL_DIR_H
 
 #include <rt/dir.h>
+#include "internal/reparse.h"
 
 typedef struct RTDIRINTERNAL RTDIRINTERNAL;
 
@@ -84,18 +85,10 @@ typedef int FNRTDIRSETATTRIBUTES(const RTUTF16 *pwszPath, uint32_t fAttributes);
 /** Tests only: routes RTDirCreate's marking of the new directory through @a pfn; null restores the real call. */
 void rtDirTestSetAttributesHook(FNRTDIRSETATTRIBUTES *pfn);
 
-/** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
-typedef enum RTDIRREPARSESTATE
-{
-    RTDIRREPARSESTATE_UNKNOWN = 0,
-    RTDIRREPARSESTATE_ACCEPTED,
-    RTDIRREPARSESTATE_REFUSED
-} RTDIRREPARSESTATE;
-
 /** Tests only: the remembered answer of RTDirOpenFiltered. */
-RTDIRREPARSESTATE rtDirTestGetReparseState(void);
+RTREPARSESTATE rtDirTestGetReparseState(void);
 /** Tests only: sets the remembered answer of RTDirOpenFiltered. */
-void rtDirTestSetReparseState(RTDIRREPARSESTATE enmState);
+void rtDirTestSetReparseState(RTREPARSESTATE enmState);
 /** @} */
 
 #endif

@@ -7,6 +7,7 @@
 #include <rt/pathinfo.h>
 #include <windows.h>
 #include <winternl.h>
+#include "internal/reparse.h"
 
 /** Signature of NtQueryFullAttributesFile. */
 typedef NTSTATUS(NTAPI *PFNRTNTQUERYFULLATTRIBUTESFILE)(OBJECT_ATTRIBUTES *pObjAttribs,
@@ -28,16 +29,8 @@ void rtPathInfoTestSetQueryFullAttributes(PFNRTNTQUERYFULLATTRIBUTESFILE pfn);
 /** Tests only: routes the NtCreateFile calls of RTPathQueryInfoEx through @a pfn; null restores the real one. */
 void rtPathInfoTestSetCreateFile(PFNRTPATHINFONTCREATEFILE pfn);
 
-/** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
-typedef enum RTPATHINFOREPARSESTATE
-{
-    RTPATHINFOREPARSESTATE_UNKNOWN = 0,
-    RTPATHINFOREPARSESTATE_ACCEPTED,
-    RTPATHINFOREPARSESTATE_REFUSED
-} RTPATHINFOREPARSESTATE;
-
 /** Tests only: the remembered answer. */
-RTPATHINFOREPARSESTATE rtPathInfoTestGetReparseState(void);
+RTREPARSESTATE rtPathInfoTestGetReparseState(void);
 
 /** Tests only: restores the system's entry points and forgets the remembered answer. */
 void rtPathInfoTestReset(void);

@@ -16,7 +16,7 @@ namespace
 
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT for directories. A plain
  * shared value: concurrent first opens may both probe, with the same answer. */
-RTDIRREPARSESTATE volatile g_enmReparseState = RTDIRREPARSESTATE_UNKNOWN;
+RTREPARSESTATE volatile g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 
 #define RTDIR_NT_ACCESS  (SYNCHRONIZE | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES)
 #define RTDIR_NT_OPTIONS (FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT)
@@ -86,7 +86,7 @@ int rtDirNativeOpen(RTDIRINTERNAL *pDir)
 {
     ACCESS_MASK fAccess = RTDIR_NT_ACCESS;
     ULONG fOptions = RTDIR_NT_OPTIONS;
-    if ((pDir->fFlags & RTDIR_F_NO_FOLLOW) && !pDir->fDirSlash && g_enmReparseState != RTDIRREPARSESTATE_REFUSED)
+    if ((pDir->fFlags & RTDIR_F_NO_FOLLOW) && !pDir->fDirSlash && g_enmReparseState != RTREPARSESTATE_REFUSED)
         fOptions |= FILE_OPEN_REPARSE_POINT;
     for (;;)
     {
@@ -97,7 +97,7 @@ int rtDirNativeOpen(RTDIRINTERNAL *pDir)
         {
             if ((fOptions & FILE_OPEN_REPARSE_POINT) && !fObjDir)
             {
-                g_enmReparseState = RTDIRREPARSESTATE_ACCEPTED;
+                g_enmReparseState = RTREPARSESTATE_ACCEPTED;
                 ReparseCheck enmCheck = checkReparsePoint(hDir, &rc);
                 if (enmCheck != REPARSE_NONE)
                 {
@@ -118,7 +118,7 @@ int rtDirNativeOpen(RTDIRINTERNAL *pDir)
             fAccess &= ~(ACCESS_MASK)FILE_TRAVERSE;
         else if (rc == ERR_INVALID_PARAMETER && (fOptions & FILE_OPEN_REPARSE_POINT))
         {
-            g_enmReparseState = RTDIRREPARSESTATE_REFUSED;
+            g_enmReparseState = RTREPARSESTATE_REFUSED;
             fOptions &= ~(ULONG)FILE_OPEN_REPARSE_POINT;
         }
         else
@@ -135,12 +135,12 @@ int rtDirNativeClose(RTDIRINTERNAL *pDir)
     return rc;
 }
 
-RTDIRREPARSESTATE rtDirTestGetReparseState(void)
+RTREPARSESTATE rtDirTestGetReparseState(void)
 {
     return g_enmReparseState;
 }
 
-void rtDirTestSetReparseState(RTDIRREPARSESTATE enmState)
+void rtDirTestSetReparseState(RTREPARSESTATE enmState)
 {
     g_enmReparseState = enmState;
 }

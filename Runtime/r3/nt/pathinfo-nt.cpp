@@ -52,7 +52,7 @@ bool volatile g_fQueryFullAttributesResolved = false;
 PFNRTPATHINFONTCREATEFILE volatile g_pfnCreateFile = NtCreateFile;
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT here. A plain shared
  * value: concurrent first queries may both probe, with the same answer. */
-RTPATHINFOREPARSESTATE volatile g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
+RTREPARSESTATE volatile g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 
 /** NtQueryFullAttributesFile when the system has it (looked up once; racing threads find the same). */
 PFNRTNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
@@ -159,20 +159,20 @@ NTSTATUS openObject(PathInfoQuery *pQuery, HANDLE *phObj)
 {
     ULONG fOptions = PI_OPEN_OPTIONS;
     bool const fOnLink = (pQuery->fFlags & RTPATH_F_ON_LINK) != 0;
-    if (fOnLink && g_enmReparseState != RTPATHINFOREPARSESTATE_REFUSED)
+    if (fOnLink && g_enmReparseState != RTREPARSESTATE_REFUSED)
         fOptions |= FILE_OPEN_REPARSE_POINT;
     NTSTATUS rcNt = openForAttributes(pQuery, fOptions, phObj);
-    if ((fOptions & FILE_OPEN_REPARSE_POINT) && g_enmReparseState == RTPATHINFOREPARSESTATE_UNKNOWN)
+    if ((fOptions & FILE_OPEN_REPARSE_POINT) && g_enmReparseState == RTREPARSESTATE_UNKNOWN)
     {
         if (rcNt == PI_STATUS_INVALID_PARAMETER || rcNt == PI_STATUS_INVALID_PARAMETER_9)
         {
             rcNt = openForAttributes(pQuery, fOptions & ~(ULONG)FILE_OPEN_REPARSE_POINT, phObj);
             /* Still refused without the option: the option was not what the system objected to. */
             if (rcNt != PI_STATUS_INVALID_PARAMETER)
-                g_enmReparseState = RTPATHINFOREPARSESTATE_REFUSED;
+                g_enmReparseState = RTREPARSESTATE_REFUSED;
         }
         else if (NT_SUCCESS(rcNt))
-            g_enmReparseState = RTPATHINFOREPARSESTATE_ACCEPTED;
+            g_enmReparseState = RTREPARSESTATE_ACCEPTED;
     }
     return rcNt;
 }
@@ -447,7 +447,7 @@ void rtPathInfoTestSetCreateFile(PFNRTPATHINFONTCREATEFILE pfn)
     g_pfnCreateFile = pfn ? pfn : NtCreateFile;
 }
 
-RTPATHINFOREPARSESTATE rtPathInfoTestGetReparseState(void)
+RTREPARSESTATE rtPathInfoTestGetReparseState(void)
 {
     return g_enmReparseState;
 }
@@ -457,5 +457,5 @@ void rtPathInfoTestReset(void)
     g_fQueryFullAttributesResolved = false;
     g_pfnQueryFullAttributes = NULL;
     g_pfnCreateFile = NtCreateFile;
-    g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
+    g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 }
