@@ -12,8 +12,11 @@
 #define RT_PATH_WIN_H
 
 #include <rt/types.h>
+#include <rt/path.h>
 #include <windows.h>
 #include <winternl.h>
+
+/* RTNTPATH_MAX_UNITS and the raw native-path prefix RTNTPATH_RAW_PREFIX are in rt/path.h. */
 
 /**
  * A native path as the NT calls take it: Length is the size in bytes without
@@ -21,19 +24,6 @@
  * Owned by whoever received it from RTNtPathFromWinUtf8; freed with RTNtPathFree.
  */
 typedef UNICODE_STRING RTNTPATH;
-
-/** The most UTF-16 units a native path may have (its byte length must fit 16 bits with the terminator). */
-#define RTNTPATH_MAX_UNITS 32766
-
-/**
- * Raw native-path prefix: a path of the form "\\:soltnt:\Some\Nt\Path" (each of
- * the first two and the last separator may be '\' or '/') is handed to the
- * native layer as "\Some\Nt\Path", from the last separator on, unchanged except
- * that this separator is always written as '\'.
- */
-#define RTNTPATH_RAW_PREFIX "\\\\:soltnt:\\"
-/** Length of RTNTPATH_RAW_PREFIX in bytes. */
-#define RTNTPATH_RAW_PREFIX_LEN 11
 
 /**
  * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls.
