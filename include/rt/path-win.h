@@ -51,8 +51,9 @@ void RTPathWin32Free(RTUTF16 *pwszPath);
  * - A raw native path (RTNTPATH_RAW_PREFIX) is taken as it is.
  * - '\\?\x' becomes '\??\x' without any other change (no "." or ".." resolution).
  * - Everything else is first made absolute (DOS style, against the current
- *   directory or drive), then '\\.\x' becomes '\??\x', '\\server\share\x'
- *   becomes '\??\UNC\server\share\x' and any other path 'X:\y' becomes '\??\X:\y'.
+ *   directory or drive), then, by the form of the absolute path, '\\.\x' becomes
+ *   '\??\x', '\\server\share\x' becomes '\??\UNC\server\share\x' (also for a relative
+ *   path under a UNC current directory) and any other path 'X:\y' becomes '\??\X:\y'.
  * On systems older than major version 4 the prefix is '\DosDevices\' in place of '\??\'.
  *
  * @returns status: ERR_FILENAME_TOO_LONG when the result would exceed
