@@ -33,7 +33,7 @@ RTRANDPM g_FallbackRand;
 /** Replacement seed source set by tests; null means the time-stamp counter. */
 PFNRTRANDSEEDSOURCE volatile g_pfnSeedSource = nullptr;
 
-uint64_t readSeedSource(void)
+uint64_t rtRandReadSeedSource(void)
 {
     PFNRTRANDSEEDSOURCE pfnSource = __atomic_load_n(&g_pfnSeedSource, __ATOMIC_ACQUIRE);
     if (pfnSource)
@@ -42,7 +42,7 @@ uint64_t readSeedSource(void)
 }
 
 /** Makes and seeds the process-wide generator; never fails. */
-RTRAND createProcessGenerator(void)
+RTRAND rtRandCreateProcessGenerator(void)
 {
     RTRAND hRand = NIL_RTRAND;
     if (RT_FAILURE(RTRandAdvCreateParkMiller(&hRand)))
@@ -51,12 +51,12 @@ RTRAND createProcessGenerator(void)
         hRand = &g_FallbackRand;
     }
     /* The counter's lowest 8 bits change too regularly between close calls to add anything. */
-    RTRandAdvSeed(hRand, readSeedSource() >> 8);
+    RTRandAdvSeed(hRand, rtRandReadSeedSource() >> 8);
     return hRand;
 }
 
 /** The process-wide generator, made by the first caller while concurrent first callers wait. */
-RTRAND getProcessGenerator(void)
+RTRAND rtRandGetProcessGenerator(void)
 {
     for (;;)
     {
@@ -66,7 +66,7 @@ RTRAND getProcessGenerator(void)
         if (uState == kOnceUninitialised &&
             __atomic_compare_exchange_n(&g_uOnceState, &uState, kOnceBusy, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED))
         {
-            g_hProcessRand = createProcessGenerator();
+            g_hProcessRand = rtRandCreateProcessGenerator();
             __atomic_store_n(&g_uOnceState, kOnceReady, __ATOMIC_RELEASE);
             return g_hProcessRand;
         }
@@ -78,7 +78,7 @@ RTRAND getProcessGenerator(void)
 
 uint32_t RTRandU32Ex(uint32_t u32First, uint32_t u32Last)
 {
-    return RTRandAdvU32Ex(getProcessGenerator(), u32First, u32Last);
+    return RTRandAdvU32Ex(rtRandGetProcessGenerator(), u32First, u32Last);
 }
 
 void rtRandTestSetSeedSource(PFNRTRANDSEEDSOURCE pfnSource)
