@@ -9,8 +9,9 @@
 #include <gtest/gtest.h>
 #include <rt/path.h>
 #include <rt/utf16.h>
-#include "internal/mem.h"
 #include "internal/ntpathtext.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 #ifdef RT_OS_HOST
 #include "internal/path-shim.h"
 #endif
@@ -54,23 +55,7 @@ std::string Failed(int rc)
 class NtPathText : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-#ifdef RT_OS_HOST
-        rtPathShimReset();
-#endif
-        ASSERT_EQ(INF_SUCCESS, RTPathGetCurrent(m_szSaved, sizeof(m_szSaved)));
-        ASSERT_EQ(INF_SUCCESS, RTPathSetCurrent("C:\\windows"));
-    }
-    void TearDown() override
-    {
-        rtMemTestFailAfter(-1);
-        EXPECT_EQ(INF_SUCCESS, RTPathSetCurrent(m_szSaved));
-#ifdef RT_OS_HOST
-        rtPathShimReset();
-#endif
-    }
-    char m_szSaved[RTPATH_MAX];
+    tst::ScopedCurrentDir m_Cwd{"C:\\windows"};
 };
 
 struct FormCase
@@ -145,10 +130,10 @@ TEST_F(NtPathText, LongPathsGrowPastTheFirstBuffer)
     /* 'C:\' and 4092 more characters fill the first buffer behind '\??\' exactly; one more needs the heap. */
     std::string const strFits = "C:\\" + RelativePathOfLength(4092);
     std::string const strGrows = "C:\\" + RelativePathOfLength(4093);
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     std::string const strFitsText = NtText(strFits);
     std::string const strGrowsText = NtText(strGrows);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ("\\??\\" + strFits, strFitsText);
     EXPECT_EQ(Failed(ERR_NO_TMP_MEMORY), strGrowsText);
     EXPECT_EQ("\\??\\" + strGrows, NtText(strGrows));
@@ -156,9 +141,9 @@ TEST_F(NtPathText, LongPathsGrowPastTheFirstBuffer)
     /* Raw and long forms longer than the first buffer are copied to the heap. */
     std::string const strRawTail(5000, 'r');
     EXPECT_EQ("\\" + strRawTail, NtText("\\\\:soltnt:\\" + strRawTail));
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     std::string const strRawText = NtText("\\\\:soltnt:\\" + strRawTail);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(Failed(ERR_NO_TMP_MEMORY), strRawText);
 }
 
@@ -218,10 +203,10 @@ TEST_F(NtPathText, TheAbsolutePathsFormPicksThePrefix)
     ASSERT_EQ(INF_SUCCESS, rtPathShimSetCurrent(strCwd.c_str()));
     std::string const strMoved = RelativePathOfLength(RTPATH_MAX - 6 - strCwd.size() - 2);   /* 4093 absolute */
     std::string const strRegrown = RelativePathOfLength(RTPATH_MAX - 6 - strCwd.size() - 1); /* 4094 absolute */
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     std::string const strMovedText = NtText(strMoved);
     std::string const strRegrownText = NtText(strRegrown);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ("\\??\\UNC\\srv\\share\\" + strMoved, strMovedText);
     EXPECT_EQ(Failed(ERR_NO_TMP_MEMORY), strRegrownText);
     EXPECT_EQ("\\??\\UNC\\srv\\share\\" + strRegrown, NtText(strRegrown));

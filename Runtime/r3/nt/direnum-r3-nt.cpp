@@ -10,6 +10,7 @@
 #include <rt/path-win.h>
 #include "internal/dir.h"
 #include "internal/path.h"
+#include "internal/reparse.h"
 
 namespace
 {
@@ -135,12 +136,9 @@ int rtDirNativeClose(RTDIRINTERNAL *pDir)
     return rc;
 }
 
-RTREPARSESTATE rtDirTestGetReparseState(void)
+#ifdef RT_WITH_SEAMS
+void rtDirSeamsForget(void)
 {
-    return g_enmReparseState;
+    g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 }
-
-void rtDirTestSetReparseState(RTREPARSESTATE enmState)
-{
-    g_enmReparseState = enmState;
-}
+#endif
