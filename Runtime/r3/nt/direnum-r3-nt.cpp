@@ -37,7 +37,7 @@ enum ReparseCheck
     REPARSE_QUERY_FAIL /**< The query failed; the status says why. */
 };
 
-ReparseCheck checkReparsePoint(HANDLE hDir, int *prc)
+ReparseCheck rtDirNtCheckReparsePoint(HANDLE hDir, int *prc)
 {
     IO_STATUS_BLOCK Ios;
     FILE_ATTRIBUTE_TAG_INFORMATION TagInfo;
@@ -63,7 +63,7 @@ ReparseCheck checkReparsePoint(HANDLE hDir, int *prc)
  * trailing separator, unless the path is only a root. Without the separator
  * a final symbolic link is the link itself and not the directory it names.
  */
-size_t cchPathToOpen(RTDIRINTERNAL const *pDir)
+size_t rtDirNtCchPathToOpen(RTDIRINTERNAL const *pDir)
 {
     size_t const cchRoot = RTPathRootSpecLen(pDir->pszPath);
     if (pDir->cchPath > cchRoot && pDir->cchPath > 1 && rtPathIsDosSep(pDir->pszPath[pDir->cchPath - 1]))
@@ -71,9 +71,9 @@ size_t cchPathToOpen(RTDIRINTERNAL const *pDir)
     return pDir->cchPath;
 }
 
-int openOnce(RTDIRINTERNAL *pDir, ACCESS_MASK fAccess, ULONG fOptions, HANDLE *phDir, bool *pfObjDir)
+int rtDirNtOpenOnce(RTDIRINTERNAL *pDir, ACCESS_MASK fAccess, ULONG fOptions, HANDLE *phDir, bool *pfObjDir)
 {
-    size_t const cch = cchPathToOpen(pDir);
+    size_t const cch = rtDirNtCchPathToOpen(pDir);
     char const chSaved = pDir->pszPath[cch];
     pDir->pszPath[cch] = '\0';
     int rc = RTNtPathOpenDir(pDir->pszPath, fAccess, RTDIR_NT_SHARE, fOptions, OBJ_CASE_INSENSITIVE, phDir, pfObjDir);
@@ -93,13 +93,13 @@ int rtDirNativeOpen(RTDIRINTERNAL *pDir)
     {
         HANDLE hDir = INVALID_HANDLE_VALUE;
         bool fObjDir = false;
-        int rc = openOnce(pDir, fAccess, fOptions, &hDir, &fObjDir);
+        int rc = rtDirNtOpenOnce(pDir, fAccess, fOptions, &hDir, &fObjDir);
         if (RT_SUCCESS(rc))
         {
             if ((fOptions & FILE_OPEN_REPARSE_POINT) && !fObjDir)
             {
                 g_enmReparseState = RTREPARSESTATE_ACCEPTED;
-                ReparseCheck enmCheck = checkReparsePoint(hDir, &rc);
+                ReparseCheck enmCheck = rtDirNtCheckReparsePoint(hDir, &rc);
                 if (enmCheck != REPARSE_NONE)
                 {
                     RTNtPathClose(hDir);
