@@ -1,7 +1,6 @@
 /** @file
  * Internal path helpers shared by the path modules: separator and drive tests,
- * the reassembly steps RTPathAbsEx uses in place, and the hand-over of paths
- * to Win32 calls.
+ * and the reassembly steps RTPathAbsEx uses in place.
  */
 #ifndef RT_INTERNAL_PATH_H
 #define RT_INTERNAL_PATH_H
@@ -65,15 +64,5 @@ size_t rtPathParsedOutputLength(const RTPATHCOMPONENTS *pParsed);
  * @returns the length written.
  */
 size_t rtPathParsedWrite(const char *pszSrc, const RTPATHCOMPONENTS *pParsed, uint32_t fStyle, char *pszDst);
-
-#ifdef RT_OS_WINDOWS
-/**
- * Converts a UTF-8 path to the UTF-16 form Win32 path calls take. Every path
- * handed to a Win32 call goes through here. Free with rtPathWin32Free.
- */
-int rtPathWin32FromUtf8(RTUTF16 **ppwszPath, const char *pszPath);
-/** Frees what rtPathWin32FromUtf8 returned; null is allowed. */
-void rtPathWin32Free(RTUTF16 *pwszPath);
-#endif
 
 #endif

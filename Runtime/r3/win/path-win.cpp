@@ -3,6 +3,7 @@
  */
 #include <windows.h>
 #include <rt/path.h>
+#include <rt/path-win.h>
 #include <rt/mem.h>
 #include <rt/utf16.h>
 #include "internal/path.h"
@@ -84,7 +85,7 @@ int RTPathSetCurrent(const char *pszPath)
         return ERR_INVALID_PARAMETER;
 
     RTUTF16 *pwszPath;
-    int rc = rtPathWin32FromUtf8(&pwszPath, pszPath);
+    int rc = RTPathToWin32(&pwszPath, pszPath);
     if (RT_FAILURE(rc))
         return rc;
     /* One trailing separator goes, except the one of a drive root. */
@@ -93,7 +94,7 @@ int RTPathSetCurrent(const char *pszPath)
         pwszPath[cwc - 1] = '\0';
     if (!SetCurrentDirectoryW((LPCWSTR)pwszPath))
         rc = rtPathLastError();
-    rtPathWin32Free(pwszPath);
+    RTPathWin32Free(pwszPath);
     return rc;
 }
 
@@ -103,11 +104,11 @@ int RTPathRename(const char *pszSrc, const char *pszDst, uint32_t fRename, uint3
         return ERR_INVALID_POINTER;
 
     RTUTF16 *pwszSrc;
-    int rc = rtPathWin32FromUtf8(&pwszSrc, pszSrc);
+    int rc = RTPathToWin32(&pwszSrc, pszSrc);
     if (RT_FAILURE(rc))
         return rc;
     RTUTF16 *pwszDst;
-    rc = rtPathWin32FromUtf8(&pwszDst, pszDst);
+    rc = RTPathToWin32(&pwszDst, pszDst);
     if (RT_SUCCESS(rc))
     {
         if (fFileType & RTPATH_RENAME_TYPE_MASK)
@@ -123,8 +124,8 @@ int RTPathRename(const char *pszSrc, const char *pszDst, uint32_t fRename, uint3
         }
         if (RT_SUCCESS(rc) && !MoveFileExW((LPCWSTR)pwszSrc, (LPCWSTR)pwszDst, fRename))
             rc = rtPathLastError();
-        rtPathWin32Free(pwszDst);
+        RTPathWin32Free(pwszDst);
     }
-    rtPathWin32Free(pwszSrc);
+    RTPathWin32Free(pwszSrc);
     return rc;
 }
