@@ -116,12 +116,13 @@ check "stderr on stdout" not_in_file out "to stderr"
 end
 
 begin "a failed prefix creation is retried and only then marked ready"
-plan wineboot 1 'exit 1'
+plan wineboot 1 'touch "$WINEPREFIX/system.reg" "$WINEPREFIX/half-made"; exit 1'
 plan wineboot 2 'exit 0' # reports success but leaves no registry
 plan wine 1 'exit 0'
 run_wrapper
 check "exit status $status" [ "$status" -eq 0 ]
 check "$(calls wineboot) wineboot calls, expected 3" [ "$(calls wineboot)" -eq 3 ]
+check "a failed attempt's files kept" [ ! -e "$work/prefix/half-made" ]
 check "not marked ready" [ -f "$work/prefix/.tarn-ready" ]
 check "creation mark left" [ ! -e "$work/prefix/.tarn-creating" ]
 check "failures not logged" in_file err "attempt 2 of 3"
