@@ -82,20 +82,16 @@ wine_link_errors='wine client error:|the wine server failed to run|could not exe
 # anywhere in a line, as Windows programs end their lines with "\r\n".
 test_result_lines='\[ +(OK|FAILED|PASSED|SKIPPED) +\]|: Failure|\): error: '
 
-# Runs wine once, passing its output through while keeping a copy of stdout
-# in $out and of stderr in $err; its exit status becomes $status.
+# Runs wine once with its stdout passed through and copied to $out; its
+# stderr goes to $err and is passed on when wine has ended (the wine server
+# that wine may start keeps that stream open long after, so a pipe would hold
+# the run until the server exits). Its exit status becomes $status.
 run_wine() {
-  local status_file
-  status_file=$(mktemp)
-  {
-    {
-      wine "$@" 3>&-
-      echo $? >"$status_file"
-    } 2>&1 1>&3 3>&- | tee "$err" >&2 3>&-
-  } 3>&1 | tee "$out"
-  status=$(cat "$status_file")
-  rm -f "$status_file"
-  [ -n "$status" ] || status=1
+  set +e
+  wine "$@" 2>"$err" | tee "$out"
+  status=${PIPESTATUS[0]}
+  set -e
+  cat "$err" >&2
 }
 
 # True when the run failed of a broken Wine link before it reported a result.
@@ -109,9 +105,9 @@ out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 status=0
-run_wine "$@" || true
+run_wine "$@"
 if died_of_wine_link; then
   echo "wine-run: $1 died of a Wine client/server error before reporting any result; running it once more" >&2
-  run_wine "$@" || true
+  run_wine "$@"
 fi
 exit "$status"
