@@ -45,15 +45,33 @@ else()
     file(GLOB_RECURSE TARN_RT_OS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Runtime/r3/host/*.cpp)
 endif()
 
-add_library(tarnrt STATIC ${TARN_RT_COMMON} ${TARN_RT_OS})
-target_include_directories(tarnrt
-    PUBLIC ${CMAKE_SOURCE_DIR}/include
-    PRIVATE ${CMAKE_SOURCE_DIR}/Runtime/include)
-target_compile_options(tarnrt PRIVATE ${TARN_RT_COMPILE_FLAGS})
-if(TARN_FLAVOUR STREQUAL "win32")
-    target_compile_definitions(tarnrt PUBLIC ${TARN_WIN_DEFINITIONS})
-    target_link_libraries(tarnrt PUBLIC ${TARN_ALLOWED_IMPORTS})
+# Two variants of the same sources: tarnrt for products (and fuzzing), and
+# tarnrt-test with RT_WITH_SEAMS, whose seam tables let tests replace calls the
+# runtime makes (see Runtime/include/internal/seam.h). Products never link the
+# test variant, so they carry no seam.
+function(tarn_add_runtime_library name)
+    add_library(${name} STATIC ${TARN_RT_COMMON} ${TARN_RT_OS})
+    target_include_directories(${name}
+        PUBLIC ${CMAKE_SOURCE_DIR}/include
+        PRIVATE ${CMAKE_SOURCE_DIR}/Runtime/include)
+    target_compile_options(${name} PRIVATE ${TARN_RT_COMPILE_FLAGS})
+    if(TARN_FLAVOUR STREQUAL "win32")
+        target_compile_definitions(${name} PUBLIC ${TARN_WIN_DEFINITIONS})
+        target_link_libraries(${name} PUBLIC ${TARN_ALLOWED_IMPORTS})
+    else()
+        target_compile_definitions(${name} PUBLIC RT_OS_HOST)
+    endif()
+endfunction()
 
+if(NOT TARN_FLAVOUR STREQUAL "host")
+    tarn_add_runtime_library(tarnrt)
+endif()
+if(NOT TARN_FLAVOUR STREQUAL "fuzz")
+    tarn_add_runtime_library(tarnrt-test)
+    target_compile_definitions(tarnrt-test PUBLIC RT_WITH_SEAMS)
+endif()
+
+if(TARN_FLAVOUR STREQUAL "win32")
     add_library(tarnrt_nocrt STATIC ${TARN_RT_NOCRT})
     target_include_directories(tarnrt_nocrt PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/Runtime/include)
     target_compile_options(tarnrt_nocrt PRIVATE ${TARN_RT_COMPILE_FLAGS} -fno-builtin -fno-tree-loop-distribute-patterns)
@@ -61,6 +79,4 @@ if(TARN_FLAVOUR STREQUAL "win32")
 
     # The no-CRT link of a product executable.
     set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
-else()
-    target_compile_definitions(tarnrt PUBLIC RT_OS_HOST)
 endif()
