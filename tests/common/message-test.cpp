@@ -7,9 +7,9 @@
 #include <rt/getopt.h>
 #include <rt/message.h>
 #include <rt/string.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 #include "internal/message.h"
-#include "internal/process.h"
 
 #include <cstring>
 #include <string>
@@ -17,9 +17,12 @@
 namespace
 {
 
-void captureOutput(void *pvUser, const char *pch, size_t cch)
+/** The message bytes written during the test. */
+std::string g_strOutput;
+
+void captureOutput(const char *pch, size_t cch)
 {
-    static_cast<std::string *>(pvUser)->append(pch, cch);
+    g_strOutput.append(pch, cch);
 }
 
 /** Records the executable path as start-up does and captures the message bytes. */
@@ -28,33 +31,19 @@ class MessageTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setExePath("C:\\Tools\\setup.exe");
-        rtMsgTestSetOutput(captureOutput, &m_Output);
-    }
-    void TearDown() override
-    {
-        rtMsgTestSetOutput(NULL, NULL);
-        setExePath("");
+        tst::ScopedExePath::record("C:\\Tools\\setup.exe");
+        g_strOutput.clear();
+        g_rtSeamsMsg.pfnrtMsgWriteStdErr = captureOutput;
     }
 
-    static void setExePath(const char *pszPath)
-    {
-        size_t cch = strlen(pszPath);
-        memcpy(g_szrtProcExePath, pszPath, cch + 1);
-        g_cchrtProcExePath = cch;
-        const char *pszSlash = strrchr(pszPath, '\\');
-        g_cchrtProcDir = pszSlash ? (size_t)(pszSlash - pszPath) : 0;
-        g_offrtProcName = pszSlash ? g_cchrtProcDir + 1 : 0;
-    }
-
-    std::string takeOutput()
+    static std::string takeOutput()
     {
         std::string Output;
-        Output.swap(m_Output);
+        Output.swap(g_strOutput);
         return Output;
     }
 
-    std::string m_Output;
+    tst::ScopedExePath m_SavedExePath;
 };
 
 struct LineCase
@@ -87,20 +76,20 @@ TEST_F(MessageTest, LinesArePrefixedWithProgramAndCategory)
 
 TEST_F(MessageTest, NoProgramNameBeforeThePathIsRecorded)
 {
-    setExePath("");
+    tst::ScopedExePath::record("");
     RTMsgError("%s failed", "x");
     EXPECT_EQ("error: x failed\n", takeOutput());
-    setExePath("noslash.exe"); /* offset 0: the store is not filled in */
+    tst::ScopedExePath::record("noslash.exe"); /* a name without a directory: no program name */
     RTMsgError("y");
     EXPECT_EQ("error: y\n", takeOutput());
 }
 
 TEST_F(MessageTest, WithoutMemoryTheMessageGoesOutUnsplit)
 {
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     RTMsgError("abc %d", 5);
     RTMsgError("x %s\ny", "1");
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ("setup.exe: error: abc 5\nsetup.exe: error: x 1\ny", takeOutput());
 }
 

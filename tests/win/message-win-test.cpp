@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <rt/message.h>
-#include "internal/process.h"
+#include "support/scoped.h"
 
 #include <cstring>
 #include <string>
@@ -21,17 +21,13 @@ TEST(MessageWin, WritesCrLfToTheStandardErrorHandle)
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
 
-    strcpy(g_szrtProcExePath, "C:\\tarn\\setup.exe");
-    g_cchrtProcExePath = strlen(g_szrtProcExePath);
-    g_cchrtProcDir = 7;
-    g_offrtProcName = 8;
+    tst::ScopedExePath SavedExePath;
+    tst::ScopedExePath::record("C:\\tarn\\setup.exe");
     HANDLE hSaved = GetStdHandle(STD_ERROR_HANDLE);
     SetStdHandle(STD_ERROR_HANDLE, hFile);
     RTMsgError("Unknown option: '%s'", "-z");
     RTMsgError("a\n\nb");
     SetStdHandle(STD_ERROR_HANDLE, hSaved);
-    g_szrtProcExePath[0] = '\0';
-    g_cchrtProcExePath = g_cchrtProcDir = g_offrtProcName = 0;
 
     char szBuf[256];
     DWORD cbRead = 0;

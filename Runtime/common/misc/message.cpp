@@ -10,19 +10,13 @@
 namespace
 {
 
-PFNRTMSGTESTOUTPUT g_pfnTestOutput = NULL;
-void *g_pvTestOutputUser = NULL;
-
 const char g_szCategoryError[] = "error: ";
 
 void writeBytes(const char *pch, size_t cch)
 {
     if (cch == 0)
         return;
-    if (g_pfnTestOutput)
-        g_pfnTestOutput(g_pvTestOutputUser, pch, cch);
-    else
-        rtMsgWriteStdErr(pch, cch);
+    RT_SEAM(g_rtSeamsMsg, rtMsgWriteStdErr)(pch, cch);
 }
 
 void writeString(const char *psz)
@@ -110,12 +104,6 @@ int writeMessage(const char *pszCategory, const char *pszFormat, va_list va)
 }
 
 } // namespace
-
-void rtMsgTestSetOutput(PFNRTMSGTESTOUTPUT pfnOutput, void *pvUser)
-{
-    g_pfnTestOutput = pfnOutput;
-    g_pvTestOutputUser = pvUser;
-}
 
 int RTMsgErrorV(const char *pszFormat, va_list va)
 {

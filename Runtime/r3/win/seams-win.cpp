@@ -4,7 +4,34 @@
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
+#include "internal/dir.h"
+#include "internal/file.h"
+#include "internal/mem.h"
+#include "internal/nt.h"
+#include "internal/pathinfo.h"
+#include "internal/sem-nt.h"
+#include "internal/thread-win.h"
 
-void rtSeamsResetOs(void) {}
+RTSEAMSDIR g_rtSeamsDir;
+RTSEAMSFILE g_rtSeamsFile;
+RTSEAMSMEM g_rtSeamsMem;
+RTSEAMSNT g_rtSeamsNt;
+RTSEAMSPATHINFO g_rtSeamsPathInfo;
+RTSEAMSSEMNT g_rtSeamsSemNt;
+RTSEAMSTHREADWIN g_rtSeamsThreadWin;
+
+void rtSeamsResetOs(void)
+{
+    g_rtSeamsDir = RTSEAMSDIR();
+    g_rtSeamsFile = RTSEAMSFILE();
+    g_rtSeamsMem = RTSEAMSMEM();
+    g_rtSeamsNt = RTSEAMSNT();
+    g_rtSeamsPathInfo = RTSEAMSPATHINFO();
+    g_rtSeamsSemNt = RTSEAMSSEMNT();
+    g_rtSeamsThreadWin = RTSEAMSTHREADWIN();
+    rtDirSeamsForget();
+    rtFileSeamsForget();
+    rtPathInfoSeamsForget();
+}
 
 #endif
