@@ -73,4 +73,6 @@ if(TARN_FLAVOUR STREQUAL "win32")
     # The libraries a product executable may import, and the no-CRT link.
     set(TARN_ALLOWED_IMPORTS kernel32 user32 gdi32 shlwapi ole32 ntdll)
     set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
+    # The process entry of an executable on the runtime's own start-up (calls StubMain).
+    set(TARN_NOCRT_ENTRY -Wl,-e,_rtNoCrtStartupExe@0)
 endif()

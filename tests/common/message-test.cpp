@@ -1,41 +1,50 @@
 /** @file
- * Program error messages: the exact bytes of RTMsgError's lines, and the
- * messages RTGetOptReportError prints for each kind of parser result.
+ * Program messages: the exact text RTMsgError, RTMsgInfo and RTMsgInitFailure
+ * hand to the standard streams, and the messages RTGetOptReportError prints
+ * for each kind of parser result.
  */
 #include <gtest/gtest.h>
 #include <rt/err.h>
 #include <rt/getopt.h>
 #include <rt/message.h>
+#include <rt/stream.h>
 #include <rt/string.h>
 #include "internal/mem.h"
 #include "internal/message.h"
 #include "internal/process.h"
 
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace
 {
 
-void captureOutput(void *pvUser, const char *pch, size_t cch)
+/** The text each stream received, by stream. */
+std::map<PRTSTREAM, std::string> g_Captured;
+
+size_t appendOutput(void *pvArg, const char *pach, size_t cch)
 {
-    static_cast<std::string *>(pvUser)->append(pch, cch);
+    static_cast<std::string *>(pvArg)->append(pach, cch);
+    return cch;
 }
 
-/** Records the executable path as start-up does and captures the message bytes. */
+int captureStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
+{
+    return (int)RTStrFmtV(appendOutput, &g_Captured[pStream], NULL, NULL, pszFormat, va);
+}
+
+/** Records the executable path as start-up does and captures what reaches the streams. */
 class MessageTest : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
         setExePath("C:\\Tools\\setup.exe");
-        rtMsgTestSetOutput(captureOutput, &m_Output);
+        g_Captured.clear();
+        g_rtSeamsMsg.pfnRTStreamPrintfV = captureStreamPrintfV;
     }
-    void TearDown() override
-    {
-        rtMsgTestSetOutput(NULL, NULL);
-        setExePath("");
-    }
+    void TearDown() override { setExePath(""); }
 
     static void setExePath(const char *pszPath)
     {
@@ -47,14 +56,13 @@ class MessageTest : public ::testing::Test
         g_offrtProcName = pszSlash ? g_cchrtProcDir + 1 : 0;
     }
 
-    std::string takeOutput()
+    /** What @a pStream received since the last call (for the error stream by default). */
+    static std::string takeOutput(PRTSTREAM pStream = g_pStdErr)
     {
         std::string Output;
-        Output.swap(m_Output);
+        Output.swap(g_Captured[pStream]);
         return Output;
     }
-
-    std::string m_Output;
 };
 
 struct LineCase
@@ -104,10 +112,24 @@ TEST_F(MessageTest, WithoutMemoryTheMessageGoesOutUnsplit)
     EXPECT_EQ("setup.exe: error: abc 5\nsetup.exe: error: x 1\ny", takeOutput());
 }
 
-size_t appendOutput(void *pvArg, const char *pach, size_t cch)
+TEST_F(MessageTest, InfoGoesToTheOutputStream)
 {
-    static_cast<std::string *>(pvArg)->append(pach, cch);
-    return cch;
+    EXPECT_EQ(0, RTMsgInfo("line1\nline2"));
+    EXPECT_EQ("setup.exe: info: line1\nsetup.exe: info: line2\n", takeOutput(g_pStdOut));
+    EXPECT_EQ("", takeOutput(g_pStdErr));
+    RTMsgError("e");
+    EXPECT_EQ("", takeOutput(g_pStdOut));
+    EXPECT_EQ("setup.exe: error: e\n", takeOutput(g_pStdErr));
+}
+
+TEST_F(MessageTest, InitFailureNamesTheStatusAndGivesExitCode3)
+{
+    EXPECT_EQ(3, RTMsgInitFailure(ERR_NO_MEMORY));
+    EXPECT_EQ("setup.exe: fatal error: RTR3Init: ERR_NO_MEMORY\n", takeOutput());
+    setExePath("");
+    EXPECT_EQ(3, RTMsgInitFailure(ERR_INTERNAL_ERROR_3));
+    EXPECT_EQ("fatal error: RTR3Init: ERR_INTERNAL_ERROR_3\n", takeOutput());
+    EXPECT_EQ("", takeOutput(g_pStdOut));
 }
 
 /** The status's short message, as "%Rrs" renders it. */

@@ -7,6 +7,7 @@
  */
 #include <rt/rand.h>
 #include <rt/err.h>
+#include "internal/cinit.h"
 #include "internal/rand.h"
 
 #if !defined(__i386__) && !defined(__x86_64__)
@@ -97,3 +98,6 @@ void rtRandTerm(void)
     g_hProcessRand = NIL_RTRAND;
     __atomic_store_n(&g_uOnceState, kOnceUninitialised, __ATOMIC_RELEASE);
 }
+
+/* The process-wide generator goes with the process. */
+RT_TERMINATOR(rtRandTerm);

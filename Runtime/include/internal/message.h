@@ -1,21 +1,24 @@
 /** @file
- * Internal output path of the program messages.
+ * Internals of the program messages.
  */
 #ifndef RT_INTERNAL_MESSAGE_H
 #define RT_INTERNAL_MESSAGE_H
 
 #include <rt/types.h>
+#include <rt/stream.h>
 
-/** Writes @a cch bytes to the process's standard error, unbuffered. On Windows
- * every "\n" is written as "\r\n". Failures are ignored: there is nowhere left to report them. */
+/** Writes @a cch bytes to the process's standard error, unbuffered, for reports
+ * that must not wait for a stream (a failing lock, for example). On Windows every
+ * "\n" is written as "\r\n". Failures are ignored: there is nowhere left to report them. */
 void rtMsgWriteStdErr(const char *pch, size_t cch);
 
-/** Receives the bytes of the program messages instead of standard error. */
-typedef void FNRTMSGTESTOUTPUT(void *pvUser, const char *pch, size_t cch);
-typedef FNRTMSGTESTOUTPUT *PFNRTMSGTESTOUTPUT;
-
-/** Sends all program-message output to @a pfnOutput (before newline translation)
- * until called again with null. For tests; not thread-safe. */
-void rtMsgTestSetOutput(PFNRTMSGTESTOUTPUT pfnOutput, void *pvUser);
+#ifdef RT_WITH_SEAMS
+/** Test seams of the program messages: every write to a stream. */
+typedef struct RTSEAMSMSG
+{
+    int (*pfnRTStreamPrintfV)(PRTSTREAM pStream, const char *pszFormat, va_list va);
+} RTSEAMSMSG;
+extern RTSEAMSMSG g_rtSeamsMsg;
+#endif
 
 #endif

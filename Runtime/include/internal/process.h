@@ -44,4 +44,15 @@ int rtProcInitExePath(char *pszPath, size_t cbPath);
  */
 void rtProcMeasureExePath(void);
 
+#ifdef RT_WITH_SEAMS
+/** Test seams of the exit handlers. */
+typedef struct RTSEAMSATEXIT
+{
+    void *(*pfnRTMemAllocZTag)(size_t cb, const char *pszTag);
+} RTSEAMSATEXIT;
+extern RTSEAMSATEXIT g_rtSeamsAtExit;
+/** Drops every registered exit handler without running it. */
+void rtAtExitSeamsForget(void);
+#endif
+
 #endif
