@@ -51,7 +51,7 @@ int RTSemEventMake(PRTSEMEVENT phEventSem, uint32_t fFlags)
     if (!pThis)
         return ERR_NO_MEMORY;
     NTSTATUS rcNt = RT_SEAM(g_rtSeamsSemNt, NtCreateEvent)(&pThis->hEvent, RTNT_EVENT_ALL_ACCESS, NULL,
-                                                            RTNT_SYNCHRONIZATION_EVENT, FALSE);
+                                                           RTNT_SYNCHRONIZATION_EVENT, FALSE);
     if (!NT_SUCCESS(rcNt))
     {
         RTMemFree(pThis);
@@ -108,6 +108,5 @@ int RTSemEventWait(RTSEMEVENT hEventSem, uint32_t cMillies)
 {
     if (cMillies == RT_INDEFINITE_WAIT)
         return RTSemEventWaitFlags(hEventSem, RTSEMWAIT_F_RESUME | RTSEMWAIT_F_INDEFINITE, 0);
-    return RTSemEventWaitFlags(hEventSem, RTSEMWAIT_F_RESUME | RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_MILLISECS,
-                               cMillies);
+    return RTSemEventWaitFlags(hEventSem, RTSEMWAIT_F_RESUME | RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_MILLISECS, cMillies);
 }

@@ -55,8 +55,7 @@ int waitMillies(RTSEMEVENTMULTI hEventMultiSem, uint32_t cMillies, uint32_t fRes
 {
     if (cMillies == RT_INDEFINITE_WAIT)
         return RTSemEventMultiWaitFlags(hEventMultiSem, fResume | RTSEMWAIT_F_INDEFINITE, 0);
-    return RTSemEventMultiWaitFlags(hEventMultiSem, fResume | RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_MILLISECS,
-                                    cMillies);
+    return RTSemEventMultiWaitFlags(hEventMultiSem, fResume | RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_MILLISECS, cMillies);
 }
 
 } // namespace
@@ -69,7 +68,7 @@ int RTSemEventMultiMake(PRTSEMEVENTMULTI phEventMultiSem, uint32_t fFlags)
     if (!pThis)
         return ERR_NO_MEMORY;
     NTSTATUS rcNt = RT_SEAM(g_rtSeamsSemNt, NtCreateEvent)(&pThis->hEvent, RTNT_EVENT_ALL_ACCESS, NULL,
-                                                            RTNT_NOTIFICATION_EVENT, FALSE);
+                                                           RTNT_NOTIFICATION_EVENT, FALSE);
     if (!NT_SUCCESS(rcNt))
     {
         RTMemFree(pThis);

@@ -24,8 +24,8 @@ bool RTSemWaitAreFlagsValid(uint32_t fFlags)
         return false;
     if (fFlags & RTSEMWAIT_F_INDEFINITE)
         return true;
-    return exactlyOneOf(fFlags, RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_ABSOLUTE)
-        && exactlyOneOf(fFlags, RTSEMWAIT_F_NANOSECS | RTSEMWAIT_F_MILLISECS);
+    return exactlyOneOf(fFlags, RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_ABSOLUTE) &&
+           exactlyOneOf(fFlags, RTSEMWAIT_F_NANOSECS | RTSEMWAIT_F_MILLISECS);
 }
 
 bool rtSemWaitNeedsStartTime(uint32_t fFlags)

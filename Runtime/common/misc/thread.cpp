@@ -52,7 +52,7 @@ void unlinkLocked(PRTTHREADINT pThread)
     PRTAVLU32NODECORE pRemoved = rtAvlU32Remove(&g_ThreadTree, pThread->Core.Key);
     if (pRemoved != &pThread->Core)
         rtThreadReportFailure(true, "Lock problem? %p (%RTnthrd) %s\n", pThread, (RTNATIVETHREAD)pThread->Core.Key,
-                      pThread->szName);
+                              pThread->szName);
     __atomic_and_fetch(&pThread->fIntFlags, ~RTTHREADINT_F_IN_REGISTRY, __ATOMIC_SEQ_CST);
     g_cThreadsInTree--;
     g_acThreadsByType[pThread->enmType]--;
@@ -125,8 +125,7 @@ PRTTHREADINT retainHandle(RTTHREAD hThread)
         return NULL;
     int32_t cRefs = __atomic_load_n(&hThread->cRefs, __ATOMIC_SEQ_CST);
     while (cRefs > 0)
-        if (__atomic_compare_exchange_n(&hThread->cRefs, &cRefs, cRefs + 1, false, __ATOMIC_SEQ_CST,
-                                        __ATOMIC_SEQ_CST))
+        if (__atomic_compare_exchange_n(&hThread->cRefs, &cRefs, cRefs + 1, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST))
             return hThread;
     return NULL;
 }

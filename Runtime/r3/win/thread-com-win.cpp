@@ -66,8 +66,7 @@ void resolveOle32(void)
     if (hOle32)
     {
         __atomic_store_n(&g_pfnCoInitializeEx,
-                         (PFNCOINITIALIZEEX)(void (*)(void))GetProcAddress(hOle32, "CoInitializeEx"),
-                         __ATOMIC_RELEASE);
+                         (PFNCOINITIALIZEEX)(void (*)(void))GetProcAddress(hOle32, "CoInitializeEx"), __ATOMIC_RELEASE);
         __atomic_store_n(&g_pfnOleUninitialize,
                          (PFNOLEUNINITIALIZE)(void (*)(void))GetProcAddress(hOle32, "OleUninitialize"),
                          __ATOMIC_RELEASE);
@@ -117,8 +116,7 @@ void rtThreadComBalance(void)
     uint32_t cComInits = 0;
     uint32_t cOleInits = 0;
     rtThreadComGetCounts(&cComInits, &cOleInits);
-    if (cComInits >= g_cImplausibleInits || cOleInits >= g_cImplausibleInits || cComInits < cOleInits
-        || cComInits == 0)
+    if (cComInits >= g_cImplausibleInits || cOleInits >= g_cImplausibleInits || cComInits < cOleInits || cComInits == 0)
         return;
     if (cOleInits > 0)
     {
