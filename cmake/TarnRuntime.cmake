@@ -25,8 +25,12 @@ foreach(src IN LISTS TARN_PORTABLE_OS_SOURCES)
 endforeach()
 
 if(TARN_FLAVOUR STREQUAL "win32")
+    # The lazy import tables and their resolver are i686 assembly (.S, run
+    # through the C preprocessor).
+    enable_language(ASM)
     file(GLOB_RECURSE TARN_RT_OS CONFIGURE_DEPENDS
          ${CMAKE_SOURCE_DIR}/Runtime/r3/*.cpp
+         ${CMAKE_SOURCE_DIR}/Runtime/r3/*.S
          ${CMAKE_SOURCE_DIR}/Runtime/nt/*.cpp
          ${CMAKE_SOURCE_DIR}/Runtime/generic/*.cpp)
     list(FILTER TARN_RT_OS EXCLUDE REGEX "/Runtime/r3/host/|/nocrt-[^/]*$")
@@ -47,7 +51,7 @@ function(tarn_add_runtime_library name)
     target_include_directories(${name}
         PUBLIC ${CMAKE_SOURCE_DIR}/include
         PRIVATE ${CMAKE_SOURCE_DIR}/Runtime/include)
-    target_compile_options(${name} PRIVATE ${TARN_RT_COMPILE_FLAGS})
+    target_compile_options(${name} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${TARN_RT_COMPILE_FLAGS}>")
     if(TARN_FLAVOUR STREQUAL "win32")
         target_compile_definitions(${name} PUBLIC RT_OS_WINDOWS UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
         target_link_libraries(${name} PUBLIC kernel32 user32 gdi32 shlwapi ole32 ntdll)

@@ -13,6 +13,7 @@
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/file.h"
+#include "internal/initterm.h"
 #include "internal/pathinfo.h"
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE hFile, HANDLE hEvent, void *pfnApc, void *pvApcContext,
@@ -54,14 +55,12 @@ PFNRTPATHINFONTCREATEFILE volatile g_pfnCreateFile = NtCreateFile;
  * value: concurrent first queries may both probe, with the same answer. */
 RTPATHINFOREPARSESTATE volatile g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 
-/** NtQueryFullAttributesFile when the system has it (looked up once; racing threads find the same). */
+/** NtQueryFullAttributesFile when the system has it (as start-up found it). */
 PFNRTNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
 {
     if (!g_fQueryFullAttributesResolved)
     {
-        HMODULE hNtDll = GetModuleHandleW(L"ntdll.dll");
-        g_pfnQueryFullAttributes =
-            hNtDll ? (PFNRTNTQUERYFULLATTRIBUTESFILE)(void *)GetProcAddress(hNtDll, "NtQueryFullAttributesFile") : NULL;
+        g_pfnQueryFullAttributes = g_pfnNtQueryFullAttributesFile;
         g_fQueryFullAttributesResolved = true;
     }
     return g_pfnQueryFullAttributes;

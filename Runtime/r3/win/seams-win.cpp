@@ -4,6 +4,7 @@
 #include "internal/seam.h"
 #include "internal/init.h"
 #include "internal/init-win.h"
+#include "internal/ldr-win.h"
 #include "internal/sem-nt.h"
 #include "internal/stream.h"
 #include "internal/thread-win.h"
@@ -23,6 +24,8 @@ void rtSeamsResetOs(void)
     g_rtSeamsInitWin = RTSEAMSINITWIN();
     rtR3InitSeamsForget();
     rtR3InitWinSeamsForget();
+    g_rtSeamsLdr = RTSEAMSLDR();
+    rtLdrSeamsForget();
 }
 
 #endif

@@ -1,0 +1,208 @@
+/** @file
+ * The first native step of runtime initialisation on Windows: module handles,
+ * the version record and its class, and the optional system entry points.
+ */
+#include <windows.h>
+#include <winternl.h>
+#include <rt/err.h>
+#include <rt/ldr.h>
+#include "internal/err.h"
+#include "internal/initterm.h"
+
+HMODULE g_hModKernel32 = NULL;
+HMODULE g_hModNtDll = NULL;
+OSVERSIONINFOEXW g_WinOsInfoEx;
+RTWINOSTYPE g_enmWinVer = RTWINOSTYPE_UNKNOWN;
+
+decltype(&GetSystemWindowsDirectoryW) g_pfnGetSystemWindowsDirectoryW = NULL;
+decltype(&GetWindowsDirectoryW) g_pfnGetWindowsDirectoryW = NULL;
+decltype(&SystemTimeToTzSpecificLocalTime) g_pfnSystemTimeToTzSpecificLocalTime = NULL;
+decltype(&CreateWaitableTimerExW) g_pfnCreateWaitableTimerExW = NULL;
+decltype(&GetHandleInformation) g_pfnGetHandleInformation = NULL;
+decltype(&SetHandleInformation) g_pfnSetHandleInformation = NULL;
+decltype(&IsDebuggerPresent) g_pfnIsDebuggerPresent = NULL;
+decltype(&GetSystemTimeAsFileTime) g_pfnGetSystemTimeAsFileTime = NULL;
+decltype(&GetProcessAffinityMask) g_pfnGetProcessAffinityMask = NULL;
+decltype(&SetThreadAffinityMask) g_pfnSetThreadAffinityMask = NULL;
+decltype(&CreateIoCompletionPort) g_pfnCreateIoCompletionPort = NULL;
+decltype(&GetQueuedCompletionStatus) g_pfnGetQueuedCompletionStatus = NULL;
+decltype(&PostQueuedCompletionStatus) g_pfnPostQueuedCompletionStatus = NULL;
+decltype(&IsProcessorFeaturePresent) g_pfnIsProcessorFeaturePresent = NULL;
+
+PFNRTLGETVERSION g_pfnRtlGetVersion = NULL;
+PFNNTQUERYFULLATTRIBUTESFILE g_pfnNtQueryFullAttributesFile = NULL;
+PFNNTDUPLICATETOKEN g_pfnNtDuplicateToken = NULL;
+PFNNTALERTTHREAD g_pfnNtAlertThread = NULL;
+
+RTLDRMOD g_hLdrModWinSock = NIL_RTLDRMOD;
+bool g_fWinSockIsWSock32 = false;
+RTR3WINSOCKENTRIES g_rtR3WinSock;
+
+namespace
+{
+
+/** The size of the basic version record, without service-pack numbers, suite and product type. */
+const DWORD g_cbBasicVersionInfo = sizeof(OSVERSIONINFOW);
+static_assert(sizeof(OSVERSIONINFOEXW) == 284 && sizeof(OSVERSIONINFOW) == 276, "the system's record sizes");
+
+typedef BOOLEAN(NTAPI *PFNRTLGETNTPRODUCTTYPE)(ULONG *puProductType);
+
+/** Looks up @a pszName in @a hMod and stores it, typed, in @a *ppfn (null when missing). */
+template <typename T> void resolveEntry(HMODULE hMod, const char *pszName, T *ppfn)
+{
+    /* The detour through void * keeps the compiler from judging the cast of
+     * the generic procedure type to the real signature. */
+    *ppfn = (T)(void *)GetProcAddress(hMod, pszName);
+}
+
+/*
+ * The version record.
+ */
+
+/** The product type when only a record without one could be had; workstation when unknown. */
+BYTE queryProductType(void)
+{
+    PFNRTLGETNTPRODUCTTYPE pfnGetProductType = NULL;
+    resolveEntry(g_hModNtDll, "RtlGetNtProductType", &pfnGetProductType);
+    ULONG uProductType = 0;
+    if (!pfnGetProductType || !pfnGetProductType(&uProductType))
+        return VER_NT_WORKSTATION;
+    return (BYTE)uProductType;
+}
+
+/** The record from GetVersion's packed answer: the last resort. */
+void fillFromGetVersion(OSVERSIONINFOEXW *pInfo)
+{
+    DWORD const uVersion = GetVersion();
+    pInfo->dwMajorVersion = LOBYTE(LOWORD(uVersion));
+    pInfo->dwMinorVersion = HIBYTE(LOWORD(uVersion));
+    /* With the top bit set the high word is no build number. */
+    pInfo->dwBuildNumber = (uVersion & UINT32_C(0x80000000)) ? 511 : HIWORD(uVersion);
+    pInfo->dwPlatformId = VER_PLATFORM_WIN32_NT;
+}
+
+/** Whether GetVersionExW fills @a pInfo when told it is @a cbInfo bytes. */
+bool fillFromGetVersionEx(OSVERSIONINFOEXW *pInfo, DWORD cbInfo)
+{
+    *pInfo = OSVERSIONINFOEXW();
+    pInfo->dwOSVersionInfoSize = cbInfo;
+    /* Deprecated for applications because of compatibility shims; here it
+     * is only the fallback for systems without RtlGetVersion. */
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    return GetVersionExW((OSVERSIONINFOW *)pInfo) != FALSE;
+#pragma GCC diagnostic pop
+}
+
+void initVersion(void)
+{
+    OSVERSIONINFOEXW Info = OSVERSIONINFOEXW();
+    Info.dwOSVersionInfoSize = sizeof(Info);
+    resolveEntry(g_hModNtDll, "RtlGetVersion", &g_pfnRtlGetVersion);
+    if (!g_pfnRtlGetVersion || !NT_SUCCESS(g_pfnRtlGetVersion((RTL_OSVERSIONINFOW *)&Info)))
+    {
+        if (!fillFromGetVersionEx(&Info, sizeof(Info)))
+        {
+            if (!fillFromGetVersionEx(&Info, g_cbBasicVersionInfo))
+                fillFromGetVersion(&Info);
+            Info.wProductType = queryProductType();
+        }
+    }
+    g_WinOsInfoEx = Info;
+    g_enmWinVer = rtWinOsTypeFromVersion(Info.dwPlatformId, Info.dwMajorVersion, Info.dwMinorVersion,
+                                         Info.dwBuildNumber, Info.wProductType);
+}
+
+/*
+ * Optional entry points.
+ */
+
+void resolveKernel32Entries(void)
+{
+    HMODULE const hMod = g_hModKernel32;
+    resolveEntry(hMod, "GetSystemWindowsDirectoryW", &g_pfnGetSystemWindowsDirectoryW);
+    resolveEntry(hMod, "GetWindowsDirectoryW", &g_pfnGetWindowsDirectoryW);
+    resolveEntry(hMod, "SystemTimeToTzSpecificLocalTime", &g_pfnSystemTimeToTzSpecificLocalTime);
+    resolveEntry(hMod, "CreateWaitableTimerExW", &g_pfnCreateWaitableTimerExW);
+    resolveEntry(hMod, "GetHandleInformation", &g_pfnGetHandleInformation);
+    resolveEntry(hMod, "SetHandleInformation", &g_pfnSetHandleInformation);
+    resolveEntry(hMod, "IsDebuggerPresent", &g_pfnIsDebuggerPresent);
+    resolveEntry(hMod, "GetSystemTimeAsFileTime", &g_pfnGetSystemTimeAsFileTime);
+    resolveEntry(hMod, "GetProcessAffinityMask", &g_pfnGetProcessAffinityMask);
+    resolveEntry(hMod, "SetThreadAffinityMask", &g_pfnSetThreadAffinityMask);
+    resolveEntry(hMod, "CreateIoCompletionPort", &g_pfnCreateIoCompletionPort);
+    resolveEntry(hMod, "GetQueuedCompletionStatus", &g_pfnGetQueuedCompletionStatus);
+    resolveEntry(hMod, "PostQueuedCompletionStatus", &g_pfnPostQueuedCompletionStatus);
+    resolveEntry(hMod, "IsProcessorFeaturePresent", &g_pfnIsProcessorFeaturePresent);
+}
+
+void resolveNtDllEntries(void)
+{
+    HMODULE const hMod = g_hModNtDll;
+    resolveEntry(hMod, "RtlGetVersion", &g_pfnRtlGetVersion);
+    resolveEntry(hMod, "NtQueryFullAttributesFile", &g_pfnNtQueryFullAttributesFile);
+    resolveEntry(hMod, "NtDuplicateToken", &g_pfnNtDuplicateToken);
+    resolveEntry(hMod, "NtAlertThread", &g_pfnNtAlertThread);
+}
+
+/** ws2_32.dll, else wsock32.dll, from the system directory; kept loaded for good. */
+void loadWinSock(void)
+{
+    if (g_hLdrModWinSock != NIL_RTLDRMOD)
+        return;
+    if (RT_SUCCESS(RTLdrOpenSystemLibrary("ws2_32.dll", true, &g_hLdrModWinSock)))
+        return;
+    if (RT_SUCCESS(RTLdrOpenSystemLibrary("wsock32.dll", true, &g_hLdrModWinSock)))
+        g_fWinSockIsWSock32 = true;
+}
+
+struct WINSOCKENTRY
+{
+    const char *pszName;
+    FARPROC RTR3WINSOCKENTRIES::*pMember;
+};
+
+#define WINSOCK_ENTRY(a_Name) {#a_Name, &RTR3WINSOCKENTRIES::pfn##a_Name}
+const WINSOCKENTRY g_aWinSockEntries[] = {
+    WINSOCK_ENTRY(WSAStartup),    WINSOCK_ENTRY(WSACleanup),     WINSOCK_ENTRY(WSAGetLastError),
+    WINSOCK_ENTRY(WSASetLastError), WINSOCK_ENTRY(WSACreateEvent), WINSOCK_ENTRY(WSACloseEvent),
+    WINSOCK_ENTRY(WSASetEvent),   WINSOCK_ENTRY(WSAEventSelect), WINSOCK_ENTRY(WSAEnumNetworkEvents),
+    WINSOCK_ENTRY(WSASocketW),    WINSOCK_ENTRY(WSASend),        WINSOCK_ENTRY(WSAIoctl),
+    WINSOCK_ENTRY(socket),        WINSOCK_ENTRY(closesocket),    WINSOCK_ENTRY(recv),
+    WINSOCK_ENTRY(send),          WINSOCK_ENTRY(recvfrom),       WINSOCK_ENTRY(sendto),
+    WINSOCK_ENTRY(bind),          WINSOCK_ENTRY(listen),         WINSOCK_ENTRY(accept),
+    WINSOCK_ENTRY(connect),       WINSOCK_ENTRY(shutdown),       WINSOCK_ENTRY(getsockopt),
+    WINSOCK_ENTRY(setsockopt),    WINSOCK_ENTRY(ioctlsocket),    WINSOCK_ENTRY(getpeername),
+    WINSOCK_ENTRY(getsockname),   WINSOCK_ENTRY(__WSAFDIsSet),   WINSOCK_ENTRY(select),
+    WINSOCK_ENTRY(gethostbyname),
+};
+#undef WINSOCK_ENTRY
+static_assert(RT_ELEMENTS(g_aWinSockEntries) * sizeof(FARPROC) == sizeof(RTR3WINSOCKENTRIES),
+              "one name per entry point");
+
+void resolveWinSockEntries(void)
+{
+    for (const WINSOCKENTRY &Entry : g_aWinSockEntries)
+        g_rtR3WinSock.*Entry.pMember = (FARPROC)RTLdrLookupFunction(g_hLdrModWinSock, Entry.pszName);
+}
+
+} // namespace
+
+int rtR3InitNativeFirst(uint32_t fFlags)
+{
+    (void)fFlags;
+    g_hModKernel32 = GetModuleHandleW(L"kernel32.dll");
+    g_hModNtDll = GetModuleHandleW(L"ntdll.dll");
+    if (!g_hModKernel32 || !g_hModNtDll)
+        return ERR_INTERNAL_ERROR_2;
+
+    initVersion();
+    resolveKernel32Entries();
+    resolveNtDllEntries();
+
+    loadWinSock();
+    resolveWinSockEntries();
+    /* The saved error state includes the socket error from now on. */
+    rtErrStateInitSockets();
+    return INF_SUCCESS;
+}
