@@ -67,7 +67,7 @@ RTSEMSPINMUTEX getLock(PRTSTREAM pStream, int *prc)
     if (hLock)
         return hLock;
     uint32_t fFlags = RTR3InitIsInitialized() ? 0 : RTSEMSPINMUTEX_F_NO_VALIDATION;
-    *prc = RT_SEAM(g_rtSeamsStream, RTSemSpinMutexMake)(&hLock, fFlags);
+    *prc = RTSemSpinMutexMake(&hLock, fFlags);
     if (RT_FAILURE(*prc))
         return NULL;
     RTSEMSPINMUTEX hExpected = NULL;

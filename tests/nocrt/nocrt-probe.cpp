@@ -128,7 +128,7 @@ int initEarly(void)
     RTAtExitRegister(earlyExitHandler);
     return 0;
 }
-extern "C" __attribute__((section(".CRT$XIB"), used)) PFNRTCINIT g_pfnProbeInitEarly = initEarly;
+__attribute__((section(".CRT$XIB"), used)) PFNRTCINIT const g_pfnProbeInitEarly = initEarly;
 
 int initSecond(void)
 {

@@ -81,10 +81,8 @@ void rtAtExitSeamsForget(void)
 {
     for (uint32_t idxBlock = 0; idxBlock < g_cBlocks; idxBlock++)
     {
-        PFNRTATEXIT volatile *pBlock = g_apBlocks[idxBlock];
-        if (pBlock)
-            for (uint32_t i = 0; i < g_cPerBlock; i++)
-                pBlock[i] = NULL;
+        RTMemFree((void *)g_apBlocks[idxBlock]);
+        g_apBlocks[idxBlock] = NULL;
     }
     g_cHandlers = 0;
 }

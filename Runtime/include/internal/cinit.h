@@ -29,7 +29,7 @@ typedef FNRTCTERM *PFNRTCTERM;
 
 #ifdef RT_OS_WINDOWS
 #define RT_CINIT_ENTRY_(a_Type, a_Section, a_pfn)                                                                      \
-    extern "C" __attribute__((section(a_Section), used)) a_Type g_rtCInitEntry_##a_pfn = a_pfn
+    static __attribute__((section(a_Section), used)) a_Type const g_rtCInitEntry_##a_pfn = a_pfn
 #else
 #define RT_CINIT_ENTRY_(a_Type, a_Section, a_pfn) static_assert(true, "")
 #endif

@@ -51,7 +51,7 @@ typedef struct RTSEAMSATEXIT
     void *(*pfnRTMemAllocZTag)(size_t cb, const char *pszTag);
 } RTSEAMSATEXIT;
 extern RTSEAMSATEXIT g_rtSeamsAtExit;
-/** Drops every registered exit handler without running it. */
+/** Drops every registered exit handler without running it, and the blocks that held them. */
 void rtAtExitSeamsForget(void);
 #endif
 

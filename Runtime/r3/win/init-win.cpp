@@ -7,6 +7,7 @@
 #include <rt/err.h>
 #include <rt/ldr.h>
 #include "internal/err.h"
+#include "internal/init.h"
 #include "internal/initterm.h"
 
 HMODULE g_hModKernel32 = NULL;
@@ -190,13 +191,16 @@ void resolveWinSockEntries(void)
 
 int rtR3InitNativeFirst(uint32_t fFlags)
 {
-    (void)fFlags;
     g_hModKernel32 = GetModuleHandleW(L"kernel32.dll");
     g_hModNtDll = GetModuleHandleW(L"ntdll.dll");
     if (!g_hModKernel32 || !g_hModNtDll)
         return ERR_INTERNAL_ERROR_2;
 
     initVersion();
+    /* The hardening needs the version class; its status is this step's. */
+    int rc = INF_SUCCESS;
+    if (!(fFlags & RTR3INIT_F_UNOBTRUSIVE))
+        rc = rtR3InitNativeObtrusive(fFlags);
     resolveKernel32Entries();
     resolveNtDllEntries();
 
@@ -204,5 +208,5 @@ int rtR3InitNativeFirst(uint32_t fFlags)
     resolveWinSockEntries();
     /* The saved error state includes the socket error from now on. */
     rtErrStateInitSockets();
-    return INF_SUCCESS;
+    return rc;
 }

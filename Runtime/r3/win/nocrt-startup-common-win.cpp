@@ -5,6 +5,9 @@
  * vector, and the process exit.
  */
 #include <windows.h>
+#if !defined(__i386__)
+#error "The process environment block is read the 32-bit x86 way."
+#endif
 #include <winternl.h>
 #include <rt/err.h>
 #include <rt/getoptargv.h>
@@ -44,6 +47,14 @@ void runVoidTable(PFNRTCTERM *ppfnStart, PFNRTCTERM *ppfnEnd)
     for (PFNRTCTERM volatile *ppfn = ppfnStart; ppfn < (PFNRTCTERM volatile *)ppfnEnd; ppfn++)
         if (*ppfn)
             (*ppfn)();
+}
+
+/** The process environment block: at fs:[0x30] on 32-bit x86. */
+PEB *currentPeb(void)
+{
+    PEB *pPeb;
+    __asm__("movl %%fs:0x30, %0" : "=r"(pPeb));
+    return pPeb;
 }
 
 } // namespace
@@ -97,7 +108,7 @@ void rtNoCrtStartupInitExePath(void)
 
 int rtNoCrtStartupSplitCommandLine(int *pcArgs, char ***ppapszArgs)
 {
-    RTL_USER_PROCESS_PARAMETERS const *pParams = NtCurrentTeb()->ProcessEnvironmentBlock->ProcessParameters;
+    RTL_USER_PROCESS_PARAMETERS const *pParams = currentPeb()->ProcessParameters;
     if (!pParams)
     {
         static const char s_szMsg[] = "No command line\r\n";
