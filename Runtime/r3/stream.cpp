@@ -408,20 +408,29 @@ int RTStreamSetBuffering(PRTSTREAM pStream, int enmMode)
 {
     if (!isValidStream(pStream))
         return ERR_INVALID_HANDLE;
+    uint32_t enmBufMode;
     switch (enmMode)
     {
         case RTSTRMBUFMODE_FULL:
-            pStream->enmBufMode = RTSTREAM_BUF_FULL;
-            return 0;
+            enmBufMode = RTSTREAM_BUF_FULL;
+            break;
         case RTSTRMBUFMODE_LINE:
-            pStream->enmBufMode = RTSTREAM_BUF_LINE;
-            return 0;
+            enmBufMode = RTSTREAM_BUF_LINE;
+            break;
         case RTSTRMBUFMODE_UNBUFFERED:
-            pStream->enmBufMode = RTSTREAM_BUF_NONE;
-            return 0;
+            enmBufMode = RTSTREAM_BUF_NONE;
+            break;
         default:
             return ERR_INVALID_PARAMETER;
     }
+    /* Not in the middle of another thread's write. */
+    RTSEMSPINMUTEX hLock = __atomic_load_n(&pStream->hLock, __ATOMIC_ACQUIRE);
+    if (hLock)
+        RTSemSpinMutexRequest(hLock);
+    pStream->enmBufMode = enmBufMode;
+    if (hLock)
+        RTSemSpinMutexRelease(hLock);
+    return 0;
 }
 
 int RTStreamOpen(const char *pszFilename, const char *pszMode, PRTSTREAM *ppStream)

@@ -274,6 +274,57 @@ TEST_F(StreamOpened, NoBufferBelow512BytesIsAStickyNoMemory)
     EXPECT_EQ("z", content());
 }
 
+struct WRITER
+{
+    PRTSTREAM pStream;
+    HANDLE hStart;
+    char ch;
+};
+
+const int g_cLinesPerWriter = 1000;
+
+DWORD WINAPI writeLines(void *pvUser)
+{
+    WRITER const *pWriter = (WRITER const *)pvUser;
+    std::string const strPart(20, pWriter->ch);
+    WaitForSingleObject(pWriter->hStart, INFINITE);
+    for (int i = 0; i < g_cLinesPerWriter; i++)
+        RTStreamPrintf(pWriter->pStream, "%s%s%s%c\n", strPart.c_str(), strPart.c_str(), strPart.c_str(), pWriter->ch);
+    return 0;
+}
+
+TEST_F(StreamOpened, ConcurrentWritesKeepLinesWhole)
+{
+    PRTSTREAM pStream = NULL;
+    ASSERT_EQ(0, RTStreamOpen(m_strPath.c_str(), "wb", &pStream));
+    ASSERT_EQ(0, RTStreamSetBuffering(pStream, RTSTRMBUFMODE_UNBUFFERED));
+    HANDLE hStart = CreateEventW(NULL, TRUE, FALSE, NULL);
+    ASSERT_NE(nullptr, hStart);
+    WRITER aWriters[4];
+    HANDLE ahThreads[4];
+    for (int i = 0; i < 4; i++)
+    {
+        aWriters[i] = {pStream, hStart, (char)('a' + i)};
+        ahThreads[i] = CreateThread(NULL, 0, writeLines, &aWriters[i], 0, NULL);
+        ASSERT_NE(nullptr, ahThreads[i]);
+    }
+    SetEvent(hStart);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(4, ahThreads, TRUE, 120000));
+    for (HANDLE hThread : ahThreads)
+        CloseHandle(hThread);
+    CloseHandle(hStart);
+
+    /* Every formatted write is four pieces, each written out on its own; a line
+       of one letter shows that no other thread's piece came between them. */
+    std::string const strAll = content();
+    ASSERT_EQ(4u * g_cLinesPerWriter * 62, strAll.size());
+    for (size_t off = 0; off < strAll.size(); off += 62)
+    {
+        std::string const strLine = strAll.substr(off, 62);
+        ASSERT_EQ(std::string(61, strLine[0]) + "\n", strLine) << "line at " << off;
+    }
+}
+
 TEST(StreamArgs, InvalidStreamsAndModes)
 {
     EXPECT_EQ(ERR_INVALID_PARAMETER, RTStreamPrintf(NULL, "x"));
