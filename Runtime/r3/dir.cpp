@@ -20,9 +20,6 @@ namespace
 /** The characters a temporary name is made of. */
 const char g_szTempAlphabet[] = "0123456789abcdefghijklmnopqrstuvwxyz";
 
-FNRTDIRTEMPRAND *g_pfnTempRand = RTRandU32Ex;
-FNRTDIRTEMPCREATE *g_pfnTempCreate = RTDirCreate;
-
 /** A run of 'X's of the template to replace. */
 struct TemplateRun
 {
@@ -87,19 +84,13 @@ void fillTemplateRun(char *pszTemplate, TemplateRun const *pRun)
 {
     for (size_t i = pRun->cch; i > 0; i--)
     {
-        uint32_t idx = g_pfnTempRand(0, sizeof(g_szTempAlphabet) - 2);
+        uint32_t idx = RT_SEAM(g_rtSeamsDir, RTRandU32Ex)(0, sizeof(g_szTempAlphabet) - 2);
         /* The generator's contract keeps idx in range; a stray value must not read past the alphabet. */
         pszTemplate[pRun->off + i - 1] = g_szTempAlphabet[idx % (sizeof(g_szTempAlphabet) - 1)];
     }
 }
 
 } // namespace
-
-void rtDirTestSetTempHooks(FNRTDIRTEMPRAND *pfnRand, FNRTDIRTEMPCREATE *pfnCreate)
-{
-    g_pfnTempRand = pfnRand ? pfnRand : RTRandU32Ex;
-    g_pfnTempCreate = pfnCreate ? pfnCreate : RTDirCreate;
-}
 
 int RTDirCreateTemp(char *pszTemplate, RTFMODE fMode)
 {
@@ -115,7 +106,7 @@ int RTDirCreateTemp(char *pszTemplate, RTFMODE fMode)
     for (unsigned cAttempts = 0; cAttempts < RTDIRTEMP_MAX_ATTEMPTS && rc == ERR_ALREADY_EXISTS; cAttempts++)
     {
         fillTemplateRun(pszTemplate, &Run);
-        rc = g_pfnTempCreate(pszTemplate, fMode, 0);
+        rc = RT_SEAM(g_rtSeamsDir, RTDirCreate)(pszTemplate, fMode, 0);
         if (RT_SUCCESS(rc))
             return rc;
     }

@@ -9,10 +9,8 @@
 #include <string>
 #include <vector>
 #include <rt/env.h>
-#include "internal/mem.h"
-#ifdef RT_OS_WINDOWS
-#include <windows.h>
-#endif
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
 #endif
@@ -20,44 +18,15 @@
 namespace
 {
 
-#ifdef RT_OS_WINDOWS
-std::wstring toWide(const std::string &str)
-{
-    int cwc = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, str.c_str(), -1, NULL, 0);
-    std::wstring wstr((size_t)cwc, L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, str.c_str(), -1, &wstr[0], cwc);
-    wstr.resize((size_t)cwc - 1);
-    return wstr;
-}
-#endif
-
-/** Sets (or with null removes) a variable with the system's own call. */
-void setVar(const char *pszName, const char *pszValue)
-{
-#ifdef RT_OS_WINDOWS
-    ASSERT_TRUE(SetEnvironmentVariableW(toWide(pszName).c_str(), pszValue ? toWide(pszValue).c_str() : NULL) ||
-                !pszValue);
-#else
-    ASSERT_EQ(0, pszValue ? setenv(pszName, pszValue, 1) : unsetenv(pszName));
-#endif
-}
-
-/** Removes the test's variables afterwards. */
+/** Puts the variables the test sets back afterwards. */
 class Env : public ::testing::Test
 {
   protected:
-    std::vector<std::string> m_vNames;
+    tst::ScopedEnv m_Env;
 
     void set(const char *pszName, const std::string &strValue)
     {
-        m_vNames.push_back(pszName);
-        setVar(pszName, strValue.c_str());
-    }
-    void TearDown() override
-    {
-        rtMemTestFailAfter(-1);
-        for (const std::string &strName : m_vNames)
-            setVar(strName.c_str(), NULL);
+        EXPECT_TRUE(m_Env.set(pszName, strValue.c_str())) << pszName;
     }
 };
 
@@ -89,7 +58,7 @@ TEST_F(Env, ReadsFoundEmptyAndMissingVariables)
     set("TARN_ENVTEST_EMPTY", "");
     set("TARN_ENVTEST_UNICODE", "gr\xc3\xbc\xc3\x9f"
                                 "e \xe2\x82\xac \xf0\x9f\x98\x80");
-    setVar("TARN_ENVTEST_MISSING", NULL);
+    m_Env.set("TARN_ENVTEST_MISSING", NULL);
 
     struct
     {
@@ -270,9 +239,9 @@ TEST_F(Env, RingKeeps64StringsAndReusesSlots)
 TEST_F(Env, RingGetsNothingWithoutMemory)
 {
     set("TARN_ENVTEST_OOM", "value");
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(nullptr, RTEnvGet("TARN_ENVTEST_OOM"));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     const char *psz = RTEnvGet("TARN_ENVTEST_OOM");
     ASSERT_NE(nullptr, psz);
     EXPECT_STREQ("value", psz);

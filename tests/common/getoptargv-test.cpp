@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <rt/getoptargv.h>
 #include <rt/err.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 #include <string>
 #include <vector>
@@ -272,9 +272,9 @@ TEST(GetOptArgvSplit, OutOfMemoryFreesEverything)
         std::string strLine = manyArgs(c.cArgs);
         char **papszArgv = NULL;
         int cArgs = -1;
-        rtMemTestFailAfter(c.cAllocsToSucceed);
+        tst::failAllocationsAfter(c.cAllocsToSucceed);
         int rc = RTGetOptArgvSplit(&papszArgv, &cArgs, &strLine[0], c.fFlags, NULL);
-        rtMemTestFailAfter(-1);
+        tst::endAllocationFailures();
         EXPECT_EQ(c.rcExpected, rc) << c.cArgs << " arguments, flags " << c.fFlags << ", " << c.cAllocsToSucceed
                                     << " allocations";
         if (RT_SUCCESS(rc))

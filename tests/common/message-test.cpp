@@ -9,9 +9,9 @@
 #include <rt/message.h>
 #include <rt/stream.h>
 #include <rt/string.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 #include "internal/message.h"
-#include "internal/process.h"
 
 #include <cstring>
 #include <map>
@@ -40,29 +40,20 @@ class MessageTest : public ::testing::Test
   protected:
     void SetUp() override
     {
-        setExePath("C:\\Tools\\setup.exe");
+        tst::ScopedExePath::record("C:\\Tools\\setup.exe");
         g_Captured.clear();
         g_rtSeamsMsg.pfnRTStreamPrintfV = captureStreamPrintfV;
     }
-    void TearDown() override { setExePath(""); }
 
-    static void setExePath(const char *pszPath)
-    {
-        size_t cch = strlen(pszPath);
-        memcpy(g_szrtProcExePath, pszPath, cch + 1);
-        g_cchrtProcExePath = cch;
-        const char *pszSlash = strrchr(pszPath, '\\');
-        g_cchrtProcDir = pszSlash ? (size_t)(pszSlash - pszPath) : 0;
-        g_offrtProcName = pszSlash ? g_cchrtProcDir + 1 : 0;
-    }
-
-    /** What @a pStream received since the last call (for the error stream by default). */
+    /** What @a pStream received since the last call (the error stream by default). */
     static std::string takeOutput(PRTSTREAM pStream = g_pStdErr)
     {
         std::string Output;
         Output.swap(g_Captured[pStream]);
         return Output;
     }
+
+    tst::ScopedExePath m_SavedExePath;
 };
 
 struct LineCase
@@ -95,20 +86,20 @@ TEST_F(MessageTest, LinesArePrefixedWithProgramAndCategory)
 
 TEST_F(MessageTest, NoProgramNameBeforeThePathIsRecorded)
 {
-    setExePath("");
+    tst::ScopedExePath::record("");
     RTMsgError("%s failed", "x");
     EXPECT_EQ("error: x failed\n", takeOutput());
-    setExePath("noslash.exe"); /* offset 0: the store is not filled in */
+    tst::ScopedExePath::record("noslash.exe"); /* a name without a directory: no program name */
     RTMsgError("y");
     EXPECT_EQ("error: y\n", takeOutput());
 }
 
 TEST_F(MessageTest, WithoutMemoryTheMessageGoesOutUnsplit)
 {
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     RTMsgError("abc %d", 5);
     RTMsgError("x %s\ny", "1");
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ("setup.exe: error: abc 5\nsetup.exe: error: x 1\ny", takeOutput());
 }
 
@@ -126,7 +117,7 @@ TEST_F(MessageTest, InitFailureNamesTheStatusAndGivesExitCode3)
 {
     EXPECT_EQ(3, RTMsgInitFailure(ERR_NO_MEMORY));
     EXPECT_EQ("setup.exe: fatal error: RTR3Init: ERR_NO_MEMORY\n", takeOutput());
-    setExePath("");
+    tst::ScopedExePath::record("");
     EXPECT_EQ(3, RTMsgInitFailure(ERR_INTERNAL_ERROR_3));
     EXPECT_EQ("fatal error: RTR3Init: ERR_INTERNAL_ERROR_3\n", takeOutput());
     EXPECT_EQ("", takeOutput(g_pStdOut));

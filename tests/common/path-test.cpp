@@ -4,11 +4,9 @@
  */
 #include <gtest/gtest.h>
 #include <rt/path.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 #include "internal/process.h"
-#ifdef RT_OS_WINDOWS
-#include <windows.h>
-#endif
 
 #include <algorithm>
 #include <cstdlib>
@@ -170,9 +168,9 @@ TEST(PathJoin, IntoNewString)
     RTStrFree(psz);
 
     EXPECT_EQ(nullptr, RTPathJoinA((const char *)16, "x"));
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(nullptr, RTPathJoinA("a", "b"));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
 }
 
 TEST(PathText, FilenameAndSuffix)
@@ -326,33 +324,12 @@ TEST(PathText, StripTrailingSlash)
 class PathExecDir : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-        memcpy(m_szSaved, g_szrtProcExePath, sizeof(m_szSaved));
-        m_cchSaved = g_cchrtProcExePath;
-        m_cchDirSaved = g_cchrtProcDir;
-        m_offNameSaved = g_offrtProcName;
-    }
-    void TearDown() override
-    {
-        memcpy(g_szrtProcExePath, m_szSaved, sizeof(m_szSaved));
-        g_cchrtProcExePath = m_cchSaved;
-        g_cchrtProcDir = m_cchDirSaved;
-        g_offrtProcName = m_offNameSaved;
-    }
-    static void Store(const char *pszExe)
-    {
-        strcpy(g_szrtProcExePath, pszExe);
-        rtProcMeasureExePath();
-    }
-    char m_szSaved[RTPROC_EXE_PATH_SIZE];
-    size_t m_cchSaved, m_cchDirSaved, m_offNameSaved;
+    tst::ScopedExePath m_SavedExePath;
 };
 
 TEST_F(PathExecDir, WrongOrderBeforeStartUp)
 {
-    g_szrtProcExePath[0] = '\0';
-    g_cchrtProcExePath = g_cchrtProcDir = g_offrtProcName = 0;
+    tst::ScopedExePath::record("");
     char sz[RTPATH_MAX] = "junk";
     EXPECT_EQ(ERR_WRONG_ORDER, RTPathExecDir(sz, sizeof(sz)));
 }
@@ -371,7 +348,7 @@ TEST_F(PathExecDir, DirectoryOfTheStoredPath)
     for (const auto &Case : aCases)
     {
         SCOPED_TRACE(Case.pszExe);
-        Store(Case.pszExe);
+        tst::ScopedExePath::record(Case.pszExe);
         EXPECT_STREQ(Case.pszName, rtProcGetExeName());
         size_t const cchDir = strlen(Case.pszDir);
         std::vector<char> Buf(cchDir + 1);
@@ -403,19 +380,6 @@ TEST_F(PathExecDir, FilledByStartUpFunction)
     EXPECT_EQ(ERR_BUFFER_OVERFLOW, rtProcInitExePath(szTiny, sizeof(szTiny)));
 }
 
-/** Sets (or with null removes) a process environment variable. */
-void SetEnvVar(const char *pszName, const char *pszValue)
-{
-#ifdef RT_OS_WINDOWS
-    SetEnvironmentVariableA(pszName, pszValue);
-#else
-    if (pszValue)
-        setenv(pszName, pszValue, 1);
-    else
-        unsetenv(pszName);
-#endif
-}
-
 /** Clears the variables the temporary directory comes from, and puts them back afterwards. */
 class PathTemp : public ::testing::Test
 {
@@ -423,21 +387,10 @@ class PathTemp : public ::testing::Test
     static constexpr const char *s_apszVars[4] = {"SOLT_TMPDIR", "TMP", "TEMP", "USERPROFILE"};
     void SetUp() override
     {
-        for (size_t i = 0; i < 4; i++)
-        {
-            const char *pszValue = getenv(s_apszVars[i]);
-            m_afSet[i] = pszValue != nullptr;
-            m_aValues[i] = pszValue ? pszValue : "";
-            SetEnvVar(s_apszVars[i], nullptr);
-        }
+        for (const char *pszVar : s_apszVars)
+            m_Env.set(pszVar, nullptr);
     }
-    void TearDown() override
-    {
-        for (size_t i = 0; i < 4; i++)
-            SetEnvVar(s_apszVars[i], m_afSet[i] ? m_aValues[i].c_str() : nullptr);
-    }
-    bool m_afSet[4];
-    std::string m_aValues[4];
+    tst::ScopedEnv m_Env;
 };
 
 TEST_F(PathTemp, FirstVariableSetDecides)
@@ -462,7 +415,7 @@ TEST_F(PathTemp, FirstVariableSetDecides)
     {
         SCOPED_TRACE(Case.pszExpect ? Case.pszExpect : "(overflow)");
         for (size_t i = 0; i < 4; i++)
-            SetEnvVar(s_apszVars[i], Case.apszValues[i]);
+            ASSERT_TRUE(m_Env.set(s_apszVars[i], Case.apszValues[i]));
         std::vector<char> Buf(Case.cb, 'x');
         EXPECT_EQ(Case.rc, RTPathTemp(Buf.data(), Buf.size()));
         if (Case.pszExpect)
@@ -474,8 +427,8 @@ TEST_F(PathTemp, FirstVariableSetDecides)
 
 TEST_F(PathTemp, EmptyValueIsTakenAsItIs)
 {
-    SetEnvVar("TMP", "");
-    SetEnvVar("TEMP", "C:\\T");
+    ASSERT_TRUE(m_Env.set("TMP", ""));
+    ASSERT_TRUE(m_Env.set("TEMP", "C:\\T"));
     char sz[16] = "junk";
     EXPECT_EQ(INF_SUCCESS, RTPathTemp(sz, sizeof(sz)));
     EXPECT_STREQ("", sz);

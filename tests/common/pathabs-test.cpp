@@ -8,7 +8,8 @@
  */
 #include <gtest/gtest.h>
 #include <rt/path.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 #ifdef RT_OS_HOST
 #include "internal/path-shim.h"
 #endif
@@ -26,23 +27,7 @@ const char g_szCwd[] = "C:\\windows";
 class PathCwd : public ::testing::Test
 {
   protected:
-    void SetUp() override
-    {
-#ifdef RT_OS_HOST
-        rtPathShimReset();
-#endif
-        ASSERT_EQ(INF_SUCCESS, RTPathGetCurrent(m_szSaved, sizeof(m_szSaved)));
-        ASSERT_EQ(INF_SUCCESS, RTPathSetCurrent(g_szCwd));
-    }
-    void TearDown() override
-    {
-        rtMemTestFailAfter(-1);
-        EXPECT_EQ(INF_SUCCESS, RTPathSetCurrent(m_szSaved));
-#ifdef RT_OS_HOST
-        rtPathShimReset();
-#endif
-    }
-    char m_szSaved[RTPATH_MAX];
+    tst::ScopedCurrentDir m_Cwd{g_szCwd};
 };
 
 /** Guard bytes after the destination tell writes past its size. */
@@ -225,9 +210,9 @@ TEST_F(PathCwd, AbsExDup)
 
     EXPECT_EQ(nullptr, RTPathAbsExDup(nullptr, "", 0));
     EXPECT_EQ(nullptr, RTPathAbsExDup("\\\\srv", "x", 0));
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(nullptr, RTPathAbsExDup(nullptr, "x", 0));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
 }
 
 TEST_F(PathCwd, ManyComponentsUseTheHeap)
@@ -243,9 +228,9 @@ TEST_F(PathCwd, ManyComponentsUseTheHeap)
     EXPECT_EQ(INF_SUCCESS, RTPathAbs(Path.c_str(), szAbs, sizeof(szAbs)));
     EXPECT_STREQ("C:\\windows\\d\\f", szAbs);
 
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(ERR_NO_TMP_MEMORY, RTPathAbs(Path.c_str(), szAbs, sizeof(szAbs)));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
 }
 
 TEST_F(PathCwd, CurrentDirectoryQueries)
@@ -375,7 +360,7 @@ TEST_F(PathCwd, CurrentDriveForms)
 TEST_F(PathCwd, CommonCaseNeedsNoHeap)
 {
     /* The record lives on the stack and the current directory is combined in the destination. */
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     char sz[RTPATH_MAX];
     size_t cb = sizeof(sz);
     for (const char *pszPath : {"a\\..\\b", "\\x", "C:\\a\\.\\b", "C:x", "..\\..\\y"})
@@ -384,7 +369,7 @@ TEST_F(PathCwd, CommonCaseNeedsNoHeap)
         EXPECT_EQ(INF_SUCCESS, RTPathAbs(pszPath, sz, sizeof(sz)));
     }
     EXPECT_EQ(INF_SUCCESS, RTPathAbsEx("D:\\base", "..\\x", 0, sz, &cb));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
 }
 
 TEST_F(PathCwd, LongCurrentDirectory)
@@ -402,10 +387,10 @@ TEST_F(PathCwd, LongCurrentDirectory)
     EXPECT_EQ(Expect, Out);
 
     /* Without memory for the aside buffer the size is an estimate that still suffices. */
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(ERR_BUFFER_OVERFLOW, AbsInto(nullptr, "x", 0, 100, &Out, &cb));
     EXPECT_EQ(1 + 65536 + 2u, cb);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(INF_SUCCESS, AbsInto(nullptr, "x", 0, cb, &Out, &cb));
 
     /* A relative base made absolute against it: the size covers base and path together. */
@@ -413,9 +398,9 @@ TEST_F(PathCwd, LongCurrentDirectory)
     EXPECT_EQ(Cwd.size() + 7, cb);
     EXPECT_EQ(INF_SUCCESS, AbsInto("sub", "x", 0, cb, &Out, &cb));
     EXPECT_EQ(Cwd + "\\sub\\x", Out);
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(ERR_NO_TMP_MEMORY, AbsInto("sub", "x", 0, 100, &Out, &cb));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
 }
 
 TEST_F(PathCwd, AbsExDupGrowsForLongResults)
@@ -447,9 +432,9 @@ TEST_F(PathCwd, LongCurrentDrive)
     EXPECT_EQ(INF_SUCCESS, AbsInto(nullptr, "\\x", 0, cb, &Out, &cb));
     EXPECT_EQ(Share + "\\x", Out);
 
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(ERR_NO_TMP_MEMORY, AbsInto(nullptr, "\\x", 0, 100, &Out, &cb));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
 }
 #endif /* RT_OS_HOST */
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 #include <rt/rand.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 #include "internal/rand.h"
 
 namespace
@@ -341,29 +341,19 @@ TEST(RandAdvHandle, CreateFailures)
 {
     EXPECT_EQ(ERR_INVALID_POINTER, RTRandAdvCreateParkMiller(nullptr));
     RTRAND hRand = NIL_RTRAND;
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(ERR_NO_MEMORY, RTRandAdvCreateParkMiller(&hRand));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(NIL_RTRAND, hRand);
 }
 
-/** Restores the time-stamp counter as the seed source and drops the generator made for a test. */
+/** Seeds the process-wide generator from a fixed counter value (each test starts without a generator). */
 class RandProcess : public ::testing::Test
 {
   protected:
     static uint64_t fixedCounter() { return 0x123456789abull; }
 
-    void SetUp() override
-    {
-        rtRandTerm();
-        rtRandTestSetSeedSource(fixedCounter);
-    }
-    void TearDown() override
-    {
-        rtMemTestFailAfter(-1);
-        rtRandTestSetSeedSource(nullptr);
-        rtRandTerm();
-    }
+    void SetUp() override { g_rtSeamsRand.pfnrtRandSeedCounter = fixedCounter; }
 
     /** Checks the next draws of the process-wide generator against a reference seeded like it. */
     void expectSeededFromCounterBits8To39()
@@ -382,13 +372,13 @@ TEST_F(RandProcess, SeededFromTheCounterOnFirstUse)
 
 TEST_F(RandProcess, WorksWithoutMemoryForTheGenerator)
 {
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     expectSeededFromCounterBits8To39();
 }
 
 TEST_F(RandProcess, TimeStampSeedStaysInRange)
 {
-    rtRandTestSetSeedSource(nullptr);
+    g_rtSeamsRand.pfnrtRandSeedCounter = NULL;
     for (int i = 0; i < 1000; i++)
     {
         uint32_t u = RTRandU32Ex(1000, 1009);

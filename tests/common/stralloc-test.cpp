@@ -5,16 +5,10 @@
 #include <string.h>
 #include <rt/string.h>
 #include <rt/mem.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 namespace
 {
-
-struct AllocFailureGuard
-{
-    explicit AllocFailureGuard(int32_t cAllocsToSucceed) { rtMemTestFailAfter(cAllocsToSucceed); }
-    ~AllocFailureGuard() { rtMemTestFailAfter(-1); }
-};
 
 TEST(StrAlloc, AllocStartsEmpty)
 {
@@ -25,7 +19,7 @@ TEST(StrAlloc, AllocStartsEmpty)
         EXPECT_EQ('\0', psz[0]);
         RTStrFree(psz);
     }
-    AllocFailureGuard Guard(0);
+    tst::AllocationFailures Failures(0);
     EXPECT_EQ(nullptr, RTStrAlloc(8, RTMEM_TAG));
 }
 
@@ -53,7 +47,7 @@ TEST(StrAlloc, DupAndDupN)
     EXPECT_STREQ("x\xc3\xa9", psz);
     RTStrFree(psz);
 
-    AllocFailureGuard Guard(0);
+    tst::AllocationFailures Failures(0);
     EXPECT_EQ(nullptr, RTStrDup("abc", RTMEM_TAG));
 }
 
@@ -74,7 +68,7 @@ TEST(StrAlloc, ReallocRules)
     EXPECT_STREQ("a", psz);
 
     {
-        AllocFailureGuard Guard(0);
+        tst::AllocationFailures Failures(0);
         char *pszBefore = psz;
         EXPECT_EQ(ERR_NO_STR_MEMORY, RTStrRealloc(&psz, 100, RTMEM_TAG));
         EXPECT_EQ(pszBefore, psz);
@@ -123,7 +117,7 @@ TEST(StrUtf8ToAnsi, OutOfMemoryAtEachStepLeaksNothing)
         char *pszAnsi = (char *)(uintptr_t)0x5000;
         int rc;
         {
-            AllocFailureGuard Guard(cAllocs);
+            tst::AllocationFailures Failures(cAllocs);
             rc = RTStrUtf8ToAnsi(&pszAnsi, "caf\xc3\xa9", RTMEM_TAG);
         }
         if (RT_SUCCESS(rc))

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 #include <rt/string.h>
 #include <rt/mem.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 #include <string.h>
 #include <string>
@@ -97,9 +97,9 @@ int allocationsNeeded(std::string const &strExpected, const char *pszFormat, int
     for (int cAllowed = 0; cAllowed < 64; cAllowed++)
     {
         char *psz = (char *)(uintptr_t)1;
-        rtMemTestFailAfter(cAllowed);
+        tst::failAllocationsAfter(cAllowed);
         int cch = allocPrintf(&psz, pszFormat, cchWidth, pszArg);
-        rtMemTestFailAfter(-1);
+        tst::endAllocationFailures();
         if (cch < 0)
         {
             EXPECT_EQ(-1, cch);

@@ -10,16 +10,10 @@
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include <rt/mem.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 namespace
 {
-
-struct AllocFailureGuard
-{
-    explicit AllocFailureGuard(int32_t cAllocsToSucceed) { rtMemTestFailAfter(cAllocsToSucceed); }
-    ~AllocFailureGuard() { rtMemTestFailAfter(-1); }
-};
 
 /** One UTF-16 character (or malformed unit) followed by the rest of a string. */
 struct Utf16Case
@@ -184,7 +178,7 @@ TEST(Utf16ToUtf8, InvalidInputWritesNothing)
 TEST(Utf16ToUtf8, OutOfMemoryGivesStatusAndNull)
 {
     const RTUTF16 awc[] = {'a', 0};
-    AllocFailureGuard Guard(0);
+    tst::AllocationFailures Failures(0);
     char *psz = (char *)(uintptr_t)0x5000;
     EXPECT_EQ(ERR_NO_STR_MEMORY, RTUtf16ToUtf8Ex(awc, RTSTR_MAX, &psz, 0, NULL, RTMEM_TAG));
     EXPECT_EQ(nullptr, psz);
@@ -243,7 +237,7 @@ TEST(Utf16Alloc, DupCopiesWithTerminator)
     EXPECT_EQ(0, memcmp(awc, pwsz, sizeof(awc)));
     RTUtf16Free(pwsz);
 
-    AllocFailureGuard Guard(0);
+    tst::AllocationFailures Failures(0);
     EXPECT_EQ(nullptr, RTUtf16Dup(awc, RTMEM_TAG));
 }
 
@@ -266,7 +260,7 @@ TEST(Utf16Alloc, ReallocRules)
     EXPECT_EQ(0, pwsz[1]);
 
     {
-        AllocFailureGuard Guard(0);
+        tst::AllocationFailures Failures(0);
         RTUTF16 *pwszBefore = pwsz;
         EXPECT_EQ(ERR_NO_UTF16_MEMORY, RTUtf16Realloc(&pwsz, 100, RTMEM_TAG));
         EXPECT_EQ(pwszBefore, pwsz); /* still owned by the caller, unchanged */

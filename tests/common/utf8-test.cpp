@@ -9,17 +9,10 @@
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include <rt/mem.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 namespace
 {
-
-/** Resets the allocation failure hook however the test ends. */
-struct AllocFailureGuard
-{
-    explicit AllocFailureGuard(int32_t cAllocsToSucceed) { rtMemTestFailAfter(cAllocsToSucceed); }
-    ~AllocFailureGuard() { rtMemTestFailAfter(-1); }
-};
 
 /*
  * Strict acceptance: one table drives validation, counting and conversion.
@@ -389,7 +382,7 @@ TEST(Utf8ToUtf16, UnsatisfiableSizeFailsCleanly)
 
 TEST(Utf8ToUtf16, OutOfMemoryGivesStatusAndNull)
 {
-    AllocFailureGuard Guard(0);
+    tst::AllocationFailures Failures(0);
     RTUTF16 *pwsz = (RTUTF16 *)(uintptr_t)0x5000;
     EXPECT_EQ(ERR_NO_UTF16_MEMORY, RTStrToUtf16("abc", &pwsz, RTMEM_TAG));
     EXPECT_EQ(nullptr, pwsz);

@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <unistd.h>
 #include <rt/message.h>
-#include "internal/process.h"
+#include "support/scoped.h"
 
 #include <cstring>
 #include <string>
@@ -17,10 +17,8 @@ TEST(MessageHost, WritesToStandardError)
 {
     FILE *pFile = tmpfile();
     ASSERT_NE(nullptr, pFile);
-    strcpy(g_szrtProcExePath, "/opt/tarn/setup");
-    g_cchrtProcExePath = strlen(g_szrtProcExePath);
-    g_cchrtProcDir = 9;
-    g_offrtProcName = 10;
+    tst::ScopedExePath SavedExePath;
+    tst::ScopedExePath::record("/opt/tarn/setup");
 
     fflush(stderr);
     int fdSaved = dup(STDERR_FILENO);
@@ -29,8 +27,6 @@ TEST(MessageHost, WritesToStandardError)
     RTMsgError("first %d\nsecond", 1);
     dup2(fdSaved, STDERR_FILENO);
     close(fdSaved);
-    g_szrtProcExePath[0] = '\0';
-    g_cchrtProcExePath = g_cchrtProcDir = g_offrtProcName = 0;
 
     char szBuf[256] = "";
     rewind(pFile);

@@ -7,13 +7,15 @@
 #include <utility>
 #include <vector>
 #include <rt/dir.h>
-#include "internal/dir.h"
-#include "dir-scratch.h"
+#include "internal/file.h"
+#include "support/scoped.h"
+#include "support/scratch-tree.h"
+#include "support/widen.h"
 
 namespace
 {
 
-class DirCreate : public DirScratch
+class DirCreate : public tst::ScratchTree
 {
 };
 
@@ -44,43 +46,40 @@ TEST_F(DirCreate, MarksTheDirectoryNotContentIndexedUnlessAskedToKeepIt)
 }
 
 /* What RTDirCreate asked to mark, and how the system is to answer. */
-std::vector<std::pair<std::wstring, uint32_t>> g_vMarked;
+std::vector<std::pair<std::wstring, DWORD>> g_vMarked;
 DWORD g_uMarkError; /* 0: mark for real */
 
-int markingHook(const RTUTF16 *pwszPath, uint32_t fAttributes)
+BOOL WINAPI markingSetFileAttributes(LPCWSTR pwszPath, DWORD fAttributes)
 {
-    g_vMarked.emplace_back((const wchar_t *)pwszPath, fAttributes);
+    g_vMarked.emplace_back(pwszPath, fAttributes);
     if (g_uMarkError)
     {
         SetLastError(g_uMarkError);
-        return 0;
+        return FALSE;
     }
-    return SetFileAttributesW((LPCWSTR)pwszPath, fAttributes);
+    return SetFileAttributesW(pwszPath, fAttributes);
 }
 
 TEST_F(DirCreate, AFailedMarkFailsTheCreationUnlessOptionalButTheDirectoryStays)
 {
-    rtDirTestSetAttributesHook(markingHook);
+    g_rtSeamsFile.pfnSetFileAttributesW = markingSetFileAttributes;
     g_vMarked.clear();
     g_uMarkError = ERROR_ACCESS_DENIED;
     std::string strStrict = path("strict");
     std::string strOptional = path("optional");
     std::string strKept = path("kept");
-    int rcStrict = RTDirCreate(strStrict.c_str(), 0700, 0);
-    int rcOptional = RTDirCreate(strOptional.c_str(), 0700, RTDIRCREATE_F_INDEX_ATTR_OPTIONAL);
-    int rcKept = RTDirCreate(strKept.c_str(), 0700, RTDIRCREATE_F_KEEP_INDEXED);
-    rtDirTestSetAttributesHook(NULL);
+    EXPECT_EQ(ERR_ACCESS_DENIED, RTDirCreate(strStrict.c_str(), 0700, 0));
+    EXPECT_EQ(INF_SUCCESS, RTDirCreate(strOptional.c_str(), 0700, RTDIRCREATE_F_INDEX_ATTR_OPTIONAL));
+    EXPECT_EQ(INF_SUCCESS, RTDirCreate(strKept.c_str(), 0700, RTDIRCREATE_F_KEEP_INDEXED));
 
-    EXPECT_EQ(ERR_ACCESS_DENIED, rcStrict);
     EXPECT_TRUE(isDirectory(strStrict));
-    EXPECT_EQ(INF_SUCCESS, rcOptional);
     EXPECT_TRUE(isDirectory(strOptional));
-    EXPECT_EQ(INF_SUCCESS, rcKept);
     EXPECT_TRUE(isDirectory(strKept));
     ASSERT_EQ(2u, g_vMarked.size()); /* the kept one is not touched */
-    EXPECT_EQ(std::wstring(strStrict.begin(), strStrict.end()), g_vMarked[0].first);
-    EXPECT_EQ((uint32_t)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, g_vMarked[0].second);
-    EXPECT_EQ((uint32_t)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, g_vMarked[1].second);
+    EXPECT_EQ(tst::widen(strStrict), g_vMarked[0].first);
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, g_vMarked[0].second);
+    EXPECT_EQ(tst::widen(strOptional), g_vMarked[1].first);
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, g_vMarked[1].second);
 }
 
 TEST_F(DirCreate, RefusesContradictoryModesAndUnknownFlagsBeforeCreating)
@@ -129,7 +128,7 @@ TEST_F(DirCreate, LongPathsBeyondTheWin32Limit)
     EXPECT_FALSE(RTDirExists(strDir.c_str()));
 }
 
-class DirRemove : public DirScratch
+class DirRemove : public tst::ScratchTree
 {
 };
 
@@ -147,7 +146,7 @@ TEST_F(DirRemove, RemovesOnlyEmptyDirectories)
     EXPECT_EQ(ERR_INVALID_POINTER, RTDirRemove(NULL));
 }
 
-class DirExists : public DirScratch
+class DirExists : public tst::ScratchTree
 {
 };
 
@@ -169,16 +168,10 @@ TEST_F(DirExists, OnlyDirectoriesAreDirectories)
 TEST_F(DirExists, RelativePathsFollowTheCurrentDirectory)
 {
     makeDir("sub");
-    char szSaved[MAX_PATH];
-    ASSERT_NE(0u, GetCurrentDirectoryA(sizeof(szSaved), szSaved));
-    ASSERT_TRUE(SetCurrentDirectoryA(m_strRoot.c_str()));
-    bool fSub = RTDirExists("sub");
-    bool fDot = RTDirExists(".");
-    bool fMissing = RTDirExists("nosuch");
-    SetCurrentDirectoryA(szSaved);
-    EXPECT_TRUE(fSub);
-    EXPECT_TRUE(fDot);
-    EXPECT_FALSE(fMissing);
+    tst::ScopedCurrentDir Cwd(m_strRoot);
+    EXPECT_TRUE(RTDirExists("sub"));
+    EXPECT_TRUE(RTDirExists("."));
+    EXPECT_FALSE(RTDirExists("nosuch"));
 }
 
 } // namespace

@@ -12,20 +12,15 @@
 #include <rt/dir.h>
 #include "internal/dir.h"
 #include "internal/nt.h"
-#include "dir-scratch.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
+#include "support/scratch-tree.h"
 
 namespace
 {
 
-class DirOpen : public DirScratch
+class DirOpen : public tst::ScratchTree
 {
-  protected:
-    void TearDown() override
-    {
-        rtNtPathTestSetCreateFile(NULL);
-        rtDirTestSetReparseState(RTDIRREPARSESTATE_UNKNOWN);
-        DirScratch::TearDown();
-    }
 };
 
 TEST_F(DirOpen, ArgumentRules)
@@ -135,15 +130,15 @@ TEST_F(DirOpen, AnotherProcessCanRemoveItOnceClosed)
 TEST_F(DirOpen, RecordsAnAbsolutePathEndingWithASeparator)
 {
     makeDir("sub");
-    char szSaved[MAX_PATH];
-    ASSERT_NE(0u, GetCurrentDirectoryA(sizeof(szSaved), szSaved));
-    ASSERT_TRUE(SetCurrentDirectoryA(m_strRoot.c_str()));
     RTDIR hAbs = NIL_RTDIR, hSlash = NIL_RTDIR, hRel = NIL_RTDIR, hRelSlash = NIL_RTDIR;
-    int rcAbs = RTDirOpen(&hAbs, "sub");
-    int rcSlash = RTDirOpen(&hSlash, "sub/");
-    int rcRel = RTDirOpenFiltered(&hRel, "sub", RTDIRFILTER_NONE, RTDIR_F_NO_ABS_PATH);
-    int rcRelSlash = RTDirOpenFiltered(&hRelSlash, "sub\\", RTDIRFILTER_NONE, RTDIR_F_NO_ABS_PATH);
-    SetCurrentDirectoryA(szSaved);
+    int rcAbs, rcSlash, rcRel, rcRelSlash;
+    {
+        tst::ScopedCurrentDir Cwd(m_strRoot);
+        rcAbs = RTDirOpen(&hAbs, "sub");
+        rcSlash = RTDirOpen(&hSlash, "sub/");
+        rcRel = RTDirOpenFiltered(&hRel, "sub", RTDIRFILTER_NONE, RTDIR_F_NO_ABS_PATH);
+        rcRelSlash = RTDirOpenFiltered(&hRelSlash, "sub\\", RTDIRFILTER_NONE, RTDIR_F_NO_ABS_PATH);
+    }
     ASSERT_EQ(INF_SUCCESS, rcAbs);
     ASSERT_EQ(INF_SUCCESS, rcSlash);
     ASSERT_EQ(INF_SUCCESS, rcRel);
@@ -218,12 +213,12 @@ TEST_F(DirOpen, WildcardFilterTakesTheFileNamePart)
     }
 
     /* Without a directory part the filter applies to the current directory. */
-    char szSaved[MAX_PATH];
-    ASSERT_NE(0u, GetCurrentDirectoryA(sizeof(szSaved), szSaved));
-    ASSERT_TRUE(SetCurrentDirectoryA(path("d").c_str()));
     RTDIR hDir = NIL_RTDIR;
-    int rc = RTDirOpenFiltered(&hDir, "*.msi", RTDIRFILTER_WINNT, 0);
-    SetCurrentDirectoryA(szSaved);
+    int rc;
+    {
+        tst::ScopedCurrentDir Cwd(path("d"));
+        rc = RTDirOpenFiltered(&hDir, "*.msi", RTDIRFILTER_WINNT, 0);
+    }
     ASSERT_EQ(INF_SUCCESS, rc);
     EXPECT_STRCASEEQ((m_strRoot + "\\d\\").c_str(), hDir->pszPath);
     EXPECT_STREQ("*.msi", hDir->pszFilter);
@@ -318,10 +313,10 @@ TEST_F(DirOpen, RunningOutOfMemoryLeavesNothingBehind)
     int cFailures = 0;
     for (int cAllowed = 0; cAllowed < 64 && RT_FAILURE(rc); cAllowed++)
     {
-        rtMemTestFailAfter(cAllowed);
+        tst::failAllocationsAfter(cAllowed);
         hDir = (RTDIR)(uintptr_t)0x12345678;
         rc = RTDirOpenFiltered(&hDir, strPath.c_str(), RTDIRFILTER_WINNT, 0);
-        rtMemTestFailAfter(-1);
+        tst::endAllocationFailures();
         if (RT_FAILURE(rc))
         {
             cFailures++;
@@ -342,6 +337,13 @@ TEST_F(DirOpen, RunningOutOfMemoryLeavesNothingBehind)
  * The native open's retries, with NtCreateFile answering as some systems do.
  */
 
+/** What the native open of a directory asks for: the access that holds it, and the options
+ *  without and with not following a link. */
+const ACCESS_MASK g_fHoldAccess = SYNCHRONIZE | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+const ULONG g_fHoldOptions = FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT;
+const ULONG g_fHoldOptionsNoFollow = g_fHoldOptions | FILE_OPEN_REPARSE_POINT;
+const NTSTATUS g_rcNtAccessDenied = (NTSTATUS)0xC0000022L; /* STATUS_ACCESS_DENIED */
+
 struct CreateCall
 {
     ACCESS_MASK fAccess;
@@ -360,7 +362,7 @@ NTSTATUS NTAPI fussyCreateFile(HANDLE *phFile, ACCESS_MASK fAccess, OBJECT_ATTRI
     if (g_rcRefuseReparse && (fOptions & FILE_OPEN_REPARSE_POINT))
         return g_rcRefuseReparse;
     if (g_fRefuseTraverse && (fAccess & FILE_TRAVERSE))
-        return (NTSTATUS)0xC0000022L; /* STATUS_ACCESS_DENIED */
+        return g_rcNtAccessDenied;
     return NtCreateFile(phFile, fAccess, pObjAttr, pIos, pcbAlloc, fAttribs, fShare, uDisposition, fOptions, pvEa,
                         cbEa);
 }
@@ -370,13 +372,13 @@ TEST_F(DirOpen, NativeOpenAsksForTheHoldingAccessAndSharing)
     g_vCalls.clear();
     g_rcRefuseReparse = 0;
     g_fRefuseTraverse = false;
-    rtNtPathTestSetCreateFile(fussyCreateFile);
+    g_rtSeamsNt.pfnNtCreateFile = fussyCreateFile;
     RTDIR hDir = NIL_RTDIR;
     ASSERT_EQ(INF_SUCCESS, RTDirOpen(&hDir, makeDir("d").c_str()));
     ASSERT_EQ(1u, g_vCalls.size());
-    EXPECT_EQ(0x1000A1u, g_vCalls[0].fAccess);
+    EXPECT_EQ(g_fHoldAccess, g_vCalls[0].fAccess);
     EXPECT_EQ((ULONG)(FILE_SHARE_READ | FILE_SHARE_WRITE), g_vCalls[0].fShare);
-    EXPECT_EQ(0x4021u, g_vCalls[0].fOptions);
+    EXPECT_EQ(g_fHoldOptions, g_vCalls[0].fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 }
 
@@ -385,11 +387,11 @@ TEST_F(DirOpen, AccessDeniedForTraversalIsRetriedWithoutIt)
     g_vCalls.clear();
     g_rcRefuseReparse = 0;
     g_fRefuseTraverse = true;
-    rtNtPathTestSetCreateFile(fussyCreateFile);
+    g_rtSeamsNt.pfnNtCreateFile = fussyCreateFile;
     RTDIR hDir = NIL_RTDIR;
     ASSERT_EQ(INF_SUCCESS, RTDirOpen(&hDir, makeDir("d").c_str()));
     ASSERT_EQ(2u, g_vCalls.size());
-    EXPECT_EQ(0x1000A1u & ~(ACCESS_MASK)FILE_TRAVERSE, g_vCalls[1].fAccess);
+    EXPECT_EQ(g_fHoldAccess & ~(ACCESS_MASK)FILE_TRAVERSE, g_vCalls[1].fAccess);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 }
 
@@ -399,20 +401,19 @@ TEST_F(DirOpen, RefusedReparseOptionIsRememberedAndLeftOut)
     g_vCalls.clear();
     g_rcRefuseReparse = RTNT_STATUS_INVALID_PARAMETER;
     g_fRefuseTraverse = false;
-    rtNtPathTestSetCreateFile(fussyCreateFile);
+    g_rtSeamsNt.pfnNtCreateFile = fussyCreateFile;
     RTDIR hDir = NIL_RTDIR;
     ASSERT_EQ(INF_SUCCESS, RTDirOpenFiltered(&hDir, strDir.c_str(), RTDIRFILTER_NONE, RTDIR_F_NO_FOLLOW));
-    EXPECT_EQ(RTDIRREPARSESTATE_REFUSED, rtDirTestGetReparseState());
     ASSERT_GE(g_vCalls.size(), 2u);
-    EXPECT_EQ(0x204021u, g_vCalls.front().fOptions);
-    EXPECT_EQ(0x4021u, g_vCalls.back().fOptions);
+    EXPECT_EQ(g_fHoldOptionsNoFollow, g_vCalls.front().fOptions);
+    EXPECT_EQ(g_fHoldOptions, g_vCalls.back().fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 
     /* Once refused, the option is not offered again. */
     g_vCalls.clear();
     ASSERT_EQ(INF_SUCCESS, RTDirOpenFiltered(&hDir, strDir.c_str(), RTDIRFILTER_NONE, RTDIR_F_NO_FOLLOW));
     ASSERT_EQ(1u, g_vCalls.size());
-    EXPECT_EQ(0x4021u, g_vCalls[0].fOptions);
+    EXPECT_EQ(g_fHoldOptions, g_vCalls[0].fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 }
 
@@ -422,18 +423,17 @@ TEST_F(DirOpen, NoFollowAsksNotToFollowUnlessThePathEndsWithASeparator)
     g_vCalls.clear();
     g_rcRefuseReparse = 0;
     g_fRefuseTraverse = false;
-    rtNtPathTestSetCreateFile(fussyCreateFile);
+    g_rtSeamsNt.pfnNtCreateFile = fussyCreateFile;
     RTDIR hDir = NIL_RTDIR;
     ASSERT_EQ(INF_SUCCESS, RTDirOpenFiltered(&hDir, strDir.c_str(), RTDIRFILTER_NONE, RTDIR_F_NO_FOLLOW));
     ASSERT_EQ(1u, g_vCalls.size());
-    EXPECT_EQ(0x204021u, g_vCalls[0].fOptions);
-    EXPECT_EQ(RTDIRREPARSESTATE_ACCEPTED, rtDirTestGetReparseState());
+    EXPECT_EQ(g_fHoldOptionsNoFollow, g_vCalls[0].fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 
     g_vCalls.clear();
     ASSERT_EQ(INF_SUCCESS, RTDirOpenFiltered(&hDir, (strDir + "\\").c_str(), RTDIRFILTER_NONE, RTDIR_F_NO_FOLLOW));
     ASSERT_EQ(1u, g_vCalls.size());
-    EXPECT_EQ(0x4021u, g_vCalls[0].fOptions);
+    EXPECT_EQ(g_fHoldOptions, g_vCalls[0].fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 
     /* With a filter the path ends in the filter, and the directory before it is not followed either. */
@@ -441,7 +441,7 @@ TEST_F(DirOpen, NoFollowAsksNotToFollowUnlessThePathEndsWithASeparator)
     ASSERT_EQ(INF_SUCCESS,
               RTDirOpenFiltered(&hDir, (strDir + "\\*.txt").c_str(), RTDIRFILTER_WINNT, RTDIR_F_NO_FOLLOW));
     ASSERT_EQ(1u, g_vCalls.size());
-    EXPECT_EQ(0x204021u, g_vCalls[0].fOptions);
+    EXPECT_EQ(g_fHoldOptionsNoFollow, g_vCalls[0].fOptions);
     EXPECT_EQ(INF_SUCCESS, RTDirClose(hDir));
 }
 

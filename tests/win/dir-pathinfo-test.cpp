@@ -6,23 +6,30 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <winternl.h>
+#include <cstring>
 #include <string>
 #include <vector>
 #include <rt/pathinfo.h>
+#include "internal/nt.h"
 #include "internal/pathinfo.h"
-#include "dir-scratch.h"
+#include "support/scratch-tree.h"
 
 namespace
 {
 
-class PathInfo : public DirScratch
+/** ntdll's entry points, except that NtQueryFullAttributesFile is missing. */
+FARPROC WINAPI findNoFullAttributesQuery(HMODULE hModule, LPCSTR pszName)
+{
+    if (strcmp(pszName, "NtQueryFullAttributesFile") == 0)
+        return NULL;
+    return GetProcAddress(hModule, pszName);
+}
+
+class PathInfo : public tst::ScratchTree
 {
   protected:
-    void TearDown() override
-    {
-        rtPathInfoTestReset();
-        DirScratch::TearDown();
-    }
+    /** Makes the query go as on a system without NtQueryFullAttributesFile. */
+    static void goWithoutTheAttributeQuery() { g_rtSeamsPathInfo.pfnGetProcAddress = findNoFullAttributesQuery; }
 
     /** The file index and volume serial number as the system reports them for an open file. */
     static BY_HANDLE_FILE_INFORMATION systemInfo(const std::string &strPath)
@@ -64,45 +71,62 @@ TEST_F(PathInfo, ArgumentRules)
     }
 }
 
-TEST_F(PathInfo, FileAndDirectoryWithAndWithoutTheAttributeQuery)
+/** The same answers, with the attribute query or without it (a system that lacks it). */
+class PathInfoBothWays : public PathInfo, public ::testing::WithParamInterface<bool>
+{
+  protected:
+    void SetUp() override
+    {
+        PathInfo::SetUp();
+        if (!GetParam())
+            goWithoutTheAttributeQuery();
+    }
+};
+
+TEST_P(PathInfoBothWays, FileAndDirectory)
 {
     std::string strFile = makeFile("setup.exe", std::string(1234, 'z'));
     std::string strDir = makeDir("dir");
     WIN32_FILE_ATTRIBUTE_DATA Sys;
     ASSERT_TRUE(GetFileAttributesExA(strFile.c_str(), GetFileExInfoStandard, &Sys));
-    /* First with whatever the system offers, then as on a system without NtQueryFullAttributesFile. */
-    for (int iRound = 0; iRound < 2; iRound++)
+    for (RTOBJINFOADD enmAdd : {RTOBJINFOADD_NOTHING, RTOBJINFOADD_UNIX, RTOBJINFOADD_UNIX_OWNER,
+                                RTOBJINFOADD_UNIX_GROUP, RTOBJINFOADD_EASIZE})
     {
-        if (iRound == 1)
-            rtPathInfoTestSetQueryFullAttributes(NULL);
-        for (RTOBJINFOADD enmAdd : {RTOBJINFOADD_NOTHING, RTOBJINFOADD_UNIX, RTOBJINFOADD_UNIX_OWNER,
-                                    RTOBJINFOADD_UNIX_GROUP, RTOBJINFOADD_EASIZE})
+        RTOBJINFO Info;
+        memset(&Info, 0xcc, sizeof(Info));
+        ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, enmAdd, RTPATH_F_FOLLOW_LINK));
+        EXPECT_EQ(1234, Info.cbObject);
+        EXPECT_EQ(RTFS_TYPE_FILE, Info.fMode & RTFS_TYPE_MASK);
+        EXPECT_EQ(0777u, Info.fMode & RTFS_UNIX_MASK) << "an .exe is executable";
+        EXPECT_EQ(unixNanoseconds(Sys.ftLastWriteTime), Info.ModificationTime.i64NanosecondsRelativeToUnixEpoch);
+        EXPECT_EQ(unixNanoseconds(Sys.ftCreationTime), Info.BirthTime.i64NanosecondsRelativeToUnixEpoch);
+        EXPECT_EQ(enmAdd, Info.enmAdditional);
+        if (enmAdd == RTOBJINFOADD_UNIX_OWNER)
         {
-            RTOBJINFO Info;
-            memset(&Info, 0xcc, sizeof(Info));
-            ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, enmAdd, RTPATH_F_FOLLOW_LINK));
-            EXPECT_EQ(1234, Info.cbObject) << iRound;
-            EXPECT_EQ(RTFS_TYPE_FILE, Info.fMode & RTFS_TYPE_MASK) << iRound;
-            EXPECT_EQ(0777u, Info.fMode & RTFS_UNIX_MASK) << "an .exe is executable: " << iRound;
-            EXPECT_EQ(unixNanoseconds(Sys.ftLastWriteTime), Info.ModificationTime.i64NanosecondsRelativeToUnixEpoch);
-            EXPECT_EQ(unixNanoseconds(Sys.ftCreationTime), Info.BirthTime.i64NanosecondsRelativeToUnixEpoch);
-            EXPECT_EQ(enmAdd, Info.enmAdditional);
-            if (enmAdd == RTOBJINFOADD_UNIX_OWNER)
-            {
-                EXPECT_EQ(UINT32_MAX, Info.u.UnixOwner.uid);
-                EXPECT_STREQ("", Info.u.UnixOwner.szName);
-            }
-            else if (enmAdd == RTOBJINFOADD_EASIZE)
-            {
-                EXPECT_EQ(0, Info.u.EASize.cb);
-            }
-
-            ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strDir.c_str(), &Info, enmAdd, RTPATH_F_ON_LINK));
-            EXPECT_EQ(RTFS_TYPE_DIRECTORY, Info.fMode & RTFS_TYPE_MASK) << iRound;
-            EXPECT_TRUE(Info.fMode & RTFS_DOS_DIRECTORY) << iRound;
+            EXPECT_EQ(UINT32_MAX, Info.u.UnixOwner.uid);
+            EXPECT_STREQ("", Info.u.UnixOwner.szName);
         }
+        else if (enmAdd == RTOBJINFOADD_EASIZE)
+        {
+            EXPECT_EQ(0, Info.u.EASize.cb);
+        }
+
+        ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strDir.c_str(), &Info, enmAdd, RTPATH_F_ON_LINK));
+        EXPECT_EQ(RTFS_TYPE_DIRECTORY, Info.fMode & RTFS_TYPE_MASK);
+        EXPECT_TRUE(Info.fMode & RTFS_DOS_DIRECTORY);
     }
 }
+
+TEST_P(PathInfoBothWays, MissingObjects)
+{
+    RTOBJINFO Info;
+    EXPECT_EQ(ERR_FILE_NOT_FOUND,
+              RTPathQueryInfoEx(path("missing").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+    EXPECT_EQ(ERR_PATH_NOT_FOUND,
+              RTPathQueryInfoEx(path("missing\\x").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutTheAttributeQuery, PathInfoBothWays, ::testing::Bool());
 
 TEST_F(PathInfo, UnixAttributesCarryTheFileIndex)
 {
@@ -115,21 +139,21 @@ TEST_F(PathInfo, UnixAttributesCarryTheFileIndex)
     EXPECT_GE(Info.u.Unix.cHardlinks, 1u);
 }
 
-TEST_F(PathInfo, MissingObjects)
-{
-    RTOBJINFO Info;
-    EXPECT_EQ(ERR_FILE_NOT_FOUND,
-              RTPathQueryInfoEx(path("missing").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
-    EXPECT_EQ(ERR_PATH_NOT_FOUND,
-              RTPathQueryInfoEx(path("missing\\x").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
-    rtPathInfoTestSetQueryFullAttributes(NULL);
-    EXPECT_EQ(ERR_FILE_NOT_FOUND,
-              RTPathQueryInfoEx(path("missing").c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
-}
-
 /*
  * NtCreateFile answering as other systems do.
  */
+
+/** @name What NtCreateFile may answer.
+ * @{ */
+const NTSTATUS g_rcNtInvalidParameter = (NTSTATUS)0xC000000DL;  /* STATUS_INVALID_PARAMETER */
+const NTSTATUS g_rcNtInvalidParameter9 = (NTSTATUS)0xC00000F7L; /* STATUS_INVALID_PARAMETER_9 */
+const NTSTATUS g_rcNtAccessDenied = (NTSTATUS)0xC0000022L;      /* STATUS_ACCESS_DENIED */
+const NTSTATUS g_rcNtSharingViolation = (NTSTATUS)0xC0000043L;  /* STATUS_SHARING_VIOLATION */
+/** @} */
+
+/** The options of the open for the attributes, without and with not following a link. */
+const ULONG g_fOpenOptions = FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT;
+const ULONG g_fOpenOptionsNoFollow = g_fOpenOptions | FILE_OPEN_REPARSE_POINT;
 
 std::vector<ULONG> g_vOptions;
 NTSTATUS g_rcReparseAnswer; /* answer to FILE_OPEN_REPARSE_POINT, 0 to pass it on */
@@ -148,54 +172,85 @@ NTSTATUS NTAPI otherCreateFile(HANDLE *phFile, ACCESS_MASK fAccess, OBJECT_ATTRI
                         cbEa);
 }
 
-TEST_F(PathInfo, RefusedReparseOptionIsRememberedOnlyWhenTheOptionWasTheProblem)
+/** Opens of the object go to otherCreateFile (and not around it through the attribute query). */
+void useOtherCreateFile(void)
 {
+    g_vOptions.clear();
+    g_rcReparseAnswer = 0;
+    g_rcPlainAnswer = 0;
+    g_rtSeamsPathInfo.pfnGetProcAddress = findNoFullAttributesQuery;
+    g_rtSeamsNt.pfnNtCreateFile = otherCreateFile;
+}
+
+/** What the first query not following links leaves remembered about the option. */
+enum RememberedAnswer
+{
+    REMEMBERED_NOTHING,
+    REMEMBERED_ACCEPTED,
+    REMEMBERED_REFUSED
+};
+
+struct ReparseCase
+{
+    NTSTATUS rcReparse; /**< the answer to the option */
+    NTSTATUS rcPlain;   /**< the answer without it */
+    int rcExpected;
+    RememberedAnswer enmRemembered;
+};
+
+class PathInfoReparse : public PathInfo, public ::testing::WithParamInterface<ReparseCase>
+{
+};
+
+TEST_P(PathInfoReparse, RefusedOptionIsRememberedOnlyWhenTheOptionWasTheProblem)
+{
+    ReparseCase const &Case = GetParam();
     std::string strFile = makeFile("file");
-    static const struct
+    useOtherCreateFile();
+    g_rcReparseAnswer = Case.rcReparse;
+    g_rcPlainAnswer = Case.rcPlain;
+    RTOBJINFO Info;
+    EXPECT_EQ(Case.rcExpected, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK));
+    ASSERT_FALSE(g_vOptions.empty());
+    EXPECT_EQ(g_fOpenOptionsNoFollow, g_vOptions.front());
+    if (Case.rcReparse)
     {
-        NTSTATUS rcReparse;
-        NTSTATUS rcPlain;
-        int rcExpected;
-        RTPATHINFOREPARSESTATE enmExpected;
-    } s_aCases[] = {
-        {(NTSTATUS)0xC000000DL /* STATUS_INVALID_PARAMETER */, 0, INF_SUCCESS, RTPATHINFOREPARSESTATE_REFUSED},
-        {(NTSTATUS)0xC00000F7L /* STATUS_INVALID_PARAMETER_9 */, 0, INF_SUCCESS, RTPATHINFOREPARSESTATE_REFUSED},
-        {(NTSTATUS)0xC000000DL, (NTSTATUS)0xC000000DL, ERR_INVALID_PARAMETER, RTPATHINFOREPARSESTATE_UNKNOWN},
-        {0, 0, INF_SUCCESS, RTPATHINFOREPARSESTATE_ACCEPTED},
-    };
-    for (auto const &Case : s_aCases)
-    {
-        rtPathInfoTestReset();
-        rtPathInfoTestSetQueryFullAttributes(NULL);
-        rtPathInfoTestSetCreateFile(otherCreateFile);
-        g_vOptions.clear();
-        g_rcReparseAnswer = Case.rcReparse;
-        g_rcPlainAnswer = Case.rcPlain;
-        RTOBJINFO Info;
-        EXPECT_EQ(Case.rcExpected, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK))
-            << std::hex << Case.rcReparse;
-        EXPECT_EQ(Case.enmExpected, rtPathInfoTestGetReparseState()) << std::hex << Case.rcReparse;
-        ASSERT_FALSE(g_vOptions.empty());
-        EXPECT_EQ(0x204020u, g_vOptions.front());
-        if (Case.rcReparse)
-        {
-            ASSERT_GE(g_vOptions.size(), 2u);
-            EXPECT_EQ(0x4020u, g_vOptions[1]);
-        }
+        ASSERT_GE(g_vOptions.size(), 2u);
+        EXPECT_EQ(g_fOpenOptions, g_vOptions[1]);
     }
 
-    /* Once refused, it is not offered again; following links never offers it. */
-    rtPathInfoTestReset();
-    rtPathInfoTestSetQueryFullAttributes(NULL);
-    rtPathInfoTestSetCreateFile(otherCreateFile);
+    /* What the next query does with a refused option shows what was remembered: a refusal leaves
+       it out, an acceptance offers it and takes the refusal as the answer, nothing offers and retries. */
     g_vOptions.clear();
-    g_rcReparseAnswer = (NTSTATUS)0xC000000DL;
+    g_rcReparseAnswer = g_rcNtInvalidParameter;
     g_rcPlainAnswer = 0;
+    RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK);
+    std::vector<ULONG> const avExpected[] = {
+        {g_fOpenOptionsNoFollow, g_fOpenOptions}, /* REMEMBERED_NOTHING */
+        {g_fOpenOptionsNoFollow},                 /* REMEMBERED_ACCEPTED */
+        {g_fOpenOptions},                         /* REMEMBERED_REFUSED */
+    };
+    EXPECT_EQ(avExpected[Case.enmRemembered], g_vOptions);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, PathInfoReparse,
+                         ::testing::Values(ReparseCase{g_rcNtInvalidParameter, 0, INF_SUCCESS, REMEMBERED_REFUSED},
+                                           ReparseCase{g_rcNtInvalidParameter9, 0, INF_SUCCESS, REMEMBERED_REFUSED},
+                                           ReparseCase{g_rcNtInvalidParameter, g_rcNtInvalidParameter,
+                                                       ERR_INVALID_PARAMETER, REMEMBERED_NOTHING},
+                                           ReparseCase{0, 0, INF_SUCCESS, REMEMBERED_ACCEPTED}));
+
+TEST_F(PathInfo, RefusedReparseOptionIsNotOfferedAgain)
+{
+    /* Once refused, it is not offered again; following links never offers it. */
+    std::string strFile = makeFile("file");
+    useOtherCreateFile();
+    g_rcReparseAnswer = g_rcNtInvalidParameter;
     RTOBJINFO Info;
     ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK));
     ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_ON_LINK));
     ASSERT_EQ(INF_SUCCESS, RTPathQueryInfoEx(strFile.c_str(), &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK));
-    std::vector<ULONG> vExpected = {0x204020u, 0x4020u, 0x4020u, 0x4020u};
+    std::vector<ULONG> vExpected = {g_fOpenOptionsNoFollow, g_fOpenOptions, g_fOpenOptions, g_fOpenOptions};
     EXPECT_EQ(vExpected, g_vOptions);
 }
 
@@ -204,11 +259,8 @@ TEST_F(PathInfo, ObjectsThatCannotBeOpenedAreDescribedByTheirParentsEntry)
     std::string strFile = makeFile("held.bin", std::string(777, 'q'));
     std::string strDir = makeDir("dir");
     BY_HANDLE_FILE_INFORMATION Sys = systemInfo(strFile);
-    rtPathInfoTestSetQueryFullAttributes(NULL);
-    rtPathInfoTestSetCreateFile(otherCreateFile);
-    g_rcReparseAnswer = 0;
-    for (NTSTATUS rcPlain :
-         {(NTSTATUS)0xC0000043L /* STATUS_SHARING_VIOLATION */, (NTSTATUS)0xC0000022L /* STATUS_ACCESS_DENIED */})
+    useOtherCreateFile();
+    for (NTSTATUS rcPlain : {g_rcNtSharingViolation, g_rcNtAccessDenied})
     {
         g_rcPlainAnswer = rcPlain;
         RTOBJINFO Info;
@@ -236,7 +288,7 @@ TEST_F(PathInfo, ObjectNamespaceDirectories)
 {
     /* Not a file-system object: the type comes from the object directory above it. (This system's
        attribute query refuses such names with a status that ends the query, so go without it.) */
-    rtPathInfoTestSetQueryFullAttributes(NULL);
+    goWithoutTheAttributeQuery();
     RTOBJINFO Info;
     int rc = RTPathQueryInfoEx("\\\\:soltnt:\\BaseNamedObjects", &Info, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK);
     ASSERT_EQ(INF_SUCCESS, rc);

@@ -9,25 +9,23 @@
 #include <string>
 #include <vector>
 #include <rt/env.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/scoped.h"
 
 namespace
 {
 
+/** Puts TARN_ENVWIN back as it was afterwards. */
 class EnvWin : public ::testing::Test
 {
   protected:
-    void TearDown() override
-    {
-        rtMemTestFailAfter(-1);
-        SetEnvironmentVariableW(L"TARN_ENVWIN", NULL);
-    }
+    tst::ScopedEnv m_Env;
 };
 
 TEST_F(EnvWin, ValueThatIsNotValidUtf16)
 {
     const wchar_t wszLone[] = {L'a', 0xd800, L'b', 0}; /* a high surrogate without its low half */
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TARN_ENVWIN", wszLone));
+    ASSERT_TRUE(m_Env.setW(L"TARN_ENVWIN", wszLone));
     char szValue[32];
     size_t cch = 0;
     EXPECT_EQ(ERR_INVALID_UTF16_ENCODING, RTEnvGetEx(RTENV_DEFAULT, "TARN_ENVWIN", szValue, sizeof(szValue), &cch));
@@ -49,7 +47,7 @@ TEST_F(EnvWin, ValuesAtTheLimitAndBeyond)
     for (size_t cwc : {32767, 32768, 40000})
     {
         std::wstring wstr(cwc, L'q');
-        if (!SetEnvironmentVariableW(L"TARN_ENVWIN", wstr.c_str()))
+        if (!m_Env.setW(L"TARN_ENVWIN", wstr.c_str()))
             continue;
         std::vector<char> vBuf(cwc + 1, '\x01');
         size_t cch = 0;
@@ -77,22 +75,22 @@ TEST_F(EnvWin, OutOfMemory)
     size_t cch = 0;
 
     /* A short value needs only the name's conversion. */
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TARN_ENVWIN", L"short"));
-    rtMemTestFailAfter(0);
+    ASSERT_TRUE(m_Env.setW(L"TARN_ENVWIN", L"short"));
+    tst::failAllocationsAfter(0);
     EXPECT_EQ(ERR_NO_UTF16_MEMORY, RTEnvGetEx(RTENV_DEFAULT, "TARN_ENVWIN", szValue, sizeof(szValue), &cch));
-    rtMemTestFailAfter(1);
+    tst::failAllocationsAfter(1);
     EXPECT_EQ(INF_SUCCESS, RTEnvGetEx(RTENV_DEFAULT, "TARN_ENVWIN", szValue, sizeof(szValue), &cch));
     EXPECT_STREQ("short", szValue);
 
     /* A long one needs a temporary buffer as well. */
     std::wstring wstrLong(1000, L'L');
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TARN_ENVWIN", wstrLong.c_str()));
-    rtMemTestFailAfter(1);
+    ASSERT_TRUE(m_Env.setW(L"TARN_ENVWIN", wstrLong.c_str()));
+    tst::failAllocationsAfter(1);
     EXPECT_EQ(ERR_NO_TMP_MEMORY, RTEnvGetEx(RTENV_DEFAULT, "TARN_ENVWIN", szValue, sizeof(szValue), &cch));
     EXPECT_EQ(nullptr, RTEnvGet("TARN_ENVWIN"));
-    rtMemTestFailAfter(2); /* the copy RTEnvGet makes fails last */
+    tst::failAllocationsAfter(2); /* the copy RTEnvGet makes fails last */
     EXPECT_EQ(nullptr, RTEnvGet("TARN_ENVWIN"));
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(INF_SUCCESS, RTEnvGetEx(RTENV_DEFAULT, "TARN_ENVWIN", szValue, sizeof(szValue), &cch));
     EXPECT_EQ(1000u, cch);
 }

@@ -3,37 +3,33 @@
  * links, read-only files, bad arguments), and the answers of the attribute
  * queries that decide whether an opened object may be deleted.
  */
-#include "win/file-fixture.h"
-
+#include <gtest/gtest.h>
+#include <windows.h>
 #include <winternl.h>
 #include <cstring>
 
 #include <rt/file.h>
 #include <rt/err.h>
 #include "internal/file.h"
+#include "support/file-data.h"
+#include "support/scratch-tree.h"
 
 namespace
 {
 
-using filetest::makePattern;
+using tst::makePattern;
 
-class FileDelete : public filetest::FileTest
+class FileDelete : public tst::ScratchTree
 {
-  protected:
-    void TearDown() override
-    {
-        rtFileTestSetCalls(NULL);
-        filetest::FileTest::TearDown();
-    }
 };
 
-class FileRename : public filetest::FileTest
+class FileRename : public tst::ScratchTree
 {
 };
 
 TEST_F(FileDelete, PlainMissingDirectoryAndReadOnly)
 {
-    createFile("a", makePattern(10));
+    makeFile("a", makePattern(10));
     EXPECT_EQ(INF_SUCCESS, RTFileDelete(path("a").c_str()));
     EXPECT_FALSE(exists("a"));
     EXPECT_EQ(ERR_FILE_NOT_FOUND, RTFileDelete(path("a").c_str()));
@@ -46,7 +42,7 @@ TEST_F(FileDelete, PlainMissingDirectoryAndReadOnly)
     EXPECT_EQ(ERR_INVALID_POINTER, RTFileDelete(NULL));
 
     /* A read-only file stays, attribute and all. */
-    createFile("ro", makePattern(10));
+    makeFile("ro", makePattern(10));
     ASSERT_TRUE(SetFileAttributesW(wpath("ro").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_TRUE(RT_FAILURE(RTFileDelete(path("ro").c_str())));
     EXPECT_TRUE(exists("ro"));
@@ -55,8 +51,8 @@ TEST_F(FileDelete, PlainMissingDirectoryAndReadOnly)
 
 TEST_F(FileDelete, OpenFileGoesWhenItsLastHandleCloses)
 {
-    createFile("a", makePattern(10));
-    filetest::AutoFile File;
+    makeFile("a", makePattern(10));
+    tst::AutoFile File;
     ASSERT_EQ(INF_SUCCESS,
               RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ | RTFILE_O_DENY_NONE | RTFILE_O_DENY_NOT_DELETE));
     EXPECT_EQ(INF_SUCCESS, RTFileDelete(path("a").c_str()));
@@ -96,9 +92,13 @@ NTSTATUS NTAPI queryInfoForDelete(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvB
 
 TEST_F(FileDelete, LinksAndTheAnswersThatDecide)
 {
+    const NTSTATUS rcNtNotImplemented = (NTSTATUS)0xC0000002L;   /* STATUS_NOT_IMPLEMENTED */
+    const NTSTATUS rcNtInvalidInfoClass = (NTSTATUS)0xC0000003L; /* STATUS_INVALID_INFO_CLASS */
+    const NTSTATUS rcNtInvalidParameter = (NTSTATUS)0xC000000DL; /* STATUS_INVALID_PARAMETER */
+    const NTSTATUS rcNtAccessDenied = (NTSTATUS)0xC0000022L;     /* STATUS_ACCESS_DENIED */
     struct
     {
-        uint32_t rcNtTag;
+        NTSTATUS rcNtTag;
         ULONG fTagAttribs;
         ULONG fBasicAttribs;
         int rcExpected;
@@ -106,23 +106,21 @@ TEST_F(FileDelete, LinksAndTheAnswersThatDecide)
         {0, FILE_ATTRIBUTE_ARCHIVE, 0, INF_SUCCESS},
         {0, FILE_ATTRIBUTE_REPARSE_POINT, 0, ERR_IS_A_SYMLINK},
         /* Systems without the tag query fall back on the basic attributes. */
-        {0xC0000002 /* STATUS_NOT_IMPLEMENTED */, 0, 0, INF_SUCCESS},
-        {0xC0000003 /* STATUS_INVALID_INFO_CLASS */, 0, 0, INF_SUCCESS},
-        {0xC000000D /* STATUS_INVALID_PARAMETER */, 0, 0, INF_SUCCESS},
-        {0xC0000002, 0, FILE_ATTRIBUTE_REPARSE_POINT, ERR_IS_A_SYMLINK},
+        {rcNtNotImplemented, 0, 0, INF_SUCCESS},
+        {rcNtInvalidInfoClass, 0, 0, INF_SUCCESS},
+        {rcNtInvalidParameter, 0, 0, INF_SUCCESS},
+        {rcNtNotImplemented, 0, FILE_ATTRIBUTE_REPARSE_POINT, ERR_IS_A_SYMLINK},
         {0, 0, FILE_ATTRIBUTE_DIRECTORY, ERR_IS_A_DIRECTORY},
         /* Any other failure of the tag query is the answer. */
-        {0xC0000022 /* STATUS_ACCESS_DENIED */, 0, 0, ERR_ACCESS_DENIED},
+        {rcNtAccessDenied, 0, 0, ERR_ACCESS_DENIED},
     };
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnNtQueryInformationFile = queryInfoForDelete;
-    rtFileTestSetCalls(&Calls);
+    g_rtSeamsFile.pfnNtQueryInformationFile = queryInfoForDelete;
     unsigned idx = 0;
     for (const auto &c : s_aCases)
     {
         std::string strName = "f" + std::to_string(idx++);
-        createFile(strName.c_str(), makePattern(3));
-        g_rcNtTag = (NTSTATUS)c.rcNtTag;
+        makeFile(strName.c_str(), makePattern(3));
+        g_rcNtTag = c.rcNtTag;
         g_fTagAttribs = c.fTagAttribs;
         g_fBasicAttribs = c.fBasicAttribs;
         g_cTagQueries = 0;
@@ -135,8 +133,8 @@ TEST_F(FileDelete, LinksAndTheAnswersThatDecide)
 TEST_F(FileRename, MovesReplacesOrRefuses)
 {
     std::vector<uint8_t> abA = makePattern(10, 1), abB = makePattern(20, 2);
-    createFile("a", abA);
-    createFile("b", abB);
+    makeFile("a", abA);
+    makeFile("b", abB);
 
     /* An existing destination is kept unless replacing is asked for. */
     EXPECT_EQ(ERR_ALREADY_EXISTS, RTFileRename(path("a").c_str(), path("b").c_str(), 0));

@@ -3,7 +3,8 @@
  * the same handle, file IDs across handles and names, and the file-system
  * type of the volume.
  */
-#include "win/file-fixture.h"
+#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -11,14 +12,17 @@
 
 #include <rt/file.h>
 #include <rt/err.h>
+#include "support/file-data.h"
+#include "support/scratch-tree.h"
+#include "support/widen.h"
 
 namespace
 {
 
-using filetest::AutoFile;
-using filetest::makePattern;
+using tst::AutoFile;
+using tst::makePattern;
 
-class FileInfo : public filetest::FileTest
+class FileInfo : public tst::ScratchTree
 {
 };
 
@@ -35,7 +39,7 @@ uint64_t fileIndex(const BY_HANDLE_FILE_INFORMATION &Info)
 
 TEST_F(FileInfo, RecordMatchesTheSystemsView)
 {
-    createFile("a", makePattern(1234));
+    makeFile("a", makePattern(1234));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     BY_HANDLE_FILE_INFORMATION Sys;
@@ -70,8 +74,8 @@ TEST_F(FileInfo, RecordMatchesTheSystemsView)
 
 TEST_F(FileInfo, FileIdFollowsTheFileNotTheHandleOrName)
 {
-    createFile("a", makePattern(10));
-    createFile("b", makePattern(10));
+    makeFile("a", makePattern(10));
+    makeFile("b", makePattern(10));
     AutoFile Writer, Reader, Other, Link;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&Writer.h, path("a").c_str(), RTFILE_O_WRITE | RTFILE_O_DENY_NONE));
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&Reader.h, path("a").c_str(), RTFILE_O_READ | RTFILE_O_DENY_NONE));
@@ -96,7 +100,7 @@ TEST_F(FileInfo, FileIdFollowsTheFileNotTheHandleOrName)
 
 TEST_F(FileInfo, ModeOfReadOnlyFilesAndDirectories)
 {
-    createFile("ro", makePattern(3));
+    makeFile("ro", makePattern(3));
     ASSERT_TRUE(SetFileAttributesW(wpath("ro").c_str(), FILE_ATTRIBUTE_READONLY));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("ro").c_str(), RTFILE_O_READ));
@@ -105,7 +109,7 @@ TEST_F(FileInfo, ModeOfReadOnlyFilesAndDirectories)
     EXPECT_EQ(RTFS_DOS_READONLY, Info.fMode & RTFS_DOS_READONLY);
     EXPECT_EQ(RTFS_TYPE_FILE | 0444u, Info.fMode & (RTFS_TYPE_MASK | RTFS_UNIX_MASK));
 
-    HANDLE hDir = CreateFileW(m_wstrDir.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE hDir = CreateFileW(m_wstrRoot.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hDir);
     int rc = RTFileQueryInfo((RTFILE)hDir, &Info, RTOBJINFOADD_NOTHING);
@@ -117,7 +121,7 @@ TEST_F(FileInfo, ModeOfReadOnlyFilesAndDirectories)
 
 TEST_F(FileInfo, AdditionalKindsAndRefusedArguments)
 {
-    createFile("a", makePattern(5));
+    makeFile("a", makePattern(5));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     RTOBJINFO Info;
@@ -161,7 +165,7 @@ TEST_F(FileInfo, HandlesThatAreNoFiles)
 /** The file-system type against the name the system gives the volume. */
 TEST_F(FileInfo, FileSystemTypeOfTheVolume)
 {
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     wchar_t wszFsName[64] = L"";
@@ -180,7 +184,7 @@ TEST_F(FileInfo, FileSystemTypeOfTheVolume)
             enmExpected = k.enmType;
     RTFSTYPE enmType = (RTFSTYPE)99;
     EXPECT_EQ(INF_SUCCESS, RTFileQueryFsType(File.h, &enmType));
-    EXPECT_EQ(enmExpected, enmType) << filetest::toUtf8(wszFsName);
+    EXPECT_EQ(enmExpected, enmType) << tst::narrow(wszFsName);
 
     /* A handle that is not a file: the failure, and no stale type. */
     HANDLE hEvent = CreateEventW(NULL, FALSE, FALSE, NULL);

@@ -4,8 +4,8 @@
  * volume of each file-system type, disk handles for the size query, and the
  * answers that mark console handles for the information query.
  */
-#include "win/file-fixture.h"
-
+#include <gtest/gtest.h>
+#include <windows.h>
 #include <winternl.h>
 #include <winioctl.h>
 #include <cstring>
@@ -13,16 +13,30 @@
 #include <rt/file.h>
 #include <rt/err.h>
 #include "internal/file.h"
+#include "support/file-data.h"
+#include "support/scratch-tree.h"
+#include "support/widen.h"
 
 namespace
 {
 
-using filetest::AutoFile;
-using filetest::makePattern;
+using tst::AutoFile;
+using tst::makePattern;
+
+/** @name Statuses the replaced native queries answer with.
+ * @{ */
+const NTSTATUS g_rcNtBufferOverflow = (NTSTATUS)0x80000005L;       /* STATUS_BUFFER_OVERFLOW */
+const NTSTATUS g_rcNtInvalidInfoClass = (NTSTATUS)0xC0000003L;     /* STATUS_INVALID_INFO_CLASS */
+const NTSTATUS g_rcNtInvalidHandle = (NTSTATUS)0xC0000008L;        /* STATUS_INVALID_HANDLE */
+const NTSTATUS g_rcNtInvalidDeviceRequest = (NTSTATUS)0xC0000010L; /* STATUS_INVALID_DEVICE_REQUEST */
+const NTSTATUS g_rcNtAccessDenied = (NTSTATUS)0xC0000022L;         /* STATUS_ACCESS_DENIED */
+const NTSTATUS g_rcNtObjectTypeMismatch = (NTSTATUS)0xC0000024L;   /* STATUS_OBJECT_TYPE_MISMATCH */
+const NTSTATUS g_rcNtSharingViolation = (NTSTATUS)0xC0000043L;     /* STATUS_SHARING_VIOLATION */
+/** @} */
 
 /*
  * State the replacement calls act on. Every test sets what it needs; the
- * fixture puts the system's calls back.
+ * seams go back to the system's calls after every test.
  */
 std::vector<DWORD> g_acbRequests; /**< the byte counts of every read or write asked for */
 DWORD g_cbFailAbove;              /**< transfers larger than this fail with g_uFailError */
@@ -65,7 +79,7 @@ NTSTATUS NTAPI queryVolumeFake(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf,
     FILE_FS_ATTRIBUTE_INFORMATION *pInfo = (FILE_FS_ATTRIBUTE_INFORMATION *)pvBuf;
     size_t const cbName = g_wstrFsName.size() * sizeof(wchar_t);
     if (cbBuf < offsetof(FILE_FS_ATTRIBUTE_INFORMATION, FileSystemName) + cbName)
-        return (NTSTATUS)0x80000005L;
+        return g_rcNtBufferOverflow;
     pInfo->FileSystemAttributes = 0;
     pInfo->MaximumComponentNameLength = 255;
     pInfo->FileSystemNameLength = g_cbFsNameClaimed;
@@ -73,12 +87,12 @@ NTSTATUS NTAPI queryVolumeFake(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf,
     return 0;
 }
 
-class FileInject : public filetest::FileTest
+class FileInject : public tst::ScratchTree
 {
   protected:
     void SetUp() override
     {
-        filetest::FileTest::SetUp();
+        tst::ScratchTree::SetUp();
         g_acbRequests.clear();
         g_cbFailAbove = UINT32_MAX;
         g_uFailError = ERROR_NOT_ENOUGH_MEMORY;
@@ -87,26 +101,15 @@ class FileInject : public filetest::FileTest
         g_rcNtVolume = 0;
         g_cVolumeQueries = 0;
     }
-
-    void TearDown() override
-    {
-        rtFileTestSetCalls(NULL);
-        rtFileTestSetConsoleVerifier(false, NULL);
-        filetest::FileTest::TearDown();
-    }
-
-    void useCalls(const RTFILEWINCALLS &Calls) { rtFileTestSetCalls(&Calls); }
 };
 
 TEST_F(FileInject, ReadUnderMemoryPressureGoesOnInPieces)
 {
     std::vector<uint8_t> abData = makePattern(100000);
-    createFile("a", abData);
+    makeFile("a", abData);
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnReadFile = readFileShort;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnReadFile = readFileShort;
 
     /* Large counts start at 16 KiB and halve until the system copes. */
     g_cbFailAbove = 5000;
@@ -137,13 +140,11 @@ TEST_F(FileInject, ReadUnderMemoryPressureGoesOnInPieces)
 
 TEST_F(FileInject, MemoryShortageThatNeverEndsIsReturned)
 {
-    createFile("a", makePattern(2000));
+    makeFile("a", makePattern(2000));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READWRITE));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnReadFile = readFileShort;
-    Calls.pfnWriteFile = writeFileShort;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnReadFile = readFileShort;
+    g_rtSeamsFile.pfnWriteFile = writeFileShort;
     g_cbFailAbove = 0;
 
     std::vector<uint8_t> abBuf(1000);
@@ -170,9 +171,7 @@ TEST_F(FileInject, WriteUnderMemoryPressureGoesOnInPieces)
     {
         AutoFile File;
         ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE));
-        RTFILEWINCALLS Calls = {};
-        Calls.pfnWriteFile = writeFileShort;
-        useCalls(Calls);
+        g_rtSeamsFile.pfnWriteFile = writeFileShort;
         g_cbFailAbove = 10000;
         ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, abData.data(), abData.size(), NULL));
         ASSERT_GE(g_acbRequests.size(), 4u);
@@ -189,6 +188,134 @@ TEST_F(FileInject, WriteUnderMemoryPressureGoesOnInPieces)
     std::vector<uint8_t> abExpected = abData;
     abExpected.insert(abExpected.end(), abData.begin(), abData.begin() + 15104);
     EXPECT_EQ(abExpected, readFile("a"));
+}
+
+/*
+ * Transfers the system completes only in part.
+ */
+
+DWORD g_cbMostPerCall; /**< the most one read or write of the replacements below moves */
+
+BOOL WINAPI readAtMost(HANDLE hFile, void *pvBuf, DWORD cbToRead, DWORD *pcbRead, OVERLAPPED *pOverlapped)
+{
+    g_acbRequests.push_back(cbToRead);
+    return ReadFile(hFile, pvBuf, RT_MIN(cbToRead, g_cbMostPerCall), pcbRead, pOverlapped);
+}
+
+BOOL WINAPI writeAtMost(HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten, OVERLAPPED *pOverlapped)
+{
+    g_acbRequests.push_back(cbToWrite);
+    return WriteFile(hFile, pvBuf, RT_MIN(cbToWrite, g_cbMostPerCall), pcbWritten, pOverlapped);
+}
+
+TEST_F(FileInject, ShortTransfersGoOnWithTheRestWithoutAnOutCount)
+{
+    const size_t cbData = 10000;
+    std::vector<uint8_t> const abData = makePattern(cbData);
+    AutoFile File;
+    ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READWRITE | RTFILE_O_CREATE));
+    g_rtSeamsFile.pfnReadFile = readAtMost;
+    g_rtSeamsFile.pfnWriteFile = writeAtMost;
+    g_cbMostPerCall = 3000;
+    /* Each call after a short one asks for exactly what is left. */
+    std::vector<DWORD> const acbExpected = {10000, 7000, 4000, 1000};
+
+    ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, abData.data(), cbData, NULL));
+    EXPECT_EQ(acbExpected, g_acbRequests);
+    EXPECT_EQ(abData, readFile("a"));
+
+    ASSERT_EQ(INF_SUCCESS, RTFileSeek(File.h, 0, RTFILE_SEEK_BEGIN, NULL));
+    g_acbRequests.clear();
+    std::vector<uint8_t> abBuf(cbData);
+    ASSERT_EQ(INF_SUCCESS, RTFileRead(File.h, abBuf.data(), cbData, NULL));
+    EXPECT_EQ(acbExpected, g_acbRequests);
+    EXPECT_EQ(abData, abBuf);
+}
+
+TEST_F(FileInject, ShortTransfersEndAtTheFirstPartWithAnOutCount)
+{
+    const size_t cbData = 10000;
+    std::vector<uint8_t> const abData = makePattern(cbData);
+    AutoFile File;
+    ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READWRITE | RTFILE_O_CREATE));
+    g_rtSeamsFile.pfnReadFile = readAtMost;
+    g_rtSeamsFile.pfnWriteFile = writeAtMost;
+    g_cbMostPerCall = 3000;
+
+    size_t cbDone = 0;
+    ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, abData.data(), cbData, &cbDone));
+    EXPECT_EQ(g_cbMostPerCall, cbDone);
+    EXPECT_EQ(std::vector<uint8_t>(abData.begin(), abData.begin() + g_cbMostPerCall), readFile("a"));
+
+    ASSERT_EQ(INF_SUCCESS, RTFileSeek(File.h, 0, RTFILE_SEEK_BEGIN, NULL));
+    std::vector<uint8_t> abBuf(cbData);
+    cbDone = 0;
+    ASSERT_EQ(INF_SUCCESS, RTFileRead(File.h, abBuf.data(), cbData, &cbDone));
+    EXPECT_EQ(g_cbMostPerCall, cbDone);
+    EXPECT_TRUE(std::equal(abData.begin(), abData.begin() + g_cbMostPerCall, abBuf.begin()));
+    EXPECT_EQ(std::vector<DWORD>({10000, 10000}), g_acbRequests);
+}
+
+/*
+ * The not-content-indexed marking of new files.
+ */
+
+std::vector<std::wstring> g_vMarked; /**< the paths marked not content-indexed */
+DWORD g_uMarkError;                  /**< 0: mark for real */
+
+BOOL WINAPI markingSetFileAttributes(LPCWSTR pwszPath, DWORD fAttributes)
+{
+    EXPECT_EQ((DWORD)FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, fAttributes);
+    g_vMarked.push_back(pwszPath);
+    if (g_uMarkError)
+    {
+        SetLastError(g_uMarkError);
+        return FALSE;
+    }
+    return SetFileAttributesW(pwszPath, fAttributes);
+}
+
+TEST_F(FileInject, OnlyNewFilesAreMarkedAndAFailedMarkFailsTheOpen)
+{
+    g_rtSeamsFile.pfnSetFileAttributesW = markingSetFileAttributes;
+    g_vMarked.clear();
+    g_uMarkError = 0;
+    uint64_t const fMarked = RTFILE_O_WRITE | RTFILE_O_DENY_ALL | RTFILE_O_NOT_CONTENT_INDEXED;
+    makeFile("old", makePattern(10));
+    makeFile("replaced", makePattern(10));
+    struct
+    {
+        const char *pszName;
+        uint64_t fAction;
+        RTFILEACTION enmAction;
+        bool fMarked;
+    } const s_aCases[] = {
+        {"old", RTFILE_O_OPEN_CREATE, RTFILEACTION_OPENED, false},
+        {"new", RTFILE_O_CREATE, RTFILEACTION_CREATED, true},
+        {"new2", RTFILE_O_OPEN_CREATE, RTFILEACTION_CREATED, true},
+        {"replaced", RTFILE_O_CREATE_REPLACE, RTFILEACTION_REPLACED, true},
+    };
+    for (const auto &Case : s_aCases)
+    {
+        g_vMarked.clear();
+        AutoFile File;
+        RTFILEACTION enmAction = RTFILEACTION_INVALID;
+        ASSERT_EQ(INF_SUCCESS, RTFileOpenEx(path(Case.pszName).c_str(), fMarked | Case.fAction, &File.h, &enmAction))
+            << Case.pszName;
+        EXPECT_EQ(Case.enmAction, enmAction) << Case.pszName;
+        EXPECT_EQ(Case.fMarked ? std::vector<std::wstring>({wpath(Case.pszName)}) : std::vector<std::wstring>(),
+                  g_vMarked)
+            << Case.pszName;
+    }
+
+    /* The open fails with the marking's error, and the handle is closed: nobody holds the file. */
+    g_vMarked.clear();
+    g_uMarkError = ERROR_ACCESS_DENIED;
+    RTFILE hFile = (RTFILE)(intptr_t)0x1234;
+    EXPECT_EQ(ERR_ACCESS_DENIED, RTFileOpen(&hFile, path("failed").c_str(), fMarked | RTFILE_O_CREATE));
+    EXPECT_EQ(NIL_RTFILE, hFile);
+    EXPECT_EQ(1u, g_vMarked.size());
+    EXPECT_TRUE(DeleteFileW(wpath("failed").c_str())) << GetLastError();
 }
 
 /** A full volume of each file-system type, the write ending at various offsets. */
@@ -220,16 +347,14 @@ TEST_F(FileInject, FullVolumeOrFileTooBigByFileSystem)
         {L"NTFS", 0, ERROR_DISK_FULL, k4G * 5, 100, ERR_DISK_FULL, true},
         {L"exFAT", 0, ERROR_DISK_FULL, k4G * 5, 100, ERR_DISK_FULL, true},
         /* An unanswered query sets no limit. */
-        {L"FAT32", (NTSTATUS)0xC0000010L, ERROR_DISK_FULL, k4G * 5, 100, ERR_DISK_FULL, true},
+        {L"FAT32", g_rcNtInvalidDeviceRequest, ERROR_DISK_FULL, k4G * 5, 100, ERR_DISK_FULL, true},
         /* Other failures are returned as they are. */
         {L"FAT32", 0, ERROR_ACCESS_DENIED, k4G * 5, 100, ERR_ACCESS_DENIED, false},
     };
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnWriteFile = writeFileShort;
-    Calls.pfnNtQueryVolumeInformationFile = queryVolumeFake;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnWriteFile = writeFileShort;
+    g_rtSeamsFile.pfnNtQueryVolumeInformationFile = queryVolumeFake;
     g_cbFailAbove = 0;
     for (const auto &c : s_aCases)
     {
@@ -241,8 +366,8 @@ TEST_F(FileInject, FullVolumeOrFileTooBigByFileSystem)
         ASSERT_EQ(INF_SUCCESS, RTFileSeek(File.h, (int64_t)c.offStart, RTFILE_SEEK_BEGIN, NULL));
         std::vector<uint8_t> ab(c.cbWrite);
         EXPECT_EQ(c.rcExpected, RTFileWrite(File.h, ab.data(), ab.size(), NULL))
-            << filetest::toUtf8(c.pwszFs) << " at " << c.offStart << " + " << c.cbWrite;
-        EXPECT_EQ(c.fQueried ? 1u : 0u, g_cVolumeQueries) << filetest::toUtf8(c.pwszFs) << " at " << c.offStart;
+            << tst::narrow(c.pwszFs) << " at " << c.offStart << " + " << c.cbWrite;
+        EXPECT_EQ(c.fQueried ? 1u : 0u, g_cVolumeQueries) << tst::narrow(c.pwszFs) << " at " << c.offStart;
     }
 }
 
@@ -251,10 +376,8 @@ TEST_F(FileInject, FullVolumeAfterPartOfTheDataWasWritten)
 {
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnWriteFile = writeFileShort;
-    Calls.pfnNtQueryVolumeInformationFile = queryVolumeFake;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnWriteFile = writeFileShort;
+    g_rtSeamsFile.pfnNtQueryVolumeInformationFile = queryVolumeFake;
     g_wstrFsName = L"FAT32";
     g_cbFsNameClaimed = 10;
     g_uFailError = ERROR_DISK_FULL;
@@ -276,8 +399,7 @@ TEST_F(FileInject, FullVolumeAfterPartOfTheDataWasWritten)
             return WriteFile(hFile, pv, cb, pcb, pOv);
         }
     };
-    Calls.pfnWriteFile = Local::write;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnWriteFile = Local::write;
     std::vector<uint8_t> ab(40000);
     EXPECT_EQ(ERR_FILE_TOO_BIG, RTFileWrite(File.h, ab.data(), ab.size(), NULL));
     EXPECT_EQ(std::vector<DWORD>({40000, 20224, 10112, 10112}), g_acbRequests);
@@ -286,12 +408,10 @@ TEST_F(FileInject, FullVolumeAfterPartOfTheDataWasWritten)
 
 TEST_F(FileInject, FileSystemNameAsTheVolumeReportsIt)
 {
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnNtQueryVolumeInformationFile = queryVolumeFake;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnNtQueryVolumeInformationFile = queryVolumeFake;
     struct
     {
         const wchar_t *pwszName;
@@ -311,9 +431,9 @@ TEST_F(FileInject, FileSystemNameAsTheVolumeReportsIt)
         g_cbFsNameClaimed = c.cbClaimed;
         RTFSTYPE enmType = (RTFSTYPE)99;
         EXPECT_EQ(INF_SUCCESS, RTFileQueryFsType(File.h, &enmType));
-        EXPECT_EQ(c.enmExpected, enmType) << filetest::toUtf8(c.pwszName) << " " << c.cbClaimed;
+        EXPECT_EQ(c.enmExpected, enmType) << tst::narrow(c.pwszName) << " " << c.cbClaimed;
     }
-    g_rcNtVolume = (NTSTATUS)0xC0000022L; /* STATUS_ACCESS_DENIED */
+    g_rcNtVolume = g_rcNtAccessDenied;
     RTFSTYPE enmType = RTFSTYPE_NTFS;
     EXPECT_EQ(ERR_ACCESS_DENIED, RTFileQueryFsType(File.h, &enmType));
     EXPECT_EQ(RTFSTYPE_UNKNOWN, enmType);
@@ -362,13 +482,11 @@ BOOL WINAPI diskIoControl(HANDLE, DWORD uCode, void *, DWORD, void *pvOut, DWORD
 
 TEST_F(FileInject, SizeOfDiskHandles)
 {
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnGetFileSize = getFileSizeFails;
-    Calls.pfnDeviceIoControl = diskIoControl;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnGetFileSize = getFileSizeFails;
+    g_rtSeamsFile.pfnDeviceIoControl = diskIoControl;
     const uint64_t cbGeometry = UINT64_C(1000) * 255 * 63 * 512;
     struct
     {
@@ -399,6 +517,9 @@ TEST_F(FileInject, SizeOfDiskHandles)
  * Information query answers that mark console handles.
  */
 
+/** What a console or other device reports: a device that is a regular file, readable and writable by all. */
+const RTFMODE g_fModeDevice = RTFS_DOS_NT_DEVICE | RTFS_TYPE_FILE | 0666;
+
 NTSTATUS g_rcNtInfo;
 FILE_ALL_INFORMATION g_AllInfo;
 unsigned g_cVerifierCalls;
@@ -407,8 +528,8 @@ BOOL g_fVerifierAnswer;
 NTSTATUS NTAPI queryInfoFake(HANDLE, IO_STATUS_BLOCK *, void *pvBuf, ULONG cbBuf, FILE_INFORMATION_CLASS enmClass)
 {
     if (enmClass != FileAllInformation)
-        return (NTSTATUS)0xC0000003L;
-    if (g_rcNtInfo < 0 && g_rcNtInfo != (NTSTATUS)0x80000005L)
+        return g_rcNtInvalidInfoClass;
+    if (g_rcNtInfo < 0 && g_rcNtInfo != g_rcNtBufferOverflow)
         return g_rcNtInfo;
     memcpy(pvBuf, &g_AllInfo, RT_MIN((size_t)cbBuf, sizeof(g_AllInfo)));
     return g_rcNtInfo;
@@ -420,36 +541,50 @@ BOOL WINAPI verifierFake(HANDLE)
     return g_fVerifierAnswer;
 }
 
+/** The system's look-up, except that VerifyConsoleIoHandle is the fake. */
+FARPROC WINAPI findFakeVerifier(HMODULE hModule, LPCSTR pszName)
+{
+    if (strcmp(pszName, "VerifyConsoleIoHandle") == 0)
+        return (FARPROC)(void *)verifierFake;
+    return GetProcAddress(hModule, pszName);
+}
+
+/** The look-up of a system without VerifyConsoleIoHandle. */
+FARPROC WINAPI findNoVerifier(HMODULE hModule, LPCSTR pszName)
+{
+    if (strcmp(pszName, "VerifyConsoleIoHandle") == 0)
+        return NULL;
+    return GetProcAddress(hModule, pszName);
+}
+
 TEST_F(FileInject, ConsoleHandlesAndOtherDevices)
 {
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnNtQueryInformationFile = queryInfoFake;
-    useCalls(Calls);
-    rtFileTestSetConsoleVerifier(true, verifierFake);
+    g_rtSeamsFile.pfnNtQueryInformationFile = queryInfoFake;
+    g_rtSeamsFile.pfnGetProcAddress = findFakeVerifier;
 
     struct
     {
-        uint32_t rcNt;
+        NTSTATUS rcNt;
         BOOL fVerifierAnswer;
         int rcExpected;
         unsigned cVerifierCalls;
     } const s_aCases[] = {
-        {0xC0000008 /* STATUS_INVALID_HANDLE */, TRUE, INF_SUCCESS, 1},
-        {0xC0000008, FALSE, ERR_INVALID_HANDLE, 1},
-        {0xC0000022 /* STATUS_ACCESS_DENIED */, TRUE, INF_SUCCESS, 1},
-        {0xC0000022, FALSE, ERR_INVALID_HANDLE, 1},
-        {0xC0000024 /* STATUS_OBJECT_TYPE_MISMATCH */, TRUE, INF_SUCCESS, 1},
-        {0xC0000024, FALSE, ERR_INVALID_HANDLE, 1},
-        {0xC0000003 /* STATUS_INVALID_INFO_CLASS */, FALSE, INF_SUCCESS, 0},
-        {0xC0000010 /* STATUS_INVALID_DEVICE_REQUEST */, FALSE, INF_SUCCESS, 0},
-        {0xC0000043 /* STATUS_SHARING_VIOLATION */, TRUE, ERR_SHARING_VIOLATION, 0},
+        {g_rcNtInvalidHandle, TRUE, INF_SUCCESS, 1},
+        {g_rcNtInvalidHandle, FALSE, ERR_INVALID_HANDLE, 1},
+        {g_rcNtAccessDenied, TRUE, INF_SUCCESS, 1},
+        {g_rcNtAccessDenied, FALSE, ERR_INVALID_HANDLE, 1},
+        {g_rcNtObjectTypeMismatch, TRUE, INF_SUCCESS, 1},
+        {g_rcNtObjectTypeMismatch, FALSE, ERR_INVALID_HANDLE, 1},
+        {g_rcNtInvalidInfoClass, FALSE, INF_SUCCESS, 0},
+        {g_rcNtInvalidDeviceRequest, FALSE, INF_SUCCESS, 0},
+        {g_rcNtSharingViolation, TRUE, ERR_SHARING_VIOLATION, 0},
     };
     for (const auto &c : s_aCases)
     {
-        g_rcNtInfo = (NTSTATUS)c.rcNt;
+        g_rcNtInfo = c.rcNt;
         g_fVerifierAnswer = c.fVerifierAnswer;
         g_cVerifierCalls = 0;
         RTOBJINFO Info;
@@ -460,30 +595,49 @@ TEST_F(FileInject, ConsoleHandlesAndOtherDevices)
         {
             RTOBJINFO Expected;
             memset(&Expected, 0, sizeof(Expected));
-            Expected.fMode = 0x4081B6;
+            Expected.fMode = g_fModeDevice;
             Expected.enmAdditional = RTOBJINFOADD_UNIX;
             EXPECT_EQ(0, memcmp(&Expected, &Info, sizeof(Info))) << std::hex << c.rcNt << " mode " << Info.fMode;
         }
     }
+}
 
-    /* Without the entry point, a handle the system can type counts as a console. */
-    rtFileTestSetConsoleVerifier(true, NULL);
-    g_rcNtInfo = (NTSTATUS)0xC0000008L;
+TEST_F(FileInject, WithoutTheVerifierAHandleTheSystemCanTypeIsAConsole)
+{
+    makeFile("a", makePattern(1));
+    AutoFile File;
+    ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
+    g_rtSeamsFile.pfnNtQueryInformationFile = queryInfoFake;
+    g_rtSeamsFile.pfnGetProcAddress = findNoVerifier;
+    g_rcNtInfo = g_rcNtInvalidHandle;
     RTOBJINFO Info;
     EXPECT_EQ(INF_SUCCESS, RTFileQueryInfo(File.h, &Info, RTOBJINFOADD_NOTHING));
-    EXPECT_EQ(0x4081B6u, Info.fMode);
+    EXPECT_EQ(g_fModeDevice, Info.fMode);
     EXPECT_EQ(ERR_INVALID_HANDLE, RTFileQueryInfo((RTFILE)(intptr_t)0x5670, &Info, RTOBJINFOADD_NOTHING));
+}
+
+/* The look-ups the console verifier made. */
+std::vector<std::pair<HMODULE, std::string>> g_vLookups;
+
+FARPROC WINAPI recordingGetProcAddress(HMODULE hModule, LPCSTR pszName)
+{
+    g_vLookups.emplace_back(hModule, pszName);
+    return GetProcAddress(hModule, pszName);
 }
 
 TEST_F(FileInject, ConsoleVerifierIsLookedUpOnceInKernel32)
 {
-    rtFileTestSetConsoleVerifier(false, NULL);
+    g_vLookups.clear();
+    g_rtSeamsFile.pfnGetProcAddress = recordingGetProcAddress;
     PFNRTVERIFYCONSOLEIOHANDLE pfn = rtFileFindConsoleVerifier();
+    EXPECT_EQ(pfn, rtFileFindConsoleVerifier());
+    ASSERT_EQ(1u, g_vLookups.size());
+    EXPECT_EQ(GetModuleHandleW(L"kernel32.dll"), g_vLookups[0].first);
+    EXPECT_EQ("VerifyConsoleIoHandle", g_vLookups[0].second);
     FARPROC pfnSystem = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "VerifyConsoleIoHandle");
     EXPECT_EQ((void *)pfnSystem, (void *)pfn);
-    EXPECT_EQ(pfn, rtFileFindConsoleVerifier());
     /* A real file is no console. */
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     if (pfn)
@@ -494,12 +648,10 @@ TEST_F(FileInject, ConsoleVerifierIsLookedUpOnceInKernel32)
 
 TEST_F(FileInject, InformationDespiteANameThatDoesNotFit)
 {
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
-    RTFILEWINCALLS Calls = {};
-    Calls.pfnNtQueryInformationFile = queryInfoFake;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnNtQueryInformationFile = queryInfoFake;
 
     memset(&g_AllInfo, 0, sizeof(g_AllInfo));
     g_AllInfo.BasicInformation.LastWriteTime.QuadPart = INT64_C(116444736000000000);  /* 1970-01-01 */
@@ -511,7 +663,7 @@ TEST_F(FileInject, InformationDespiteANameThatDoesNotFit)
     g_AllInfo.StandardInformation.AllocationSize.QuadPart = INT64_C(0x123460000);
     g_AllInfo.StandardInformation.NumberOfLinks = 0;
     g_AllInfo.InternalInformation.IndexNumber.QuadPart = INT64_C(0x7edcba9876543210);
-    g_rcNtInfo = (NTSTATUS)0x80000005L; /* STATUS_BUFFER_OVERFLOW */
+    g_rcNtInfo = g_rcNtBufferOverflow;
 
     RTOBJINFO Info;
     ASSERT_EQ(INF_SUCCESS, RTFileQueryInfo(File.h, &Info, RTOBJINFOADD_UNIX));
@@ -533,11 +685,10 @@ TEST_F(FileInject, InformationDespiteANameThatDoesNotFit)
     {
         static NTSTATUS NTAPI failVolume(HANDLE, IO_STATUS_BLOCK *, void *, ULONG, FS_INFORMATION_CLASS)
         {
-            return (NTSTATUS)0xC0000022L;
+            return g_rcNtAccessDenied;
         }
     };
-    Calls.pfnNtQueryVolumeInformationFile = Local::failVolume;
-    useCalls(Calls);
+    g_rtSeamsFile.pfnNtQueryVolumeInformationFile = Local::failVolume;
     ASSERT_EQ(INF_SUCCESS, RTFileQueryInfo(File.h, &Info, RTOBJINFOADD_UNIX));
     EXPECT_EQ(0u, Info.u.Unix.INodeIdDevice);
 }

@@ -4,27 +4,30 @@
  * count and end-of-file rules of reading and writing, and positions and
  * sizes beyond 4 GiB.
  */
-#include "win/file-fixture.h"
+#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <rt/file.h>
 #include <rt/err.h>
+#include "support/file-data.h"
+#include "support/scratch-tree.h"
 
 namespace
 {
 
-using filetest::AutoFile;
-using filetest::makePattern;
+using tst::AutoFile;
+using tst::makePattern;
 
-class FileOpen : public filetest::FileTest
+class FileOpen : public tst::ScratchTree
 {
 };
-class FileReadWrite : public filetest::FileTest
+class FileReadWrite : public tst::ScratchTree
 {
 };
-class FilePosition : public filetest::FileTest
+class FilePosition : public tst::ScratchTree
 {
 };
-class FileHandle : public filetest::FileTest
+class FileHandle : public tst::ScratchTree
 {
 };
 
@@ -66,7 +69,7 @@ TEST_F(FileOpen, ActionTakenByDispositionAndExistence)
     {
         std::string strName = "f" + std::to_string(idx++);
         if (c.fExists)
-            createFile(strName.c_str(), makePattern(10));
+            makeFile(strName.c_str(), makePattern(10));
         RTFILE hFile = (RTFILE)(intptr_t)0x1234;
         RTFILEACTION enmAction = (RTFILEACTION)77;
         int rc = RTFileOpenEx(path(strName.c_str()).c_str(), c.fOpen, &hFile, &enmAction);
@@ -85,7 +88,7 @@ TEST_F(FileOpen, ActionTakenByDispositionAndExistence)
 
 TEST_F(FileOpen, RefusedArgumentsLeaveNoHandle)
 {
-    createFile("a", makePattern(1));
+    makeFile("a", makePattern(1));
     std::string strPath = path("a");
     struct
     {
@@ -133,7 +136,7 @@ TEST_F(FileOpen, SharingGrantedByTheDenyField)
         {RTFILE_O_WRITE, RTFILE_O_READ | RTFILE_O_DENY_WRITE, ERR_SHARING_VIOLATION},
         {RTFILE_O_READ, RTFILE_O_READ | RTFILE_O_DENY_WRITE, INF_SUCCESS},
     };
-    createFile("a", makePattern(4));
+    makeFile("a", makePattern(4));
     std::string strPath = path("a");
     for (const auto &c : s_aCases)
     {
@@ -146,8 +149,8 @@ TEST_F(FileOpen, SharingGrantedByTheDenyField)
 
 TEST_F(FileOpen, DeleteIsSharedOnlyWhenAsked)
 {
-    createFile("a", makePattern(4));
-    createFile("b", makePattern(4));
+    makeFile("a", makePattern(4));
+    makeFile("b", makePattern(4));
     AutoFile A, B;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&A.h, path("a").c_str(), RTFILE_O_READ | RTFILE_O_DENY_NONE));
     ASSERT_EQ(INF_SUCCESS,
@@ -189,7 +192,7 @@ TEST_F(FileOpen, HandleInheritanceAndAttributes)
 
 TEST_F(FileOpen, AppendWritesAtTheEnd)
 {
-    createFile("a", {1, 2, 3});
+    makeFile("a", std::vector<uint8_t>{1, 2, 3});
     {
         AutoFile File;
         ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_WRITE | RTFILE_O_APPEND));
@@ -203,7 +206,7 @@ TEST_F(FileOpen, AppendWritesAtTheEnd)
 TEST_F(FileReadWrite, WholeCountOrEndOfFile)
 {
     std::vector<uint8_t> abData = makePattern(100);
-    createFile("a", abData);
+    makeFile("a", abData);
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
 
@@ -263,7 +266,7 @@ TEST_F(FileReadWrite, WritesLandAndCount)
 
 TEST_F(FilePosition, SeekAndTell)
 {
-    createFile("a", makePattern(100));
+    makeFile("a", makePattern(100));
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     struct
@@ -332,7 +335,7 @@ TEST_F(FileHandle, NilClosedAndNativeHandles)
     EXPECT_EQ(INF_SUCCESS, RTFileClose(NIL_RTFILE));
     EXPECT_FALSE(RTFileIsValid(NIL_RTFILE));
 
-    createFile("a", {'x', 'y'});
+    makeFile("a", "xy");
     HANDLE hNative = CreateFileW(wpath("a").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, hNative);
     RTFILE hFile = NIL_RTFILE;
@@ -369,7 +372,7 @@ TEST_F(FileHandle, NilClosedAndNativeHandles)
 namespace
 {
 
-class FileLongPath : public filetest::FileTest
+class FileLongPath : public tst::ScratchTree
 {
 };
 
@@ -377,8 +380,8 @@ class FileLongPath : public filetest::FileTest
 TEST_F(FileLongPath, PathsBeyondTheWin32Limit)
 {
     std::string strRel = std::string(120, 'd') + "\\" + std::string(120, 'e');
-    ASSERT_TRUE(CreateDirectoryW(filetest::longForm(wpath(std::string(120, 'd').c_str())).c_str(), NULL));
-    ASSERT_TRUE(CreateDirectoryW(filetest::longForm(wpath(strRel.c_str())).c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryW(tst::longForm(wpath(std::string(120, 'd').c_str())).c_str(), NULL));
+    ASSERT_TRUE(CreateDirectoryW(tst::longForm(wpath(strRel.c_str())).c_str(), NULL));
     std::string strName = strRel + "\\" + std::string(100, 'f') + ".msi";
     std::string strPath = path(strName.c_str());
     ASSERT_GT(strPath.size(), 300u);

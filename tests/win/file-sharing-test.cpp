@@ -9,19 +9,24 @@
  * The other process is this test program itself, started to run only the
  * disabled probe below; the file to probe is named in its environment.
  */
-#include "win/file-fixture.h"
+#include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdlib>
 #include <string>
 
 #include <rt/file.h>
 #include <rt/err.h>
+#include "support/file-data.h"
+#include "support/scoped.h"
+#include "support/scratch-tree.h"
+#include "support/widen.h"
 
 namespace
 {
 
-using filetest::AutoFile;
-using filetest::makePattern;
+using tst::AutoFile;
+using tst::makePattern;
 
 /** The three flag words of the extraction. */
 const uint64_t g_fOpenWrite = UINT64_C(0x1C000322);
@@ -35,7 +40,7 @@ const uint32_t g_uPatternSeed = 7;
 const wchar_t g_wszEnvPath[] = L"TARN_FILE_SHARING_PATH";
 const wchar_t g_wszEnvFileId[] = L"TARN_FILE_SHARING_FILE_ID";
 
-class FileSharing : public filetest::FileTest
+class FileSharing : public tst::ScratchTree
 {
 };
 
@@ -90,7 +95,7 @@ void checkHeldFile(const std::string &strPath, uint64_t idFile)
     std::string strNewName = strPath + ".renamed";
     EXPECT_EQ(ERR_SHARING_VIOLATION, RTFileRename(strPath.c_str(), strNewName.c_str(), 0));
     EXPECT_EQ(ERR_SHARING_VIOLATION, RTFileRename(strPath.c_str(), strNewName.c_str(), RTFILE_RENAME_REPLACE));
-    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(filetest::toUtf16(strNewName).c_str()));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tst::widen(strNewName).c_str()));
 
     AutoFile Reader;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&Reader.h, strPath.c_str(), g_fOpenHold));
@@ -109,8 +114,9 @@ void checkHeldFile(const std::string &strPath, uint64_t idFile)
     std::wstring wstrCmdLine = std::wstring(L"\"") + wszExe +
                                L"\" --gtest_also_run_disabled_tests"
                                L" --gtest_filter=FileSharing.DISABLED_ProbeFromAnotherProcess";
-    SetEnvironmentVariableW(g_wszEnvPath, filetest::toUtf16(strPath).c_str());
-    SetEnvironmentVariableW(g_wszEnvFileId, std::to_wstring(idFile).c_str());
+    tst::ScopedEnv Env;
+    EXPECT_TRUE(Env.setW(g_wszEnvPath, tst::widen(strPath).c_str()));
+    EXPECT_TRUE(Env.setW(g_wszEnvFileId, std::to_wstring(idFile).c_str()));
 
     SECURITY_ATTRIBUTES Sa = {sizeof(Sa), NULL, TRUE};
     HANDLE hRead, hWrite;
@@ -127,8 +133,6 @@ void checkHeldFile(const std::string &strPath, uint64_t idFile)
     BOOL fStarted = CreateProcessW(wszExe, &wstrCmdLine[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL, &Si, &Pi);
     DWORD uErr = GetLastError();
     CloseHandle(hWrite);
-    SetEnvironmentVariableW(g_wszEnvPath, NULL);
-    SetEnvironmentVariableW(g_wszEnvFileId, NULL);
     if (!fStarted)
     {
         CloseHandle(hRead);
@@ -199,7 +203,7 @@ TEST_F(FileSharing, ExtractionHandOverKeepsTheFileLocked)
 
 TEST_F(FileSharing, HoldingOpenFailsWhileAnyWriterIsOpen)
 {
-    createFile("a", makePattern(100));
+    makeFile("a", makePattern(100));
     std::string strPath = path("a");
     AutoFile Verifier;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&Verifier.h, strPath.c_str(), g_fOpenVerify));
@@ -225,7 +229,7 @@ TEST_F(FileSharing, DISABLED_ProbeFromAnotherProcess)
     wchar_t wszFileId[32] = L"";
     ASSERT_NE(0u, GetEnvironmentVariableW(g_wszEnvPath, wszPath, MAX_PATH * 2));
     ASSERT_NE(0u, GetEnvironmentVariableW(g_wszEnvFileId, wszFileId, 32));
-    checkHeldFile(filetest::toUtf8(wszPath), std::stoull(wszFileId));
+    checkHeldFile(tst::narrow(wszPath), std::stoull(wszFileId));
 }
 
 } /* namespace */

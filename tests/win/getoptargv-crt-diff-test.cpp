@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <rt/getoptargv.h>
 #include <rt/err.h>
+#include "support/widen.h"
 
 #include <algorithm>
 #include <iterator>
@@ -18,17 +19,6 @@ namespace
 {
 
 typedef std::vector<std::string> Args;
-
-std::wstring toUtf16(const std::string &str)
-{
-    int cwc = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, str.c_str(), -1, NULL, 0);
-    if (cwc <= 0)
-        return std::wstring();
-    std::wstring wstr((size_t)cwc, L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, str.c_str(), -1, &wstr[0], cwc);
-    wstr.resize((size_t)cwc - 1);
-    return wstr;
-}
 
 std::wstring echoExePath()
 {
@@ -103,7 +93,7 @@ struct EchoRun
     Si.hStdOutput = hWrite;
     Si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     std::wstring wstrExe = echoExePath();
-    std::wstring wstrCmdLine = toUtf16(strCmdLine);
+    std::wstring wstrCmdLine = tst::widen(strCmdLine);
     BOOL fStarted = CreateProcessW(wstrExe.c_str(), &wstrCmdLine[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL,
                                    &Si, &pRun->Pi);
     DWORD dwErr = GetLastError();

@@ -9,7 +9,11 @@
 #include <winternl.h>
 #include <rt/path-win.h>
 #include <rt/err.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/os-version.h"
+#include "support/scoped.h"
+#include "support/scratch-tree.h"
+#include "support/widen.h"
 #include "internal/nt.h"
 
 namespace
@@ -51,29 +55,6 @@ std::wstring Failed(int rc)
     return L"rc=" + std::to_wstring(rc);
 }
 
-/** Runs a test with the current directory set, and puts the old one back. */
-class CurrentDir
-{
-  public:
-    explicit CurrentDir(const wchar_t *pwszDir)
-    {
-        GetCurrentDirectoryW(MAX_PATH, m_wszOld);
-        EXPECT_TRUE(SetCurrentDirectoryW(pwszDir));
-    }
-    ~CurrentDir() { SetCurrentDirectoryW(m_wszOld); }
-
-  private:
-    wchar_t m_wszOld[MAX_PATH];
-};
-
-/** Pretends to be a system of the given major version for the life of the object. */
-class OsMajorVersion
-{
-  public:
-    explicit OsMajorVersion(uint32_t uMajor) { rtNtTestSetOsMajorVersion(uMajor); }
-    ~OsMajorVersion() { rtNtTestSetOsMajorVersion(0); }
-};
-
 TEST(NtPathConvert, RawPrefixTakesTheRestVerbatimWithAnySeparators)
 {
     /* Every combination of the three separators; the rest is never normalised. */
@@ -96,14 +77,14 @@ TEST(NtPathConvert, LongFormOnlyReplacesItsPrefix)
 
 TEST(NtPathConvert, OldSystemsUseDosDevices)
 {
-    OsMajorVersion Old(3);
+    tst::PretendOsMajorVersion Old(3);
     EXPECT_EQ(L"\\DosDevices\\C:\\a\\..\\b", Convert("\\\\?\\C:\\a\\..\\b"));
     EXPECT_EQ(L"\\DosDevices\\", Convert("//?/"));
 }
 
 TEST(NtPathConvert, OtherPathsAreMadeAbsoluteFirst)
 {
-    CurrentDir Cwd(L"C:\\windows");
+    tst::ScopedCurrentDir Cwd("C:\\windows");
     struct
     {
         const char *pszPath;
@@ -130,7 +111,7 @@ TEST(NtPathConvert, OtherPathsAreMadeAbsoluteFirst)
 
     EXPECT_EQ(Failed(ERR_PATH_ZERO_LENGTH), Convert(""));
 
-    OsMajorVersion Old(3);
+    tst::PretendOsMajorVersion Old(3);
     EXPECT_EQ(L"\\DosDevices\\C:\\b", Convert("C:\\a\\..\\b"));
     EXPECT_EQ(L"\\DosDevices\\C:\\windows\\x", Convert("x"));
     EXPECT_EQ(L"\\DosDevices\\UNC\\srv\\share", Convert("\\\\srv\\share"));
@@ -151,12 +132,12 @@ std::string RelativePathOfLength(size_t cch)
 
 TEST(NtPathConvert, LongPathsGrowTheScratchBuffer)
 {
-    CurrentDir Cwd(L"C:\\windows");
+    tst::ScopedCurrentDir Cwd("C:\\windows");
     std::wstring const wstrCwdPrefix = L"\\??\\C:\\windows\\"; /* 15 units */
     for (size_t cch : {size_t(4084), size_t(4085), size_t(9000), size_t(32766 - 15)})
     {
         std::string const str = RelativePathOfLength(cch);
-        EXPECT_EQ(wstrCwdPrefix + std::wstring(str.begin(), str.end()), Convert(str)) << cch;
+        EXPECT_EQ(wstrCwdPrefix + tst::widen(str), Convert(str)) << cch;
     }
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(RelativePathOfLength(32766 - 14)));
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(RelativePathOfLength(200000)));
@@ -165,10 +146,10 @@ TEST(NtPathConvert, LongPathsGrowTheScratchBuffer)
        (A relative one would not do: reading the current directory allocates.) */
     std::string const strFits = "C:\\" + RelativePathOfLength(4092);
     std::string const strGrows = "C:\\" + RelativePathOfLength(4093);
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     std::wstring const wstrFits = Convert(strFits);
     std::wstring const wstrGrows = Convert(strGrows);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstrFits);
     EXPECT_EQ(Failed(ERR_NO_TMP_MEMORY), wstrGrows);
 }
@@ -191,7 +172,7 @@ TEST(NtPathConvert, LengthLimits)
     EXPECT_EQ(32766u, Convert(strWide).size());
 
     /* The longer old prefix must not push a path past the limit. */
-    OsMajorVersion Old(3);
+    tst::PretendOsMajorVersion Old(3);
     EXPECT_EQ(32766u, Convert(strLong + std::string(32766 - 7 - 8, 'l')).size());
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), Convert(strLong + std::string(32766 - 7 - 7, 'l')));
 }
@@ -214,18 +195,18 @@ TEST(NtPathConvert, BadInput)
 
 TEST(NtPathConvert, OutOfMemory)
 {
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     std::wstring wstrRaw = Convert("\\\\:soltnt:\\x");
     std::wstring wstrLong = Convert("\\\\?\\C:\\x");
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstrRaw);
     EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstrLong);
 
     /* The old prefix needs a second buffer. */
-    OsMajorVersion Old(3);
-    rtMemTestFailAfter(1);
+    tst::PretendOsMajorVersion Old(3);
+    tst::failAllocationsAfter(1);
     std::wstring wstrOld = Convert("\\\\?\\C:\\x");
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstrOld);
 }
 
@@ -322,47 +303,33 @@ TEST(NtPathOpen, FailuresClearTheOutputs)
               RTNtPathOpen(&NtName, NULL, g_fDirAccess, g_fShareAll, g_fDirOptions, 0, nullptr, nullptr));
 }
 
-/** Makes a chain of directories longer than Win32's plain limit under the temporary directory, and removes it. */
-class LongDirChain
+/** Opens through the path conversion, some in a chain of directories longer than Win32's plain limit. */
+class NtPathOpenDir : public tst::ScratchTree
 {
-  public:
-    LongDirChain()
+  protected:
+    /** Makes the chain in the scratch directory; returns its directories, the scratch directory first. */
+    std::vector<std::wstring> makeLongChain()
     {
-        wchar_t wszTemp[MAX_PATH];
-        GetTempPathW(MAX_PATH, wszTemp);
-        m_wstrBase = std::wstring(wszTemp) + L"ntp-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                     std::to_wstring(GetTickCount64());
-        m_vecDirs.push_back(m_wstrBase);
-        while (m_vecDirs.back().size() < 300)
-            m_vecDirs.push_back(m_vecDirs.back() + L"\\" + std::wstring(50, L'd') + L"\u00e9");
-        for (const std::wstring &wstr : m_vecDirs)
-            EXPECT_TRUE(CreateDirectoryW((L"\\\\?\\" + wstr).c_str(), NULL)) << GetLastError();
+        std::vector<std::wstring> vecDirs = {m_wstrRoot};
+        while (vecDirs.back().size() < 300)
+        {
+            vecDirs.push_back(vecDirs.back() + L"\\" + std::wstring(50, L'd') + L"\u00e9");
+            EXPECT_TRUE(CreateDirectoryW(tst::longForm(vecDirs.back()).c_str(), NULL)) << GetLastError();
+        }
+        return vecDirs;
     }
-    ~LongDirChain()
-    {
-        for (size_t i = m_vecDirs.size(); i-- > 0;)
-            RemoveDirectoryW((L"\\\\?\\" + m_vecDirs[i]).c_str());
-    }
-    std::string Utf8(const std::wstring &wstr) const
-    {
-        char szBuf[1024];
-        int cb = WideCharToMultiByte(CP_UTF8, 0, wstr.c_str(), -1, szBuf, sizeof(szBuf), NULL, NULL);
-        return std::string(szBuf, cb > 0 ? cb - 1 : 0);
-    }
-    std::wstring m_wstrBase;
-    std::vector<std::wstring> m_vecDirs;
 };
 
-TEST(NtPathOpenDir, OpensDirectoriesPastTheWin32Limit)
+TEST_F(NtPathOpenDir, OpensDirectoriesPastTheWin32Limit)
 {
-    LongDirChain Chain;
-    std::wstring const &wstrDeepest = Chain.m_vecDirs.back();
+    std::vector<std::wstring> const vecDirs = makeLongChain();
+    std::wstring const &wstrDeepest = vecDirs.back();
     ASSERT_GT(wstrDeepest.size(), 260u);
 
-    std::wstring const wstrBelowBase = wstrDeepest.substr(Chain.m_wstrBase.size() + 1);
-    CurrentDir Cwd(Chain.m_wstrBase.c_str());
-    for (const std::string &strPath : {Chain.Utf8(wstrDeepest), "\\\\?\\" + Chain.Utf8(wstrDeepest),
-                                       Chain.Utf8(wstrBelowBase), Chain.Utf8(wstrBelowBase) + "\\x\\..\\.\\"})
+    std::wstring const wstrBelowBase = wstrDeepest.substr(m_wstrRoot.size() + 1);
+    tst::ScopedCurrentDir Cwd(m_strRoot);
+    for (const std::string &strPath : {tst::narrow(wstrDeepest), "\\\\?\\" + tst::narrow(wstrDeepest),
+                                       tst::narrow(wstrBelowBase), tst::narrow(wstrBelowBase) + "\\x\\..\\.\\"})
     {
         HANDLE hDir = NULL;
         bool fObjDir = true;
@@ -375,12 +342,12 @@ TEST(NtPathOpenDir, OpensDirectoriesPastTheWin32Limit)
     }
 
     HANDLE hDir = NULL;
-    EXPECT_EQ(ERR_FILE_NOT_FOUND, RTNtPathOpenDir(Chain.Utf8(wstrDeepest + L"\\none").c_str(), g_fDirAccess,
+    EXPECT_EQ(ERR_FILE_NOT_FOUND, RTNtPathOpenDir(tst::narrow(wstrDeepest + L"\\none").c_str(), g_fDirAccess,
                                                   g_fShareAll, g_fDirOptions, OBJ_CASE_INSENSITIVE, &hDir, nullptr));
     EXPECT_EQ(INVALID_HANDLE_VALUE, hDir);
 }
 
-TEST(NtPathOpenDir, ConversionFailuresAreReported)
+TEST_F(NtPathOpenDir, ConversionFailuresAreReported)
 {
     HANDLE hDir = NULL;
     bool fObjDir = true;
@@ -422,9 +389,8 @@ class NtPathOpenRetry : public ::testing::Test
     {
         g_vecCreateFilePaths.clear();
         g_rcNtRefusal = RTNT_STATUS_INVALID_PARAMETER;
-        rtNtPathTestSetCreateFile(RefuseWithoutTrailingSep);
+        g_rtSeamsNt.pfnNtCreateFile = RefuseWithoutTrailingSep;
     }
-    void TearDown() override { rtNtPathTestSetCreateFile(nullptr); }
 };
 
 TEST_F(NtPathOpenRetry, VolumeRootOpensWithTrailingSeparator)
@@ -437,7 +403,7 @@ TEST_F(NtPathOpenRetry, VolumeRootOpensWithTrailingSeparator)
     EXPECT_EQ((std::vector<std::wstring>{L"\\??\\C:", L"\\??\\C:\\"}), g_vecCreateFilePaths);
 
     /* It really is the root: 'windows' opens relative to it. */
-    rtNtPathTestSetCreateFile(nullptr);
+    g_rtSeamsNt.pfnNtCreateFile = NULL;
     std::wstring wstr = L"windows";
     RTNTPATH NtRel = NtPathOf(wstr);
     HANDLE hSub = NULL;
@@ -487,9 +453,9 @@ TEST_F(NtPathOpenRetry, OutOfMemoryForTheCopy)
     std::wstring wstr = L"\\??\\C:";
     RTNTPATH NtName = NtPathOf(wstr);
     HANDLE h = NULL;
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     int rc = RTNtPathOpen(&NtName, NULL, g_fDirAccess, g_fShareAll, g_fDirOptions, OBJ_CASE_INSENSITIVE, &h, nullptr);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(ERR_NO_TMP_MEMORY, rc);
     EXPECT_EQ(INVALID_HANDLE_VALUE, h);
 }

@@ -10,7 +10,11 @@
 #include <rt/path-win.h>
 #include <rt/path.h>
 #include <rt/err.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
+#include "support/os-version.h"
+#include "support/scoped.h"
+#include "support/scratch-tree.h"
+#include "support/widen.h"
 #include "internal/nt.h"
 #include "internal/path.h"
 
@@ -36,26 +40,6 @@ std::wstring Failed(int rc)
 {
     return L"rc=" + std::to_wstring(rc);
 }
-
-std::wstring Widen(const std::string &str)
-{
-    return std::wstring(str.begin(), str.end());
-}
-
-/** Runs a test with the current directory set, and puts the old one back. */
-class CurrentDir
-{
-  public:
-    explicit CurrentDir(const wchar_t *pwszDir)
-    {
-        GetCurrentDirectoryW(MAX_PATH, m_wszOld);
-        EXPECT_TRUE(SetCurrentDirectoryW(pwszDir));
-    }
-    ~CurrentDir() { SetCurrentDirectoryW(m_wszOld); }
-
-  private:
-    wchar_t m_wszOld[MAX_PATH];
-};
 
 /** A path of exactly @a cch characters: @a pszHead followed by letters. */
 std::string PathOfLength(const char *pszHead, size_t cch)
@@ -87,19 +71,19 @@ const ThresholdCase g_aThresholds[] = {
 
 TEST(PathToWin32, PlainUpToTheThresholdOfEachForm)
 {
-    CurrentDir Cwd(L"C:\\windows");
+    tst::ScopedCurrentDir Cwd("C:\\windows");
     for (const ThresholdCase &Case : g_aThresholds)
         for (size_t cch = Case.cchPlainMax - 2; cch <= Case.cchPlainMax + 2; cch++)
         {
             std::string const str = PathOfLength(Case.pszHead, cch);
-            std::wstring const wstrTail = Widen(str.substr(strlen(Case.pszHead)));
+            std::wstring const wstrTail = tst::widen(str.substr(strlen(Case.pszHead)));
             std::wstring wstrExpected;
             if (cch > Case.cchPlainMax)
                 wstrExpected = Case.pwszLongHead + wstrTail;
             else if (Case.pwszPlainHead)
                 wstrExpected = Case.pwszPlainHead + wstrTail;
             else
-                wstrExpected = Widen(str);
+                wstrExpected = tst::widen(str);
             EXPECT_EQ(wstrExpected, ToWin32(str)) << Case.pszForm << ", " << cch << " characters";
         }
 }
@@ -107,24 +91,24 @@ TEST(PathToWin32, PlainUpToTheThresholdOfEachForm)
 TEST(PathToWin32, TwoSeparatorsWithoutServerCountAsRootRelative)
 {
     /* '\\' followed by a separator: plain up to 241 characters, then no longer as it was. */
-    CurrentDir Cwd(L"C:\\windows");
+    tst::ScopedCurrentDir Cwd("C:\\windows");
     for (size_t cch : {size_t(240), size_t(241)})
     {
         std::string str = PathOfLength("\\\\\\", cch);
-        EXPECT_EQ(Widen(str), ToWin32(str)) << cch;
+        EXPECT_EQ(tst::widen(str), ToWin32(str)) << cch;
     }
     std::string str = PathOfLength("\\\\\\", 242);
-    EXPECT_NE(Widen(str), ToWin32(str));
+    EXPECT_NE(tst::widen(str), ToWin32(str));
 }
 
 TEST(PathToWin32, LongFormResolvesTheFullPath)
 {
-    CurrentDir Cwd(L"C:\\windows");
+    tst::ScopedCurrentDir Cwd("C:\\windows");
     std::string const strName(250, 'n');
-    EXPECT_EQ(L"\\\\?\\C:\\" + Widen(strName) + L"\\b", ToWin32("C:\\x\\.\\..\\" + strName + "\\a\\..\\b"));
-    EXPECT_EQ(L"\\\\?\\C:\\" + Widen(strName), ToWin32("c:/" + strName));
+    EXPECT_EQ(L"\\\\?\\C:\\" + tst::widen(strName) + L"\\b", ToWin32("C:\\x\\.\\..\\" + strName + "\\a\\..\\b"));
+    EXPECT_EQ(L"\\\\?\\C:\\" + tst::widen(strName), ToWin32("c:/" + strName));
     /* The long form given by the caller is left alone. */
-    EXPECT_EQ(L"\\\\?\\C:\\" + Widen(strName) + L"\\..\\b", ToWin32("\\\\?\\C:\\" + strName + "\\..\\b"));
+    EXPECT_EQ(L"\\\\?\\C:\\" + tst::widen(strName) + L"\\..\\b", ToWin32("\\\\?\\C:\\" + strName + "\\..\\b"));
 }
 
 TEST(PathToWin32, Limits)
@@ -136,14 +120,13 @@ TEST(PathToWin32, Limits)
 
     /* A raw native path has no long Win32 form. */
     std::string const strRaw = "\\\\:soltnt:\\Device\\";
-    EXPECT_EQ(Widen(strRaw + "x"), ToWin32(strRaw + "x"));
+    EXPECT_EQ(tst::widen(strRaw + "x"), ToWin32(strRaw + "x"));
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), ToWin32(strRaw + std::string(300, 'x')));
 
     /* Nor has a path under the old systems' '\DosDevices\'; short ones stay plain there too. */
-    rtNtTestSetOsMajorVersion(3);
+    tst::PretendOsMajorVersion Old(3);
     std::wstring const wstrOldLong = ToWin32("C:\\" + std::string(300, 'x'));
     std::wstring const wstrOldShort = ToWin32("C:\\x");
-    rtNtTestSetOsMajorVersion(0);
     EXPECT_EQ(Failed(ERR_FILENAME_TOO_LONG), wstrOldLong);
     EXPECT_EQ(L"C:\\x", wstrOldShort);
 }
@@ -158,51 +141,31 @@ TEST(PathToWin32, Failures)
     EXPECT_EQ(Failed(ERR_INVALID_UTF8_ENCODING), ToWin32("C:\\\xc3"));
     EXPECT_EQ(Failed(ERR_INVALID_UTF8_ENCODING), ToWin32("C:\\" + std::string(300, 'x') + "\xff"));
 
-    CurrentDir Cwd(L"C:\\windows");
+    tst::ScopedCurrentDir Cwd("C:\\windows");
     for (const char *pszPath : {"C:x", "x"})
     {
-        rtMemTestFailAfter(0);
+        tst::failAllocationsAfter(0);
         std::wstring wstr = ToWin32(pszPath);
-        rtMemTestFailAfter(-1);
+        tst::endAllocationFailures();
         EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstr) << pszPath;
     }
     /* The full path of a drive-relative one needs a second string. */
-    rtMemTestFailAfter(1);
+    tst::failAllocationsAfter(1);
     std::wstring wstr = ToWin32("C:x");
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(Failed(ERR_NO_UTF16_MEMORY), wstr);
     RTPathWin32Free(nullptr);
 }
 
-/** A name under the temporary directory that no earlier run can have left behind. */
-std::string UniqueTempName(const char *pszTag)
+class PathToWin32Long : public tst::ScratchTree
 {
-    wchar_t wszTemp[MAX_PATH];
-    EXPECT_NE(0u, GetTempPathW(MAX_PATH, wszTemp));
-    std::string str;
-    for (const wchar_t *pwc = wszTemp; *pwc; pwc++)
-        str += (char)*pwc;
-    return str + pszTag + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(GetTickCount64());
-}
-
-/** Removes the listed directories, deepest first, whatever the test left. */
-class DirCleanup
-{
-  public:
-    ~DirCleanup()
-    {
-        for (size_t i = m_vecDirs.size(); i-- > 0;)
-            RemoveDirectoryW((L"\\\\?\\" + Widen(m_vecDirs[i])).c_str());
-    }
-    std::vector<std::string> m_vecDirs;
 };
 
-TEST(PathToWin32, LongPathsWorkWithWin32Calls)
+TEST_F(PathToWin32Long, PathsWorkWithWin32Calls)
 {
     /* A directory chain well past 260 characters, made and removed through the converted paths. */
-    DirCleanup Dirs;
-    std::vector<std::string> &vecDirs = Dirs.m_vecDirs;
-    vecDirs.push_back(UniqueTempName("w32-"));
+    std::vector<std::string> vecDirs;
+    vecDirs.push_back(path("w32"));
     while (vecDirs.back().size() < 400)
         vecDirs.push_back(vecDirs.back() + "\\" + std::string(60, 'd'));
     for (const std::string &strDir : vecDirs)
@@ -234,7 +197,7 @@ TEST(PathToWin32, RuntimePathCallsGetTheLongForm)
     std::string const strLong = "C:\\" + std::string(300, 'x');
     RTUTF16 *pwsz = nullptr;
     ASSERT_EQ(INF_SUCCESS, rtPathWin32FromUtf8(&pwsz, strLong.c_str()));
-    EXPECT_EQ(L"\\\\?\\" + Widen(strLong), std::wstring((const wchar_t *)pwsz));
+    EXPECT_EQ(L"\\\\?\\" + tst::widen(strLong), std::wstring((const wchar_t *)pwsz));
     rtPathWin32Free(pwsz);
 }
 

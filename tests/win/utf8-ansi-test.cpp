@@ -6,16 +6,10 @@
 #include <windows.h>
 #include <rt/string.h>
 #include <rt/mem.h>
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 namespace
 {
-
-struct AllocFailureGuard
-{
-    explicit AllocFailureGuard(int32_t cAllocsToSucceed) { rtMemTestFailAfter(cAllocsToSucceed); }
-    ~AllocFailureGuard() { rtMemTestFailAfter(-1); }
-};
 
 TEST(StrUtf8ToAnsiWin, ConvertsToTheActiveCodePage)
 {
@@ -45,11 +39,11 @@ TEST(StrUtf8ToAnsiWin, OutOfMemoryAtEachStep)
     char *pszAnsi = (char *)(uintptr_t)0x5000;
     if (GetACP() != CP_UTF8)
     {
-        AllocFailureGuard Guard(0);
+        tst::AllocationFailures Failures(0);
         EXPECT_EQ(ERR_NO_UTF16_MEMORY, RTStrUtf8ToAnsi(&pszAnsi, "setup", RTMEM_TAG)); /* the UTF-16 copy */
         EXPECT_EQ(nullptr, pszAnsi);
     }
-    AllocFailureGuard Guard(GetACP() == CP_UTF8 ? 0 : 1);
+    tst::AllocationFailures Failures(GetACP() == CP_UTF8 ? 0 : 1);
     EXPECT_EQ(ERR_NO_TMP_MEMORY, RTStrUtf8ToAnsi(&pszAnsi, "setup", RTMEM_TAG)); /* the result */
     EXPECT_EQ(nullptr, pszAnsi);
 }
@@ -80,7 +74,7 @@ TEST(StrUtf8ToAnsiWin, FailuresLeaveNoBlockBehind)
         char *pszAnsi = NULL;
         for (int32_t cAllocs = 0; cAllocs < 2; cAllocs++)
         {
-            AllocFailureGuard Guard(cAllocs);
+            tst::AllocationFailures Failures(cAllocs);
             acFailures[cAllocs] += RT_FAILURE(RTStrUtf8ToAnsi(&pszAnsi, "caf\xc3\xa9", RTMEM_TAG));
         }
         acFailures[2] += RT_FAILURE(RTStrUtf8ToAnsi(&pszAnsi, "bad\xc0\x80", RTMEM_TAG));

@@ -31,17 +31,6 @@ RTRAND g_hProcessRand = NIL_RTRAND;
 /** Stands in for the process-wide generator when its record cannot be allocated,
  * so callers still get numbers within their range. */
 RTRANDPM g_FallbackRand;
-/** Replacement seed source set by tests; null means the time-stamp counter. */
-PFNRTRANDSEEDSOURCE volatile g_pfnSeedSource = nullptr;
-
-uint64_t readSeedSource(void)
-{
-    PFNRTRANDSEEDSOURCE pfnSource = __atomic_load_n(&g_pfnSeedSource, __ATOMIC_ACQUIRE);
-    if (pfnSource)
-        return pfnSource();
-    return __builtin_ia32_rdtsc();
-}
-
 /** Makes and seeds the process-wide generator; never fails. */
 RTRAND createProcessGenerator(void)
 {
@@ -52,7 +41,7 @@ RTRAND createProcessGenerator(void)
         hRand = &g_FallbackRand;
     }
     /* The counter's lowest 8 bits change too regularly between close calls to add anything. */
-    RTRandAdvSeed(hRand, readSeedSource() >> 8);
+    RTRandAdvSeed(hRand, RT_SEAM(g_rtSeamsRand, rtRandSeedCounter)() >> 8);
     return hRand;
 }
 
@@ -82,9 +71,9 @@ uint32_t RTRandU32Ex(uint32_t u32First, uint32_t u32Last)
     return RTRandAdvU32Ex(getProcessGenerator(), u32First, u32Last);
 }
 
-void rtRandTestSetSeedSource(PFNRTRANDSEEDSOURCE pfnSource)
+uint64_t rtRandSeedCounter(void)
 {
-    __atomic_store_n(&g_pfnSeedSource, pfnSource, __ATOMIC_RELEASE);
+    return __builtin_ia32_rdtsc();
 }
 
 void rtRandTerm(void)
@@ -98,6 +87,13 @@ void rtRandTerm(void)
     g_hProcessRand = NIL_RTRAND;
     __atomic_store_n(&g_uOnceState, kOnceUninitialised, __ATOMIC_RELEASE);
 }
+
+#ifdef RT_WITH_SEAMS
+void rtRandSeamsForget(void)
+{
+    rtRandTerm();
+}
+#endif
 
 /* The process-wide generator goes with the process. */
 RT_TERMINATOR(rtRandTerm);

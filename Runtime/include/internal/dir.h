@@ -6,6 +6,7 @@
 #define RT_INTERNAL_DIR_H
 
 #include <rt/dir.h>
+#include "internal/seam.h"
 
 typedef struct RTDIRINTERNAL RTDIRINTERNAL;
 
@@ -63,27 +64,6 @@ int rtDirNativeClose(RTDIRINTERNAL *pDir);
 /** Upper-case folding of one code point, as file names compare on this system. */
 RTUNICP rtDirFoldUpper(RTUNICP uc);
 
-/** @name Test seams
- * @{ */
-
-/** Draws a number from @a uFirst to @a uLast inclusive (the role of RTRandU32Ex). */
-typedef uint32_t FNRTDIRTEMPRAND(uint32_t uFirst, uint32_t uLast);
-/** Creates one directory (the role of RTDirCreate). */
-typedef int FNRTDIRTEMPCREATE(const char *pszPath, RTFMODE fMode, uint32_t fCreate);
-
-/**
- * Tests only: routes the random draws and the directory creation of
- * RTDirCreateTemp through @a pfnRand and @a pfnCreate; null restores the
- * real function.
- */
-void rtDirTestSetTempHooks(FNRTDIRTEMPRAND *pfnRand, FNRTDIRTEMPCREATE *pfnCreate);
-
-/** Sets the attributes of a path (the role of SetFileAttributesW: nonzero on success, else the last error is set). */
-typedef int FNRTDIRSETATTRIBUTES(const RTUTF16 *pwszPath, uint32_t fAttributes);
-
-/** Tests only: routes RTDirCreate's marking of the new directory through @a pfn; null restores the real call. */
-void rtDirTestSetAttributesHook(FNRTDIRSETATTRIBUTES *pfn);
-
 /** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
 typedef enum RTDIRREPARSESTATE
 {
@@ -92,10 +72,20 @@ typedef enum RTDIRREPARSESTATE
     RTDIRREPARSESTATE_REFUSED
 } RTDIRREPARSESTATE;
 
-/** Tests only: the remembered answer of RTDirOpenFiltered. */
-RTDIRREPARSESTATE rtDirTestGetReparseState(void);
-/** Tests only: sets the remembered answer of RTDirOpenFiltered. */
-void rtDirTestSetReparseState(RTDIRREPARSESTATE enmState);
-/** @} */
+#ifdef RT_WITH_SEAMS
+#include <rt/rand.h>
+
+/** The calls of the directory code that tests may replace (see internal/seam.h):
+ * the random draws and the creation of RTDirCreateTemp. */
+typedef struct RTSEAMSDIR
+{
+    decltype(&RTRandU32Ex) pfnRTRandU32Ex;
+    decltype(&RTDirCreate) pfnRTDirCreate;
+} RTSEAMSDIR;
+extern RTSEAMSDIR g_rtSeamsDir;
+
+/** Forgets the remembered answer of RTDirOpenFiltered about FILE_OPEN_REPARSE_POINT. */
+void rtDirSeamsForget(void);
+#endif
 
 #endif

@@ -1,13 +1,15 @@
 /** @file
  * Internals of the file code: the translation of open flags into the
  * arguments of the Windows open call, the file-system facts the write path
- * needs, and (Windows only) the seam through which tests replace the system
- * calls that cannot be made to fail on purpose.
+ * needs, and (Windows only) the helpers the file and directory code share and
+ * the seams through which tests replace the system calls that cannot be made
+ * to fail on purpose.
  */
 #ifndef RT_INTERNAL_FILE_H
 #define RT_INTERNAL_FILE_H
 
 #include <rt/file.h>
+#include "internal/seam.h"
 
 /** @name Windows values the flag translation produces (the portable code has no system header).
  * @{ */
@@ -81,39 +83,12 @@ size_t rtFileFirstChunkSize(size_t cbTotal, size_t cbSmallBelow, size_t cbLarge)
 #include <windows.h>
 #include <winternl.h>
 
-/** The system calls of the file code that tests may replace. */
-typedef struct RTFILEWINCALLS
-{
-    BOOL(WINAPI *pfnReadFile)(HANDLE hFile, void *pvBuf, DWORD cbToRead, DWORD *pcbRead, OVERLAPPED *pOverlapped);
-    BOOL(WINAPI *pfnWriteFile)
-    (HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten, OVERLAPPED *pOverlapped);
-    DWORD(WINAPI *pfnGetFileSize)(HANDLE hFile, DWORD *pcbHigh);
-    BOOL(WINAPI *pfnDeviceIoControl)
-    (HANDLE hDevice, DWORD uIoControlCode, void *pvIn, DWORD cbIn, void *pvOut, DWORD cbOut, DWORD *pcbReturned,
-     OVERLAPPED *pOverlapped);
-    NTSTATUS(NTAPI *pfnNtQueryVolumeInformationFile)
-    (HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf, FS_INFORMATION_CLASS enmClass);
-    NTSTATUS(NTAPI *pfnNtQueryInformationFile)
-    (HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf, FILE_INFORMATION_CLASS enmClass);
-} RTFILEWINCALLS;
-
-/** Tests only: routes each call whose member of @a pCalls is non-null through
- * that function (which may call the system's own); null members, and a null
- * @a pCalls, mean the system's own. Not thread-safe: set it while no other
- * thread uses the file code. */
-void rtFileTestSetCalls(const RTFILEWINCALLS *pCalls);
-
-/** @name The calls of the file code that tests may replace (see rtFileTestSetCalls).
- * @{ */
-BOOL rtFileCallReadFile(HANDLE hFile, void *pvBuf, DWORD cbToRead, DWORD *pcbRead);
-BOOL rtFileCallWriteFile(HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten);
-DWORD rtFileCallGetFileSize(HANDLE hFile, DWORD *pcbHigh);
-BOOL rtFileCallDeviceIoControl(HANDLE hDevice, DWORD uIoControlCode, void *pvOut, DWORD cbOut);
-NTSTATUS rtFileCallNtQueryVolumeInformationFile(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf,
-                                                FS_INFORMATION_CLASS enmClass);
-NTSTATUS rtFileCallNtQueryInformationFile(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf,
-                                          FILE_INFORMATION_CLASS enmClass);
-/** @} */
+/**
+ * Marks the file or directory at @a pwszPath (a path as RTPathToWin32 makes
+ * it) not content-indexed, so the indexer keeps its hands off what the runtime
+ * puts there. The status of the failure otherwise.
+ */
+int rtFileSetNotContentIndexed(const RTUTF16 *pwszPath);
 
 /** Signature of VerifyConsoleIoHandle. */
 typedef BOOL(WINAPI *PFNRTVERIFYCONSOLEIOHANDLE)(HANDLE hHandle);
@@ -125,17 +100,33 @@ typedef BOOL(WINAPI *PFNRTVERIFYCONSOLEIOHANDLE)(HANDLE hHandle);
  */
 PFNRTVERIFYCONSOLEIOHANDLE rtFileFindConsoleVerifier(void);
 
-/** Tests only: with @a fOverride, rtFileFindConsoleVerifier reports @a pfnVerify
- * from now on (null: the system has none); without, it looks the entry point
- * up again on next use. */
-void rtFileTestSetConsoleVerifier(bool fOverride, PFNRTVERIFYCONSOLEIOHANDLE pfnVerify);
-
 /** A Windows time (100 ns since 1601) as nanoseconds since 1970, wrapping like the system's own arithmetic. */
 RTTIMESPEC rtFileTimeFromNt(LARGE_INTEGER const *pTime);
 
 /** Sets the kind of @a pObjInfo's additional part to @a enmAdditional and fills it with what is
  * said when nothing is known: ids all ones, one link, zero file and device ids, empty names. */
 void rtFileFillUnknownAdditional(RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional);
+
+#ifdef RT_WITH_SEAMS
+/** The calls of the file code that tests may replace (see internal/seam.h). */
+typedef struct RTSEAMSFILE
+{
+    decltype(&ReadFile) pfnReadFile;
+    decltype(&WriteFile) pfnWriteFile;
+    decltype(&GetFileSize) pfnGetFileSize;
+    decltype(&DeviceIoControl) pfnDeviceIoControl;
+    decltype(&NtQueryVolumeInformationFile) pfnNtQueryVolumeInformationFile;
+    decltype(&NtQueryInformationFile) pfnNtQueryInformationFile;
+    /** The marking of rtFileSetNotContentIndexed. */
+    decltype(&SetFileAttributesW) pfnSetFileAttributesW;
+    /** The look-up of rtFileFindConsoleVerifier. */
+    decltype(&GetProcAddress) pfnGetProcAddress;
+} RTSEAMSFILE;
+extern RTSEAMSFILE g_rtSeamsFile;
+
+/** Forgets the console verifier rtFileFindConsoleVerifier remembered. */
+void rtFileSeamsForget(void);
+#endif
 #endif
 
 #endif

@@ -64,8 +64,8 @@ LONG WINAPI rtR3WinUnhandledXcptFilter(EXCEPTION_POINTERS *pXcptPtrs);
 /** Test seams of the Windows initialisation. */
 typedef struct RTSEAMSINITWIN
 {
-    UINT(WINAPI *pfnSetErrorMode)(UINT fMode);
-    FARPROC(WINAPI *pfnGetProcAddress)(HMODULE hMod, LPCSTR pszName);
+    decltype(&SetErrorMode) pfnSetErrorMode;
+    decltype(&GetProcAddress) pfnGetProcAddress;
 } RTSEAMSINITWIN;
 extern RTSEAMSINITWIN g_rtSeamsInitWin;
 /** Forgets the exception filter recorded by the hardening. */

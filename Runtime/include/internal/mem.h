@@ -1,20 +1,37 @@
 /** @file
- * Internal allocation hooks for tests.
+ * Internals of the heap allocation: the system calls behind RTMemAllocTag,
+ * RTMemAllocZTag and RTMemReallocTag, replaceable by tests so that they can
+ * reach the out-of-memory paths.
  */
 #ifndef RT_INTERNAL_MEM_H
 #define RT_INTERNAL_MEM_H
 
 #include <rt/types.h>
+#include "internal/seam.h"
 
-/**
- * Makes allocations fail on purpose so tests can reach out-of-memory paths:
- * the next @a cAllocsToSucceed allocations (RTMemAllocTag, RTMemAllocZTag,
- * RTMemReallocTag) succeed and every one after that fails, until the hook is
- * reset with -1 (the default: never fail). Counts allocations on all threads.
- */
-void rtMemTestFailAfter(int32_t cAllocsToSucceed);
+#ifdef RT_WITH_SEAMS
+/* The allocators of the two builds make different calls, so each has its own table. */
+#ifdef RT_OS_WINDOWS
+#include <windows.h>
 
-/** Shared by the allocators: consumes one allocation from the countdown, false when it must fail. */
-bool rtMemTestMayAllocate(void);
+/** The calls of the Windows allocators that tests may replace (see internal/seam.h). */
+typedef struct RTSEAMSMEM
+{
+    decltype(&HeapAlloc) pfnHeapAlloc;
+    decltype(&HeapReAlloc) pfnHeapReAlloc;
+} RTSEAMSMEM;
+#else
+#include <stdlib.h>
+
+/** The calls of the host allocators that tests may replace (see internal/seam.h). */
+typedef struct RTSEAMSMEM
+{
+    decltype(&malloc) pfnmalloc;
+    decltype(&calloc) pfncalloc;
+    decltype(&realloc) pfnrealloc;
+} RTSEAMSMEM;
+#endif
+extern RTSEAMSMEM g_rtSeamsMem;
+#endif
 
 #endif

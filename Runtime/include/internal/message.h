@@ -6,6 +6,7 @@
 
 #include <rt/types.h>
 #include <rt/stream.h>
+#include "internal/seam.h"
 
 /** Writes @a cch bytes to the process's standard error, unbuffered, for reports
  * that must not wait for a stream (a failing lock, for example). On Windows every
@@ -13,10 +14,11 @@
 void rtMsgWriteStdErr(const char *pch, size_t cch);
 
 #ifdef RT_WITH_SEAMS
-/** Test seams of the program messages: every write to a stream. */
+/** The calls of the program messages that tests may replace (see internal/seam.h):
+ * every write to a stream. */
 typedef struct RTSEAMSMSG
 {
-    int (*pfnRTStreamPrintfV)(PRTSTREAM pStream, const char *pszFormat, va_list va);
+    decltype(&RTStreamPrintfV) pfnRTStreamPrintfV;
 } RTSEAMSMSG;
 extern RTSEAMSMSG g_rtSeamsMsg;
 #endif

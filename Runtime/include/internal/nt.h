@@ -9,6 +9,7 @@
 #include <rt/types.h>
 #include <windows.h>
 #include <winternl.h>
+#include "internal/seam.h"
 
 /* The status values winnt.h lacks (it has STATUS_INVALID_PARAMETER, but as an unsigned value). */
 #define RTNT_STATUS_INVALID_PARAMETER    ((NTSTATUS)0xC000000DL)
@@ -28,21 +29,19 @@ extern "C" PEB *NTAPI RtlGetCurrentPeb(void);
 extern "C" NTSTATUS NTAPI NtOpenDirectoryObject(HANDLE *phDirectory, ACCESS_MASK fDesiredAccess,
                                                 OBJECT_ATTRIBUTES *pObjAttribs);
 
-/** Signature of NtCreateFile, for the test seam below. */
-typedef NTSTATUS(NTAPI *PFNRTNTCREATEFILE)(HANDLE *phFile, ACCESS_MASK fDesiredAccess, OBJECT_ATTRIBUTES *pObjAttribs,
-                                           IO_STATUS_BLOCK *pIos, LARGE_INTEGER *pcbAllocation, ULONG fFileAttribs,
-                                           ULONG fShareAccess, ULONG uDisposition, ULONG fCreateOptions,
-                                           void *pvEaBuffer, ULONG cbEa);
-
-/** The system's major version as the process environment block records it
- * (or as set by rtNtTestSetOsMajorVersion). */
+/** The system's major version as the process environment block records it. */
 uint32_t rtNtOsMajorVersion(void);
 
-/** Tests only: makes rtNtOsMajorVersion report @a uMajor; 0 restores the real value. */
-void rtNtTestSetOsMajorVersion(uint32_t uMajor);
-
-/** Tests only: routes the NtCreateFile calls of RTNtPathOpen through @a pfn
- * (which may call the real NtCreateFile); null restores the direct call. */
-void rtNtPathTestSetCreateFile(PFNRTNTCREATEFILE pfn);
+#ifdef RT_WITH_SEAMS
+/** The calls of the native layer that tests may replace (see internal/seam.h). */
+typedef struct RTSEAMSNT
+{
+    /** The opens of RTNtPathOpen and of the path information query. */
+    decltype(&NtCreateFile) pfnNtCreateFile;
+    /** Where rtNtOsMajorVersion reads the version. */
+    decltype(&RtlGetCurrentPeb) pfnRtlGetCurrentPeb;
+} RTSEAMSNT;
+extern RTSEAMSNT g_rtSeamsNt;
+#endif
 
 #endif

@@ -1,5 +1,7 @@
 /** @file
- * Test seams of the path information query. Windows only.
+ * Internals of the path information query: the attribute query it looks up,
+ * the remembered answer about not following links, and its test seams.
+ * Windows only.
  */
 #ifndef RT_INTERNAL_PATHINFO_H
 #define RT_INTERNAL_PATHINFO_H
@@ -7,26 +9,11 @@
 #include <rt/pathinfo.h>
 #include <windows.h>
 #include <winternl.h>
+#include "internal/seam.h"
 
-/** Signature of NtQueryFullAttributesFile. */
+/** Signature of NtQueryFullAttributesFile, which RTPathQueryInfoEx looks up in ntdll. */
 typedef NTSTATUS(NTAPI *PFNRTNTQUERYFULLATTRIBUTESFILE)(OBJECT_ATTRIBUTES *pObjAttribs,
                                                         FILE_NETWORK_OPEN_INFORMATION *pInfo);
-/** Signature of NtCreateFile. */
-typedef NTSTATUS(NTAPI *PFNRTPATHINFONTCREATEFILE)(HANDLE *phFile, ACCESS_MASK fDesiredAccess,
-                                                   OBJECT_ATTRIBUTES *pObjAttribs, IO_STATUS_BLOCK *pIos,
-                                                   LARGE_INTEGER *pcbAllocation, ULONG fFileAttribs, ULONG fShareAccess,
-                                                   ULONG uDisposition, ULONG fCreateOptions, void *pvEaBuffer,
-                                                   ULONG cbEa);
-
-/**
- * Tests only: makes RTPathQueryInfoEx use @a pfn as NtQueryFullAttributesFile;
- * null makes it behave as on a system that lacks the entry point. Call
- * rtPathInfoTestReset to go back to the system's own.
- */
-void rtPathInfoTestSetQueryFullAttributes(PFNRTNTQUERYFULLATTRIBUTESFILE pfn);
-
-/** Tests only: routes the NtCreateFile calls of RTPathQueryInfoEx through @a pfn; null restores the real one. */
-void rtPathInfoTestSetCreateFile(PFNRTPATHINFONTCREATEFILE pfn);
 
 /** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
 typedef enum RTPATHINFOREPARSESTATE
@@ -36,10 +23,18 @@ typedef enum RTPATHINFOREPARSESTATE
     RTPATHINFOREPARSESTATE_REFUSED
 } RTPATHINFOREPARSESTATE;
 
-/** Tests only: the remembered answer. */
-RTPATHINFOREPARSESTATE rtPathInfoTestGetReparseState(void);
+#ifdef RT_WITH_SEAMS
+/** The calls of the path information query that tests may replace (see
+ * internal/seam.h); its opens go through the native layer's NtCreateFile seam. */
+typedef struct RTSEAMSPATHINFO
+{
+    /** The look-up of NtQueryFullAttributesFile. */
+    decltype(&GetProcAddress) pfnGetProcAddress;
+} RTSEAMSPATHINFO;
+extern RTSEAMSPATHINFO g_rtSeamsPathInfo;
 
-/** Tests only: restores the system's entry points and forgets the remembered answer. */
-void rtPathInfoTestReset(void);
+/** Forgets the looked-up attribute query and the remembered answer about FILE_OPEN_REPARSE_POINT. */
+void rtPathInfoSeamsForget(void);
+#endif
 
 #endif

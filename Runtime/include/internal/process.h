@@ -45,10 +45,12 @@ int rtProcInitExePath(char *pszPath, size_t cbPath);
 void rtProcMeasureExePath(void);
 
 #ifdef RT_WITH_SEAMS
-/** Test seams of the exit handlers. */
+#include <rt/mem.h>
+
+/** Test seams of the exit handlers: the allocation of a block of slots. */
 typedef struct RTSEAMSATEXIT
 {
-    void *(*pfnRTMemAllocZTag)(size_t cb, const char *pszTag);
+    decltype(&RTMemAllocZTag) pfnRTMemAllocZTag;
 } RTSEAMSATEXIT;
 extern RTSEAMSATEXIT g_rtSeamsAtExit;
 /** Drops every registered exit handler without running it, and the blocks that held them. */

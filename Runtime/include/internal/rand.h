@@ -1,11 +1,12 @@
 /** @file
- * Internals of the random generators: the generator record and the hooks of
- * the process-wide generator.
+ * Internals of the random generators: the generator record, and the seed
+ * and the clean-up of the process-wide generator.
  */
 #ifndef RT_INTERNAL_RAND_H
 #define RT_INTERNAL_RAND_H
 
 #include <rt/rand.h>
+#include "internal/seam.h"
 
 /** RTRANDPM::u32Magic of a live generator. */
 #define RTRAND_MAGIC UINT32_C(0x19531118)
@@ -42,21 +43,26 @@ typedef RTRANDPM *PRTRANDPM;
 /** Initialises @a pThis in place as a fresh Park-Miller generator (no allocation). */
 void rtRandParkMillerInitRecord(PRTRANDPM pThis);
 
-/** Source of the process-wide generator's seed: a 64-bit counter value. */
-typedef uint64_t FNRTRANDSEEDSOURCE(void);
-typedef FNRTRANDSEEDSOURCE *PFNRTRANDSEEDSOURCE;
-
-/**
- * Replaces the seed source of the process-wide generator (the time-stamp
- * counter); null restores it. Takes effect at the next creation of the
- * generator, so tests call rtRandTerm first.
- */
-void rtRandTestSetSeedSource(PFNRTRANDSEEDSOURCE pfnSource);
+/** The source of the process-wide generator's seed: the processor's time-stamp counter. */
+uint64_t rtRandSeedCounter(void);
 
 /**
  * Destroys the process-wide generator at process clean-up; the next
  * RTRandU32Ex makes a fresh one. Must not race with RTRandU32Ex.
  */
 void rtRandTerm(void);
+
+#ifdef RT_WITH_SEAMS
+/** The calls of the process-wide generator that tests may replace (see internal/seam.h). */
+typedef struct RTSEAMSRAND
+{
+    /** Read once, when the generator is made. */
+    decltype(&rtRandSeedCounter) pfnrtRandSeedCounter;
+} RTSEAMSRAND;
+extern RTSEAMSRAND g_rtSeamsRand;
+
+/** Forgets the process-wide generator, so that the next draw makes and seeds a fresh one. */
+void rtRandSeamsForget(void);
+#endif
 
 #endif

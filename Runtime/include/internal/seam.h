@@ -7,8 +7,15 @@
  *
  *   - Each area that has seams declares, in its internal header and only under
  *     RT_WITH_SEAMS, a table `RTSEAMS<AREA>` with one member `pfn<Call>` per
- *     replaceable call, typed exactly like the call, and the table's instance
- *     `g_rtSeams<Area>`. A null member means the real call.
+ *     replaceable call, typed exactly like the call (`decltype(&Call)`), and
+ *     the table's instance `g_rtSeams<Area>`. A null member means the real
+ *     call. Tables with system types sit where the header already has the
+ *     system's header; an area whose two builds make different calls (the
+ *     allocators) declares one table per build. A call of the runtime's own
+ *     (`RTStreamPrintfV` in the program messages) is a seam like a system call:
+ *     `pfnRTStreamPrintfV`.
+ *     The tables are defined in the seams*.cpp files of the portable runtime,
+ *     the Windows runtime and the host shim.
  *   - The call site names the call through RT_SEAM: `RT_SEAM(g_rtSeamsFile,
  *     WriteFile)(hFile, pv, cb, &cbDone, NULL)`. A replacement receives the
  *     same arguments and may call the real function itself.

@@ -7,6 +7,7 @@
 
 #include <rt/stream.h>
 #include <rt/file.h>
+#include <rt/mem.h>
 #include <rt/semaphore.h>
 
 /** RTSTREAM::u32Magic of a usable stream. */
@@ -106,7 +107,7 @@ bool rtStrmNativeAnsiIsUtf8(void);
 /** Test seams of the streams: the allocations of buffers and records. */
 typedef struct RTSEAMSSTREAM
 {
-    void *(*pfnRTMemAllocTag)(size_t cb, const char *pszTag);
+    decltype(&RTMemAllocTag) pfnRTMemAllocTag;
 } RTSEAMSSTREAM;
 extern RTSEAMSSTREAM g_rtSeamsStream;
 #endif

@@ -9,26 +9,20 @@
 void *RTMemAllocTag(size_t cb, const char *pszTag)
 {
     (void)pszTag;
-    if (!rtMemTestMayAllocate())
-        return NULL;
-    return malloc(cb ? cb : 1);
+    return RT_SEAM(g_rtSeamsMem, malloc)(cb ? cb : 1);
 }
 
 void *RTMemAllocZTag(size_t cb, const char *pszTag)
 {
     (void)pszTag;
-    if (!rtMemTestMayAllocate())
-        return NULL;
-    return calloc(1, cb ? cb : 1);
+    return RT_SEAM(g_rtSeamsMem, calloc)(1, cb ? cb : 1);
 }
 
 void *RTMemReallocTag(void *pv, size_t cbNew, const char *pszTag)
 {
     if (!pv)
         return RTMemAllocTag(cbNew, pszTag);
-    if (!rtMemTestMayAllocate())
-        return NULL;
-    return realloc(pv, cbNew ? cbNew : 1);
+    return RT_SEAM(g_rtSeamsMem, realloc)(pv, cbNew ? cbNew : 1);
 }
 
 void RTMemFree(void *pv)

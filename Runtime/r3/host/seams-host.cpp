@@ -4,7 +4,16 @@
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
+#include "internal/mem.h"
+#include "internal/path-shim.h"
 
-void rtSeamsResetOs(void) {}
+RTSEAMSMEM g_rtSeamsMem;
+
+void rtSeamsResetOs(void)
+{
+    g_rtSeamsMem = RTSEAMSMEM();
+    /* The shim's current directory is what the tests set; each test starts from the start-up state. */
+    rtPathShimReset();
+}
 
 #endif

@@ -135,12 +135,9 @@ int rtDirNativeClose(RTDIRINTERNAL *pDir)
     return rc;
 }
 
-RTDIRREPARSESTATE rtDirTestGetReparseState(void)
+#ifdef RT_WITH_SEAMS
+void rtDirSeamsForget(void)
 {
-    return g_enmReparseState;
+    g_enmReparseState = RTDIRREPARSESTATE_UNKNOWN;
 }
-
-void rtDirTestSetReparseState(RTDIRREPARSESTATE enmState)
-{
-    g_enmReparseState = enmState;
-}
+#endif

@@ -57,8 +57,8 @@ int rtFileDeleteCheckReparseTag(HANDLE hFile)
 {
     FILE_ATTRIBUTE_TAG_INFORMATION TagInfo;
     IO_STATUS_BLOCK Ios;
-    NTSTATUS const rcNt =
-        rtFileCallNtQueryInformationFile(hFile, &Ios, &TagInfo, sizeof(TagInfo), FileAttributeTagInformation);
+    NTSTATUS const rcNt = RT_SEAM(g_rtSeamsFile, NtQueryInformationFile)(hFile, &Ios, &TagInfo, sizeof(TagInfo),
+                                                                         FileAttributeTagInformation);
     if (rtFileNtSuccess(rcNt))
         return TagInfo.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? ERR_IS_A_SYMLINK : INF_SUCCESS;
     /* Systems and file systems without the query: the basic attributes decide. */
@@ -79,7 +79,8 @@ int rtFileDeleteCheckAndMark(HANDLE hFile, bool fReparseOpen)
 
     FILE_BASIC_INFORMATION BasicInfo;
     IO_STATUS_BLOCK Ios;
-    NTSTATUS rcNt = rtFileCallNtQueryInformationFile(hFile, &Ios, &BasicInfo, sizeof(BasicInfo), FileBasicInformation);
+    NTSTATUS rcNt = RT_SEAM(g_rtSeamsFile, NtQueryInformationFile)(hFile, &Ios, &BasicInfo, sizeof(BasicInfo),
+                                                                   FileBasicInformation);
     if (!rtFileNtSuccess(rcNt))
         return RTErrConvertFromNtStatus(rcNt);
     if (BasicInfo.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)

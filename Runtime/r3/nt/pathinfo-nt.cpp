@@ -13,15 +13,13 @@
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/file.h"
-#include "internal/initterm.h"
+#include "internal/nt.h"
 #include "internal/pathinfo.h"
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE hFile, HANDLE hEvent, void *pfnApc, void *pvApcContext,
                                                IO_STATUS_BLOCK *pIos, void *pvInfo, ULONG cbInfo,
                                                FILE_INFORMATION_CLASS enmClass, BOOLEAN fSingleEntry,
                                                UNICODE_STRING *pFileName, BOOLEAN fRestartScan);
-extern "C" NTSTATUS NTAPI NtOpenDirectoryObject(HANDLE *phDirectory, ACCESS_MASK fDesiredAccess,
-                                                OBJECT_ATTRIBUTES *pObjAttribs);
 extern "C" NTSTATUS NTAPI NtQueryDirectoryObject(HANDLE hDirectory, void *pvBuffer, ULONG cbBuffer,
                                                  BOOLEAN fSingleEntry, BOOLEAN fRestartScan, ULONG *puContext,
                                                  ULONG *pcbReturned);
@@ -50,17 +48,19 @@ namespace
 
 PFNRTNTQUERYFULLATTRIBUTESFILE volatile g_pfnQueryFullAttributes = NULL;
 bool volatile g_fQueryFullAttributesResolved = false;
-PFNRTPATHINFONTCREATEFILE volatile g_pfnCreateFile = NtCreateFile;
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT here. A plain shared
  * value: concurrent first queries may both probe, with the same answer. */
 RTPATHINFOREPARSESTATE volatile g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 
-/** NtQueryFullAttributesFile when the system has it (as start-up found it). */
+/** NtQueryFullAttributesFile when the system has it (looked up once; racing threads find the same). */
 PFNRTNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
 {
     if (!g_fQueryFullAttributesResolved)
     {
-        g_pfnQueryFullAttributes = g_pfnNtQueryFullAttributesFile;
+        HMODULE hNtDll = GetModuleHandleW(L"ntdll.dll");
+        g_pfnQueryFullAttributes = hNtDll ? (PFNRTNTQUERYFULLATTRIBUTESFILE)(void *)RT_SEAM(
+                                                g_rtSeamsPathInfo, GetProcAddress)(hNtDll, "NtQueryFullAttributesFile")
+                                          : NULL;
         g_fQueryFullAttributesResolved = true;
     }
     return g_pfnQueryFullAttributes;
@@ -149,8 +149,8 @@ NTSTATUS openForAttributes(PathInfoQuery *pQuery, ULONG fOptions, HANDLE *phObj)
     InitializeObjectAttributes(&ObjAttr, &pQuery->NtName, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
     IO_STATUS_BLOCK Ios;
     *phObj = INVALID_HANDLE_VALUE;
-    return g_pfnCreateFile(phObj, PI_OPEN_ACCESS, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL, PI_OPEN_SHARE, FILE_OPEN,
-                           fOptions, NULL, 0);
+    return RT_SEAM(g_rtSeamsNt, NtCreateFile)(phObj, PI_OPEN_ACCESS, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL,
+                                              PI_OPEN_SHARE, FILE_OPEN, fOptions, NULL, 0);
 }
 
 /** Opens the object, not following a final link when asked and the file system allows. */
@@ -368,9 +368,9 @@ int queryFromParent(PathInfoQuery *pQuery, int rcOpen)
     InitializeObjectAttributes(&ObjAttr, &Split.Parent, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
     IO_STATUS_BLOCK Ios;
     HANDLE hParent = INVALID_HANDLE_VALUE;
-    NTSTATUS rcNt =
-        g_pfnCreateFile(&hParent, FILE_LIST_DIRECTORY | SYNCHRONIZE, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL,
-                        PI_OPEN_SHARE, FILE_OPEN, FILE_DIRECTORY_FILE | PI_OPEN_OPTIONS, NULL, 0);
+    NTSTATUS rcNt = RT_SEAM(g_rtSeamsNt, NtCreateFile)(&hParent, FILE_LIST_DIRECTORY | SYNCHRONIZE, &ObjAttr, &Ios,
+                                                       NULL, FILE_ATTRIBUTE_NORMAL, PI_OPEN_SHARE, FILE_OPEN,
+                                                       FILE_DIRECTORY_FILE | PI_OPEN_OPTIONS, NULL, 0);
     int rc;
     if (NT_SUCCESS(rcNt))
     {
@@ -435,26 +435,11 @@ int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enm
     return rc;
 }
 
-void rtPathInfoTestSetQueryFullAttributes(PFNRTNTQUERYFULLATTRIBUTESFILE pfn)
-{
-    g_pfnQueryFullAttributes = pfn;
-    g_fQueryFullAttributesResolved = true;
-}
-
-void rtPathInfoTestSetCreateFile(PFNRTPATHINFONTCREATEFILE pfn)
-{
-    g_pfnCreateFile = pfn ? pfn : NtCreateFile;
-}
-
-RTPATHINFOREPARSESTATE rtPathInfoTestGetReparseState(void)
-{
-    return g_enmReparseState;
-}
-
-void rtPathInfoTestReset(void)
+#ifdef RT_WITH_SEAMS
+void rtPathInfoSeamsForget(void)
 {
     g_fQueryFullAttributesResolved = false;
     g_pfnQueryFullAttributes = NULL;
-    g_pfnCreateFile = NtCreateFile;
     g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
 }
+#endif

@@ -12,11 +12,6 @@
 namespace
 {
 
-/** Set by tests to stand in for the real major version; 0 means "read it". */
-volatile uint32_t g_uNtTestOsMajorVersion = 0;
-/** Set by tests to watch or steer RTNtPathOpen's NtCreateFile calls. */
-PFNRTNTCREATEFILE volatile g_pfnNtTestCreateFile = NULL;
-
 /** Where the process environment block keeps OSMajorVersion. */
 #ifdef _WIN64
 const size_t g_offPebOsMajorVersion = 0x118;
@@ -255,12 +250,8 @@ NTSTATUS rtNtPathCreateFile(HANDLE *phFile, const RTNTPATH *pNtName, HANDLE hRoo
     IO_STATUS_BLOCK Ios;
     Ios.Status = 0;
     Ios.Information = 0;
-    PFNRTNTCREATEFILE const pfnTest = g_pfnNtTestCreateFile;
-    if (pfnTest)
-        return pfnTest(phFile, fDesiredAccess, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL, fShareAccess, FILE_OPEN,
-                       fCreateOptions, NULL, 0);
-    return NtCreateFile(phFile, fDesiredAccess, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL, fShareAccess, FILE_OPEN,
-                        fCreateOptions, NULL, 0);
+    return RT_SEAM(g_rtSeamsNt, NtCreateFile)(phFile, fDesiredAccess, &ObjAttr, &Ios, NULL, FILE_ATTRIBUTE_NORMAL,
+                                              fShareAccess, FILE_OPEN, fCreateOptions, NULL, 0);
 }
 
 bool rtNtPathEndsWithSep(const RTNTPATH *pNtName)
@@ -326,21 +317,8 @@ NTSTATUS rtNtPathOpenDirObj(HANDLE *phDir, const RTNTPATH *pNtName, HANDLE hRoot
 
 uint32_t rtNtOsMajorVersion(void)
 {
-    uint32_t const uTest = g_uNtTestOsMajorVersion;
-    if (uTest)
-        return uTest;
-    uint8_t const *pbPeb = (uint8_t const *)RtlGetCurrentPeb();
+    uint8_t const *pbPeb = (uint8_t const *)RT_SEAM(g_rtSeamsNt, RtlGetCurrentPeb)();
     return *(ULONG const *)(pbPeb + g_offPebOsMajorVersion);
-}
-
-void rtNtTestSetOsMajorVersion(uint32_t uMajor)
-{
-    g_uNtTestOsMajorVersion = uMajor;
-}
-
-void rtNtPathTestSetCreateFile(PFNRTNTCREATEFILE pfn)
-{
-    g_pfnNtTestCreateFile = pfn;
 }
 
 int RTNtPathFromWinUtf8(RTNTPATH *pNtName, HANDLE *phRootDir, const char *pszPath)

@@ -6,25 +6,9 @@
 #include <rt/dir.h>
 #include <rt/path-win.h>
 #include "internal/dir.h"
+#include "internal/file.h"
 
 extern "C" WCHAR NTAPI RtlUpcaseUnicodeChar(WCHAR wc);
-
-namespace
-{
-
-int setAttributes(const RTUTF16 *pwszPath, uint32_t fAttributes)
-{
-    return SetFileAttributesW((LPCWSTR)pwszPath, fAttributes);
-}
-
-FNRTDIRSETATTRIBUTES *g_pfnSetAttributes = setAttributes;
-
-} // namespace
-
-void rtDirTestSetAttributesHook(FNRTDIRSETATTRIBUTES *pfn)
-{
-    g_pfnSetAttributes = pfn ? pfn : setAttributes;
-}
 
 int RTDirCreate(const char *pszPath, RTFMODE fMode, uint32_t fCreate)
 {
@@ -45,10 +29,9 @@ int RTDirCreate(const char *pszPath, RTFMODE fMode, uint32_t fCreate)
         rc = RTErrConvertFromWinError(GetLastError());
     else if (!(fCreate & RTDIRCREATE_F_KEEP_INDEXED))
     {
-        /* Keep the indexer's hands off what we put in there. */
-        if (!g_pfnSetAttributes(pwszPath, FILE_ATTRIBUTE_NOT_CONTENT_INDEXED) &&
-            !(fCreate & RTDIRCREATE_F_INDEX_ATTR_OPTIONAL))
-            rc = RTErrConvertFromWinError(GetLastError());
+        int rcMark = rtFileSetNotContentIndexed(pwszPath);
+        if (RT_FAILURE(rcMark) && !(fCreate & RTDIRCREATE_F_INDEX_ATTR_OPTIONAL))
+            rc = rcMark;
     }
     RTPathWin32Free(pwszPath);
     return rc;

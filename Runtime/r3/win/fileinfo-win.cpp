@@ -7,7 +7,6 @@
 #include <winioctl.h>
 #include <rt/file.h>
 #include <rt/err.h>
-#include <rt/ldr.h>
 #include "internal/file.h"
 
 namespace
@@ -46,19 +45,26 @@ PFNRTVERIFYCONSOLEIOHANDLE rtFileFindConsoleVerifier(void)
     if (InterlockedCompareExchange(&g_fConsoleVerifierLookedUp, 0, 0))
         return g_pfnVerifyConsoleIoHandle;
 
-    PFNRTVERIFYCONSOLEIOHANDLE const pfn =
-        (PFNRTVERIFYCONSOLEIOHANDLE)RTLdrFindSystemSymbol("kernel32.dll", "VerifyConsoleIoHandle");
+    PFNRTVERIFYCONSOLEIOHANDLE pfn = NULL;
+    HMODULE hKernel32 = GetModuleHandleW(L"kernel32.dll");
+    if (hKernel32)
+        /* The detour through void * keeps the compiler from judging the cast
+         * of the generic procedure type to the real signature. */
+        pfn = (PFNRTVERIFYCONSOLEIOHANDLE)(void *)RT_SEAM(g_rtSeamsFile, GetProcAddress)(hKernel32,
+                                                                                         "VerifyConsoleIoHandle");
     /* Racing threads store the same value; the flag is set after the pointer. */
     g_pfnVerifyConsoleIoHandle = pfn;
     InterlockedExchange(&g_fConsoleVerifierLookedUp, 1);
     return pfn;
 }
 
-void rtFileTestSetConsoleVerifier(bool fOverride, PFNRTVERIFYCONSOLEIOHANDLE pfnVerify)
+#ifdef RT_WITH_SEAMS
+void rtFileSeamsForget(void)
 {
-    g_pfnVerifyConsoleIoHandle = fOverride ? pfnVerify : NULL;
-    InterlockedExchange(&g_fConsoleVerifierLookedUp, fOverride ? 1 : 0);
+    g_pfnVerifyConsoleIoHandle = NULL;
+    InterlockedExchange(&g_fConsoleVerifierLookedUp, 0);
 }
+#endif
 
 /*
  * Size
@@ -67,11 +73,18 @@ void rtFileTestSetConsoleVerifier(bool fOverride, PFNRTVERIFYCONSOLEIOHANDLE pfn
 namespace
 {
 
+/** A disk query without input that fills @a pvOut. */
+BOOL rtFileDiskIoControl(HANDLE hFile, DWORD uIoControlCode, void *pvOut, DWORD cbOut)
+{
+    DWORD cbReturned = 0;
+    return RT_SEAM(g_rtSeamsFile, DeviceIoControl)(hFile, uIoControlCode, NULL, 0, pvOut, cbOut, &cbReturned, NULL);
+}
+
 /** The size of a disk behind @a hFile; false when it is no disk with fixed or removable media. */
 bool rtFileQueryDiskSize(HANDLE hFile, uint64_t *pcbSize)
 {
     DISK_GEOMETRY Geometry;
-    if (!rtFileCallDeviceIoControl(hFile, IOCTL_DISK_GET_DRIVE_GEOMETRY, &Geometry, sizeof(Geometry)))
+    if (!rtFileDiskIoControl(hFile, IOCTL_DISK_GET_DRIVE_GEOMETRY, &Geometry, sizeof(Geometry)))
         return false;
     if (Geometry.MediaType != RemovableMedia && Geometry.MediaType != FixedMedia)
         return false;
@@ -79,7 +92,7 @@ bool rtFileQueryDiskSize(HANDLE hFile, uint64_t *pcbSize)
                       Geometry.BytesPerSector;
     /* The geometry leaves out the partial last cylinder; the length does not. */
     GET_LENGTH_INFORMATION Length;
-    if (rtFileCallDeviceIoControl(hFile, IOCTL_DISK_GET_LENGTH_INFO, &Length, sizeof(Length)))
+    if (rtFileDiskIoControl(hFile, IOCTL_DISK_GET_LENGTH_INFO, &Length, sizeof(Length)))
         cbSize = (uint64_t)Length.Length.QuadPart;
     *pcbSize = cbSize;
     return true;
@@ -95,7 +108,7 @@ int RTFileQuerySize(RTFILE hFile, uint64_t *pcbSize)
     /* A size whose low half is all ones is only told apart from a failure by
      * the last error, so it must not be a left-over. */
     SetLastError(NO_ERROR);
-    DWORD const cbLow = rtFileCallGetFileSize((HANDLE)hFile, &cbHigh);
+    DWORD const cbLow = RT_SEAM(g_rtSeamsFile, GetFileSize)((HANDLE)hFile, &cbHigh);
     DWORD const uLastError = cbLow == INVALID_FILE_SIZE ? GetLastError() : NO_ERROR;
     if (uLastError == NO_ERROR)
     {
@@ -129,8 +142,8 @@ int RTFileQueryFsType(RTFILE hFile, RTFSTYPE *penmType)
     IO_STATUS_BLOCK Ios;
     Ios.Status = 0;
     Ios.Information = 0;
-    NTSTATUS const rcNt =
-        rtFileCallNtQueryVolumeInformationFile((HANDLE)hFile, &Ios, &Buf, sizeof(Buf), FileFsAttributeInformation);
+    NTSTATUS const rcNt = RT_SEAM(g_rtSeamsFile, NtQueryVolumeInformationFile)((HANDLE)hFile, &Ios, &Buf, sizeof(Buf),
+                                                                               FileFsAttributeInformation);
     if (!rtFileNtSuccess(rcNt))
     {
         *penmType = RTFSTYPE_UNKNOWN;
@@ -162,7 +175,7 @@ uint32_t rtFileQueryVolumeSerial(HANDLE hFile)
     Ios.Status = 0;
     Ios.Information = 0;
     NTSTATUS const rcNt =
-        rtFileCallNtQueryVolumeInformationFile(hFile, &Ios, &Buf, sizeof(Buf), FileFsVolumeInformation);
+        RT_SEAM(g_rtSeamsFile, NtQueryVolumeInformationFile)(hFile, &Ios, &Buf, sizeof(Buf), FileFsVolumeInformation);
     /* A label too long for the buffer still leaves the serial number. */
     if (!rtFileNtSuccess(rcNt) && rcNt != g_rcNtBufferOverflow)
         return 0;
@@ -217,7 +230,8 @@ int RTFileQueryInfo(RTFILE hFile, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditiona
     IO_STATUS_BLOCK Ios;
     Ios.Status = 0;
     Ios.Information = 0;
-    NTSTATUS const rcNt = rtFileCallNtQueryInformationFile((HANDLE)hFile, &Ios, &Buf, sizeof(Buf), FileAllInformation);
+    NTSTATUS const rcNt =
+        RT_SEAM(g_rtSeamsFile, NtQueryInformationFile)((HANDLE)hFile, &Ios, &Buf, sizeof(Buf), FileAllInformation);
 
     *pObjInfo = RTOBJINFO();
     /* The name does not fit and is not wanted; everything before it is there. */

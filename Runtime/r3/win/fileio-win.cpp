@@ -1,7 +1,5 @@
 /** @file
- * Files on Windows: open, close, read, write, seek, flush and handle checks,
- * plus the seam through which tests replace the calls that cannot be made to
- * fail on purpose.
+ * Files on Windows: open, close, read, write, seek, flush and handle checks.
  */
 #include <windows.h>
 #include <winternl.h>
@@ -16,10 +14,6 @@ static_assert(sizeof(size_t) == sizeof(DWORD), "byte counts must fit the system'
 namespace
 {
 
-/** Replacements of system calls installed by tests; null members mean the
- * system's own. Zero-initialised, so it needs no constructor. */
-RTFILEWINCALLS g_rtFileTestCalls;
-
 /** Memory shortage of the system; transfers are then redone in pieces. */
 const DWORD g_uErrNotEnoughMemory = ERROR_NOT_ENOUGH_MEMORY;
 
@@ -31,60 +25,19 @@ const size_t g_cbWriteSmallBelow = 65538;
 const size_t g_cbWriteLargeChunk = 32768;
 /** @} */
 
+/** One synchronous read of the transfers (the seam tests replace). */
+BOOL rtFileSysRead(HANDLE hFile, void *pvBuf, DWORD cbToRead, DWORD *pcbRead)
+{
+    return RT_SEAM(g_rtSeamsFile, ReadFile)(hFile, pvBuf, cbToRead, pcbRead, NULL);
+}
+
+/** One synchronous write of the transfers (the seam tests replace). */
+BOOL rtFileSysWrite(HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten)
+{
+    return RT_SEAM(g_rtSeamsFile, WriteFile)(hFile, pvBuf, cbToWrite, pcbWritten, NULL);
+}
+
 } /* namespace */
-
-void rtFileTestSetCalls(const RTFILEWINCALLS *pCalls)
-{
-    if (pCalls)
-        g_rtFileTestCalls = *pCalls;
-    else
-        g_rtFileTestCalls = RTFILEWINCALLS();
-}
-
-BOOL rtFileCallReadFile(HANDLE hFile, void *pvBuf, DWORD cbToRead, DWORD *pcbRead)
-{
-    if (g_rtFileTestCalls.pfnReadFile)
-        return g_rtFileTestCalls.pfnReadFile(hFile, pvBuf, cbToRead, pcbRead, NULL);
-    return ReadFile(hFile, pvBuf, cbToRead, pcbRead, NULL);
-}
-
-BOOL rtFileCallWriteFile(HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten)
-{
-    if (g_rtFileTestCalls.pfnWriteFile)
-        return g_rtFileTestCalls.pfnWriteFile(hFile, pvBuf, cbToWrite, pcbWritten, NULL);
-    return WriteFile(hFile, pvBuf, cbToWrite, pcbWritten, NULL);
-}
-
-DWORD rtFileCallGetFileSize(HANDLE hFile, DWORD *pcbHigh)
-{
-    if (g_rtFileTestCalls.pfnGetFileSize)
-        return g_rtFileTestCalls.pfnGetFileSize(hFile, pcbHigh);
-    return GetFileSize(hFile, pcbHigh);
-}
-
-BOOL rtFileCallDeviceIoControl(HANDLE hDevice, DWORD uIoControlCode, void *pvOut, DWORD cbOut)
-{
-    DWORD cbReturned = 0;
-    if (g_rtFileTestCalls.pfnDeviceIoControl)
-        return g_rtFileTestCalls.pfnDeviceIoControl(hDevice, uIoControlCode, NULL, 0, pvOut, cbOut, &cbReturned, NULL);
-    return DeviceIoControl(hDevice, uIoControlCode, NULL, 0, pvOut, cbOut, &cbReturned, NULL);
-}
-
-NTSTATUS rtFileCallNtQueryVolumeInformationFile(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf,
-                                                FS_INFORMATION_CLASS enmClass)
-{
-    if (g_rtFileTestCalls.pfnNtQueryVolumeInformationFile)
-        return g_rtFileTestCalls.pfnNtQueryVolumeInformationFile(hFile, pIos, pvBuf, cbBuf, enmClass);
-    return NtQueryVolumeInformationFile(hFile, pIos, pvBuf, cbBuf, enmClass);
-}
-
-NTSTATUS rtFileCallNtQueryInformationFile(HANDLE hFile, IO_STATUS_BLOCK *pIos, void *pvBuf, ULONG cbBuf,
-                                          FILE_INFORMATION_CLASS enmClass)
-{
-    if (g_rtFileTestCalls.pfnNtQueryInformationFile)
-        return g_rtFileTestCalls.pfnNtQueryInformationFile(hFile, pIos, pvBuf, cbBuf, enmClass);
-    return NtQueryInformationFile(hFile, pIos, pvBuf, cbBuf, enmClass);
-}
 
 /*
  * Opening and closing
@@ -121,8 +74,9 @@ int rtFileOpenFollowUps(HANDLE hFile, const RTUTF16 *pwszPath, uint64_t fOpen, R
     if ((fOpen & RTFILE_O_NOT_CONTENT_INDEXED) &&
         (*penmAction == RTFILEACTION_CREATED || *penmAction == RTFILEACTION_REPLACED))
     {
-        if (!SetFileAttributesW((const wchar_t *)pwszPath, FILE_ATTRIBUTE_NOT_CONTENT_INDEXED))
-            return RTErrConvertFromWinError(GetLastError());
+        int rc = rtFileSetNotContentIndexed(pwszPath);
+        if (RT_FAILURE(rc))
+            return rc;
     }
     if ((fOpen & RTFILE_O_ACTION_MASK) == RTFILE_O_OPEN_CREATE && (fOpen & RTFILE_O_TRUNCATE) &&
         *penmAction == RTFILEACTION_OPENED)
@@ -231,7 +185,7 @@ int rtFileReadInPieces(HANDLE hFile, uint8_t *pbBuf, size_t cbToRead, size_t *pc
     {
         DWORD const cbThis = (DWORD)RT_MIN(cbChunk, cbToRead - cbDone);
         DWORD cbRead = 0;
-        if (!rtFileCallReadFile(hFile, &pbBuf[cbDone], cbThis, &cbRead))
+        if (!rtFileSysRead(hFile, &pbBuf[cbDone], cbThis, &cbRead))
         {
             DWORD const uLastError = GetLastError();
             if (uLastError != g_uErrNotEnoughMemory || cbChunk <= RTFILE_CHUNK_MIN)
@@ -257,7 +211,7 @@ int rtFileReadRest(HANDLE hFile, uint8_t *pbBuf, size_t cbToRead, size_t cbDone)
     while (cbDone < cbToRead)
     {
         DWORD cbRead = 0;
-        if (!rtFileCallReadFile(hFile, &pbBuf[cbDone], (DWORD)(cbToRead - cbDone), &cbRead))
+        if (!rtFileSysRead(hFile, &pbBuf[cbDone], (DWORD)(cbToRead - cbDone), &cbRead))
             return RTErrConvertFromWinError(GetLastError());
         if (!cbRead)
             return ERR_EOF;
@@ -298,7 +252,7 @@ int rtFileWriteInPieces(HANDLE hFile, const uint8_t *pbBuf, size_t cbToWrite, si
     {
         DWORD const cbThis = (DWORD)RT_MIN(cbChunk, cbToWrite - cbDone);
         DWORD cbWritten = 0;
-        if (!rtFileCallWriteFile(hFile, &pbBuf[cbDone], cbThis, &cbWritten))
+        if (!rtFileSysWrite(hFile, &pbBuf[cbDone], cbThis, &cbWritten))
         {
             DWORD const uLastError = GetLastError();
             if (uLastError != g_uErrNotEnoughMemory || cbChunk <= RTFILE_CHUNK_MIN)
@@ -325,7 +279,7 @@ int rtFileWriteRest(HANDLE hFile, const uint8_t *pbBuf, size_t cbToWrite, size_t
     {
         DWORD const cbThis = (DWORD)(cbToWrite - cbDone);
         DWORD cbWritten = 0;
-        if (!rtFileCallWriteFile(hFile, &pbBuf[cbDone], cbThis, &cbWritten))
+        if (!rtFileSysWrite(hFile, &pbBuf[cbDone], cbThis, &cbWritten))
             return rtFileWriteFailure(hFile, GetLastError(), cbThis);
         if (!cbWritten)
             return ERR_WRITE_ERROR;
@@ -345,7 +299,7 @@ int RTFileRead(RTFILE hFile, void *pvBuf, size_t cbToRead, size_t *pcbRead)
 
     uint8_t *pbBuf = (uint8_t *)pvBuf;
     DWORD cbRead = 0;
-    if (rtFileCallReadFile((HANDLE)hFile, pbBuf, (DWORD)cbToRead, &cbRead))
+    if (rtFileSysRead((HANDLE)hFile, pbBuf, (DWORD)cbToRead, &cbRead))
     {
         if (pcbRead)
         {
@@ -371,7 +325,7 @@ int RTFileWrite(RTFILE hFile, const void *pvBuf, size_t cbToWrite, size_t *pcbWr
 
     const uint8_t *pbBuf = (const uint8_t *)pvBuf;
     DWORD cbWritten = 0;
-    if (rtFileCallWriteFile((HANDLE)hFile, pbBuf, (DWORD)cbToWrite, &cbWritten))
+    if (rtFileSysWrite((HANDLE)hFile, pbBuf, (DWORD)cbToWrite, &cbWritten))
     {
         if (pcbWritten)
         {
