@@ -9,7 +9,7 @@
 #include <rt/mem.h>
 #include <rt/string.h>
 #include "internal/ldr.h"
-#include "internal/mem.h"
+#include "support/alloc-failure.h"
 
 namespace
 {
@@ -87,9 +87,9 @@ TEST(LdrOpenFile, NoMemoryForTheRecord)
     RTERRINFO ErrInfo;
     RTErrInfoInit(&ErrInfo, szMsg, sizeof(szMsg));
     RTLDRMOD hLdrMod = g_hGarbage;
-    rtMemTestFailAfter(0);
+    tst::failAllocationsAfter(0);
     int const rc = RTLdrOpenFile("C:\\x.dll", &hLdrMod, 0, &ErrInfo);
-    rtMemTestFailAfter(-1);
+    tst::endAllocationFailures();
     EXPECT_EQ(ERR_NO_MEMORY, rc);
     EXPECT_EQ(ERR_NO_MEMORY, ErrInfo.rc);
     std::string const strExpected =
