@@ -95,10 +95,10 @@ TEST(LdrRedirect, CountedNotTerminated)
     /* The answer's length counts, not a terminator: what lies beyond is not read. */
     std::u16string const strSystemDir = u16("C:\\Windows\\System32");
     std::u16string const strResult = u16("C:\\Windows\\System32\\msi.dll");
-    EXPECT_FALSE(rtldrIsRedirectionInWindowsTree((const RTUTF16 *)strResult.data(), 10,
-                                                 (const RTUTF16 *)strSystemDir.c_str()));
-    EXPECT_TRUE(rtldrIsRedirectionInWindowsTree((const RTUTF16 *)strResult.data(), 11,
-                                                (const RTUTF16 *)strSystemDir.c_str()));
+    EXPECT_FALSE(
+        rtldrIsRedirectionInWindowsTree((const RTUTF16 *)strResult.data(), 10, (const RTUTF16 *)strSystemDir.c_str()));
+    EXPECT_TRUE(
+        rtldrIsRedirectionInWindowsTree((const RTUTF16 *)strResult.data(), 11, (const RTUTF16 *)strSystemDir.c_str()));
 }
 
 } // namespace

@@ -128,10 +128,10 @@ struct FakeOps
 };
 unsigned FakeOps::s_cCloses, FakeOps::s_cGetSymbols, FakeOps::s_cGetSymbolExs;
 
-const RTLDROPS g_FakeOps = {"fake",          FakeOps::closeOp, FakeOps::getSymbolOp, FakeOps::doneOp,
-                            FakeOps::enumOp, NULL,             {},                   RTLDROPS_END_MARKER};
-const RTLDROPS g_FakeOpsExOnly = {"fake-ex",       FakeOps::closeOp, NULL, FakeOps::doneOp,
-                                  FakeOps::enumOp, FakeOps::getSymbolExOp, {}, RTLDROPS_END_MARKER};
+const RTLDROPS g_FakeOps = {"fake", FakeOps::closeOp,   FakeOps::getSymbolOp, FakeOps::doneOp, FakeOps::enumOp, NULL,
+                            {},     RTLDROPS_END_MARKER};
+const RTLDROPS g_FakeOpsExOnly = {"fake-ex",       FakeOps::closeOp,       NULL, FakeOps::doneOp,
+                                  FakeOps::enumOp, FakeOps::getSymbolExOp, {},   RTLDROPS_END_MARKER};
 
 class LdrModule : public ::testing::Test
 {

@@ -216,7 +216,9 @@ TEST(StrFormatRt, ErrorInfo)
         const char *pszAll;
         const char *pszMsg;
     } const aCases[] = {
-        {{ERR_FILE_NOT_FOUND, "cannot open 'a.msi'", nullptr, 0}, "ERR_FILE_NOT_FOUND: cannot open 'a.msi'", "cannot open 'a.msi'"},
+        {{ERR_FILE_NOT_FOUND, "cannot open 'a.msi'", nullptr, 0},
+         "ERR_FILE_NOT_FOUND: cannot open 'a.msi'",
+         "cannot open 'a.msi'"},
         {{ERR_ACCESS_DENIED, nullptr, nullptr, 0}, "ERR_ACCESS_DENIED", "ERR_ACCESS_DENIED"},
         {{-1234, "", nullptr, 0}, "-1234", "-1234"},
         {{INF_SUCCESS, (const char *)g_pvLowBad, nullptr, 0}, "INF_SUCCESS: <00000010!BadStr>", "<00000010!BadStr>"},

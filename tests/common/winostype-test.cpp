@@ -76,8 +76,8 @@ TEST(WinOsType, Table)
     };
     for (const auto &c : aCases)
         EXPECT_EQ(c.iExpected, (int)rtWinOsTypeFromVersion(c.uPlatform, c.uMajor, c.uMinor, c.uBuild, c.bProductType))
-            << "platform " << c.uPlatform << " " << c.uMajor << "." << c.uMinor << " build " << c.uBuild
-            << " product " << (int)c.bProductType;
+            << "platform " << c.uPlatform << " " << c.uMajor << "." << c.uMinor << " build " << c.uBuild << " product "
+            << (int)c.bProductType;
 }
 
 } // namespace

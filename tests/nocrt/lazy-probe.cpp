@@ -5,7 +5,8 @@
  * chooses what it does:
  *
  *   calls             GetDesktopWindow, CommandLineToArgvW and MsiSetInternalUI;
- *                     prints "desktop <handle> argc <n> last <argument> ui <level>"
+ *                     prints "desktop same argc <n> last <argument> ui <level>"
+ *                     ("same": GetDesktopWindow answered as user32's own does)
  *   msi-path          MsiSetInternalUI, then prints "msi <path of the loaded msi.dll>"
  *   plain-load        loads "MSI.DLL" with the system's own search, prints its path
  *   missing-function  calls a function VERSION.DLL does not have
@@ -60,15 +61,28 @@ bool isMode(const WCHAR *pwszWord, const char *pszMode)
     return *pwszWord == '\0';
 }
 
+typedef HWND(WINAPI *PFNGETDESKTOPWINDOW)(void);
+
+/** Whether the lazily bound GetDesktopWindow answers as user32's own does. */
+const char *checkDesktopWindow(void)
+{
+    HWND const hwndLazy = GetDesktopWindow();
+    PFNGETDESKTOPWINDOW const pfnDirect =
+        (PFNGETDESKTOPWINDOW)(void *)GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDesktopWindow");
+    if (!hwndLazy || !pfnDirect)
+        return "missing";
+    return pfnDirect() == hwndLazy ? "same" : "different";
+}
+
 int doCalls(void)
 {
-    HWND const hwndDesktop = GetDesktopWindow();
+    const char *pszDesktop = checkDesktopWindow();
     int cArgs = 0;
     LPWSTR *papwszArgs = CommandLineToArgvW(GetCommandLineW(), &cArgs);
     if (!papwszArgs)
         return 1;
     INSTALLUILEVEL const enmPrevUi = MsiSetInternalUI(INSTALLUILEVEL_NONE, NULL);
-    writeLine("desktop %p argc %d last %ls ui %d\n", hwndDesktop, cArgs, papwszArgs[cArgs - 1], (int)enmPrevUi);
+    writeLine("desktop %s argc %d last %ls ui %d\n", pszDesktop, cArgs, papwszArgs[cArgs - 1], (int)enmPrevUi);
     LocalFree(papwszArgs);
     return 0;
 }

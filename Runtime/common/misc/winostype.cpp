@@ -32,8 +32,8 @@ RTWINOSTYPE classify9x(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild)
 /** 6.0 to 6.4: one workstation and one server class per minor version. */
 RTWINOSTYPE classifyNt6(uint32_t uMinor, bool fWorkstation)
 {
-    static const RTWINOSTYPE s_aenmWorkstation[] = {RTWINOSTYPE_VISTA, RTWINOSTYPE_W7, RTWINOSTYPE_W8,
-                                                    RTWINOSTYPE_W81, RTWINOSTYPE_W10};
+    static const RTWINOSTYPE s_aenmWorkstation[] = {RTWINOSTYPE_VISTA, RTWINOSTYPE_W7, RTWINOSTYPE_W8, RTWINOSTYPE_W81,
+                                                    RTWINOSTYPE_W10};
     static const RTWINOSTYPE s_aenmServer[] = {RTWINOSTYPE_2008, RTWINOSTYPE_2008R2, RTWINOSTYPE_2012,
                                                RTWINOSTYPE_2012R2, RTWINOSTYPE_2016};
     if (uMinor >= RT_ELEMENTS(s_aenmWorkstation))

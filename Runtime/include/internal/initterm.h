@@ -60,22 +60,24 @@ extern PFNNTALERTTHREAD g_pfnNtAlertThread;
 
 /*
  * Winsock: ws2_32.dll, else wsock32.dll, loaded from the system directory and
- * kept. The entry points are looked up and kept only; cast one to its
- * prototype (winsock2.h) before calling it.
+ * kept. The entry points are looked up and kept only.
  */
 /** The socket library start-up loaded, or NIL_RTLDRMOD when none could be. */
 extern RTLDRMOD g_hLdrModWinSock;
 /** Whether g_hLdrModWinSock is wsock32.dll because ws2_32.dll could not be loaded. */
 extern bool g_fWinSockIsWSock32;
 
+/** An entry point of the socket library, untyped (cast it to its prototype to call it). */
+typedef void (*PFNRTWINSOCKENTRY)(void);
+
 /** The winsock entry points, each named after its export. */
 typedef struct RTR3WINSOCKENTRIES
 {
-    FARPROC pfnWSAStartup, pfnWSACleanup, pfnWSAGetLastError, pfnWSASetLastError, pfnWSACreateEvent,
+    PFNRTWINSOCKENTRY pfnWSAStartup, pfnWSACleanup, pfnWSAGetLastError, pfnWSASetLastError, pfnWSACreateEvent,
         pfnWSACloseEvent, pfnWSASetEvent, pfnWSAEventSelect, pfnWSAEnumNetworkEvents, pfnWSASocketW, pfnWSASend,
-        pfnWSAIoctl, pfnsocket, pfnclosesocket, pfnrecv, pfnsend, pfnrecvfrom, pfnsendto, pfnbind, pfnlisten,
-        pfnaccept, pfnconnect, pfnshutdown, pfngetsockopt, pfnsetsockopt, pfnioctlsocket, pfngetpeername,
-        pfngetsockname, pfn__WSAFDIsSet, pfnselect, pfngethostbyname;
+        pfnWSAIoctl, pfnsocket, pfnclosesocket, pfnrecv, pfnsend, pfnrecvfrom, pfnsendto, pfnbind, pfnlisten, pfnaccept,
+        pfnconnect, pfnshutdown, pfngetsockopt, pfnsetsockopt, pfnioctlsocket, pfngetpeername, pfngetsockname,
+        pfn__WSAFDIsSet, pfnselect, pfngethostbyname;
 } RTR3WINSOCKENTRIES;
 extern RTR3WINSOCKENTRIES g_rtR3WinSock;
 

@@ -21,7 +21,7 @@
  */
 typedef struct RTLDRLAZYTABLE
 {
-    const char *pszLibrary;     /**< "MSI.DLL". */
+    const char *pszLibrary;    /**< "MSI.DLL". */
     void *volatile apvSlots[]; /**< The slots, the zero word and the module slot. */
 } RTLDRLAZYTABLE;
 

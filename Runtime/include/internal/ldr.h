@@ -69,16 +69,16 @@ typedef struct RTLDROPS
 /** The record behind an RTLDRMOD. */
 struct RTLDRMODINTERNAL
 {
-    uint32_t u32Magic;     /**< RTLDRMOD_MAGIC while open. */
-    RTLDRSTATE enmState;   /**< RTLDRSTATE_OPENED while open. */
-    const RTLDROPS *pOps;  /**< How to work on the image. */
-    void *pReader;         /**< Where an image is read from; null for the system's loader. */
-    RTLDRFMT enmFormat;    /**< RTLDRFMT_NATIVE. */
-    uint32_t enmType;      /**< RTLDRTYPE_SHARED_LIBRARY. */
-    uint32_t enmEndian;    /**< RTLDRENDIAN_LITTLE. */
-    uint32_t enmArch;      /**< RTLDRARCH_HOST. */
-    uintptr_t hNative;     /**< The system's handle; NIL_RTLDRMOD_NATIVE until loaded and after close. */
-    uint32_t fFlags;       /**< RTLDRLOAD_F_XXX the module was opened with. */
+    uint32_t u32Magic;    /**< RTLDRMOD_MAGIC while open. */
+    RTLDRSTATE enmState;  /**< RTLDRSTATE_OPENED while open. */
+    const RTLDROPS *pOps; /**< How to work on the image. */
+    void *pReader;        /**< Where an image is read from; null for the system's loader. */
+    RTLDRFMT enmFormat;   /**< RTLDRFMT_NATIVE. */
+    uint32_t enmType;     /**< RTLDRTYPE_SHARED_LIBRARY. */
+    uint32_t enmEndian;   /**< RTLDRENDIAN_LITTLE. */
+    uint32_t enmArch;     /**< RTLDRARCH_HOST. */
+    uintptr_t hNative;    /**< The system's handle; NIL_RTLDRMOD_NATIVE until loaded and after close. */
+    uint32_t fFlags;      /**< RTLDRLOAD_F_XXX the module was opened with. */
 };
 
 /** Whether @a hLdrMod points at an open module record. */

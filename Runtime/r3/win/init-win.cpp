@@ -160,31 +160,56 @@ void loadWinSock(void)
 struct WINSOCKENTRY
 {
     const char *pszName;
-    FARPROC RTR3WINSOCKENTRIES::*pMember;
+    PFNRTWINSOCKENTRY RTR3WINSOCKENTRIES::*pMember;
 };
 
-#define WINSOCK_ENTRY(a_Name) {#a_Name, &RTR3WINSOCKENTRIES::pfn##a_Name}
-const WINSOCKENTRY g_aWinSockEntries[] = {
-    WINSOCK_ENTRY(WSAStartup),    WINSOCK_ENTRY(WSACleanup),     WINSOCK_ENTRY(WSAGetLastError),
-    WINSOCK_ENTRY(WSASetLastError), WINSOCK_ENTRY(WSACreateEvent), WINSOCK_ENTRY(WSACloseEvent),
-    WINSOCK_ENTRY(WSASetEvent),   WINSOCK_ENTRY(WSAEventSelect), WINSOCK_ENTRY(WSAEnumNetworkEvents),
-    WINSOCK_ENTRY(WSASocketW),    WINSOCK_ENTRY(WSASend),        WINSOCK_ENTRY(WSAIoctl),
-    WINSOCK_ENTRY(socket),        WINSOCK_ENTRY(closesocket),    WINSOCK_ENTRY(recv),
-    WINSOCK_ENTRY(send),          WINSOCK_ENTRY(recvfrom),       WINSOCK_ENTRY(sendto),
-    WINSOCK_ENTRY(bind),          WINSOCK_ENTRY(listen),         WINSOCK_ENTRY(accept),
-    WINSOCK_ENTRY(connect),       WINSOCK_ENTRY(shutdown),       WINSOCK_ENTRY(getsockopt),
-    WINSOCK_ENTRY(setsockopt),    WINSOCK_ENTRY(ioctlsocket),    WINSOCK_ENTRY(getpeername),
-    WINSOCK_ENTRY(getsockname),   WINSOCK_ENTRY(__WSAFDIsSet),   WINSOCK_ENTRY(select),
+constexpr WINSOCKENTRY winSockEntry(const char *pszName, PFNRTWINSOCKENTRY RTR3WINSOCKENTRIES::*pMember)
+{
+    return WINSOCKENTRY{pszName, pMember};
+}
+
+#define WINSOCK_ENTRY(a_Name) winSockEntry(#a_Name, &RTR3WINSOCKENTRIES::pfn##a_Name)
+constexpr WINSOCKENTRY g_aWinSockEntries[] = {
+    WINSOCK_ENTRY(WSAStartup),
+    WINSOCK_ENTRY(WSACleanup),
+    WINSOCK_ENTRY(WSAGetLastError),
+    WINSOCK_ENTRY(WSASetLastError),
+    WINSOCK_ENTRY(WSACreateEvent),
+    WINSOCK_ENTRY(WSACloseEvent),
+    WINSOCK_ENTRY(WSASetEvent),
+    WINSOCK_ENTRY(WSAEventSelect),
+    WINSOCK_ENTRY(WSAEnumNetworkEvents),
+    WINSOCK_ENTRY(WSASocketW),
+    WINSOCK_ENTRY(WSASend),
+    WINSOCK_ENTRY(WSAIoctl),
+    WINSOCK_ENTRY(socket),
+    WINSOCK_ENTRY(closesocket),
+    WINSOCK_ENTRY(recv),
+    WINSOCK_ENTRY(send),
+    WINSOCK_ENTRY(recvfrom),
+    WINSOCK_ENTRY(sendto),
+    WINSOCK_ENTRY(bind),
+    WINSOCK_ENTRY(listen),
+    WINSOCK_ENTRY(accept),
+    WINSOCK_ENTRY(connect),
+    WINSOCK_ENTRY(shutdown),
+    WINSOCK_ENTRY(getsockopt),
+    WINSOCK_ENTRY(setsockopt),
+    WINSOCK_ENTRY(ioctlsocket),
+    WINSOCK_ENTRY(getpeername),
+    WINSOCK_ENTRY(getsockname),
+    WINSOCK_ENTRY(__WSAFDIsSet),
+    WINSOCK_ENTRY(select),
     WINSOCK_ENTRY(gethostbyname),
 };
 #undef WINSOCK_ENTRY
-static_assert(RT_ELEMENTS(g_aWinSockEntries) * sizeof(FARPROC) == sizeof(RTR3WINSOCKENTRIES),
+static_assert(RT_ELEMENTS(g_aWinSockEntries) * sizeof(PFNRTWINSOCKENTRY) == sizeof(RTR3WINSOCKENTRIES),
               "one name per entry point");
 
 void resolveWinSockEntries(void)
 {
     for (const WINSOCKENTRY &Entry : g_aWinSockEntries)
-        g_rtR3WinSock.*Entry.pMember = (FARPROC)RTLdrLookupFunction(g_hLdrModWinSock, Entry.pszName);
+        g_rtR3WinSock.*Entry.pMember = (PFNRTWINSOCKENTRY)RTLdrLookupFunction(g_hLdrModWinSock, Entry.pszName);
 }
 
 } // namespace

@@ -43,8 +43,7 @@ extern "C" void rtldrLazyResolve(RTLDRLAZYTABLE *pTable, void *volatile *ppvSlot
     void *pvFunction = NULL;
     int const rc = RTLdrLookupSymbol(hLdrMod, pszSymbol, &pvFunction);
     if (RT_FAILURE(rc))
-        rtFatalStop("Lazy loader failed to resolve symbol \"%s\" in \"%s\": %Rrc\n", pszSymbol, pTable->pszLibrary,
-                    rc);
+        rtFatalStop("Lazy loader failed to resolve symbol \"%s\" in \"%s\": %Rrc\n", pszSymbol, pTable->pszLibrary, rc);
     /* The slot is only written with the final address, never with null: the
      * search for the module slot relies on that. */
     *ppvSlot = pvFunction;

@@ -24,10 +24,12 @@ RTSEAMSLDR g_rtSeamsLdr;
 namespace
 {
 
-typedef NTSTATUS(NTAPI *PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR)(
-    ULONG fFlags, UNICODE_STRING *pOriginalName, UNICODE_STRING *pExtension, UNICODE_STRING *pStaticString,
-    UNICODE_STRING *pDynamicString, UNICODE_STRING **ppNewName, ULONG *pfNewFlags, SIZE_T *pcbFileName,
-    SIZE_T *pcbRequired);
+typedef NTSTATUS(NTAPI *PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR)(ULONG fFlags, UNICODE_STRING *pOriginalName,
+                                                                    UNICODE_STRING *pExtension,
+                                                                    UNICODE_STRING *pStaticString,
+                                                                    UNICODE_STRING *pDynamicString,
+                                                                    UNICODE_STRING **ppNewName, ULONG *pfNewFlags,
+                                                                    SIZE_T *pcbFileName, SIZE_T *pcbRequired);
 
 /** Flag of the redirection look-up: the name is a DLL name. */
 const ULONG g_fRedirectionDllName = 1;
@@ -97,8 +99,8 @@ bool tryRedirection(const char *pszName, const RTUTF16 *pwszSystemDir, char *psz
     UNICODE_STRING *pResult = NULL;
 
     bool fTaken = false;
-    NTSTATUS const rcNt = pfnApply(g_fRedirectionDllName, &Name, &DefaultExt, &StaticString, &DynamicString,
-                                   &pResult, NULL, NULL, NULL);
+    NTSTATUS const rcNt =
+        pfnApply(g_fRedirectionDllName, &Name, &DefaultExt, &StaticString, &DynamicString, &pResult, NULL, NULL, NULL);
     if (NT_SUCCESS(rcNt) && pResult && pResult->Buffer)
     {
         size_t const cwcResult = pResult->Length / sizeof(RTUTF16);
@@ -111,8 +113,7 @@ bool tryRedirection(const char *pszName, const RTUTF16 *pwszSystemDir, char *psz
 }
 
 /** The system directory's path with @a pszName and then @a pszExt (when given) appended. */
-int buildSystemPath(const RTUTF16 *pwszSystemDir, const char *pszName, const char *pszExt, char *pszPath,
-                    size_t cbPath)
+int buildSystemPath(const RTUTF16 *pwszSystemDir, const char *pszName, const char *pszExt, char *pszPath, size_t cbPath)
 {
     int rc = RTUtf16ToUtf8Ex(pwszSystemDir, RTSTR_MAX, &pszPath, cbPath, NULL, RTMEM_TAG);
     if (RT_SUCCESS(rc))
@@ -125,8 +126,8 @@ int buildSystemPath(const RTUTF16 *pwszSystemDir, const char *pszName, const cha
 bool isRegularFile(const char *pszPath)
 {
     RTOBJINFO ObjInfo;
-    int const rc = RT_SEAM(g_rtSeamsLdr, RTPathQueryInfoEx)(pszPath, &ObjInfo, RTOBJINFOADD_NOTHING,
-                                                            RTPATH_F_FOLLOW_LINK);
+    int const rc =
+        RT_SEAM(g_rtSeamsLdr, RTPathQueryInfoEx)(pszPath, &ObjInfo, RTOBJINFOADD_NOTHING, RTPATH_F_FOLLOW_LINK);
     return RT_SUCCESS(rc) && (ObjInfo.fMode & RTFS_TYPE_MASK) == RTFS_TYPE_FILE;
 }
 
