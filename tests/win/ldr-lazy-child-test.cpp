@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <string>
-#include "dir-scratch.h"
+#include "support/scratch-tree.h"
 
 namespace
 {
@@ -130,7 +130,7 @@ TEST(LdrLazyChild, CallsWithoutImports)
     EXPECT_EQ("", Result.strErr);
 }
 
-class LdrLazyPlanted : public DirScratch
+class LdrLazyPlanted : public tst::ScratchTree
 {
   protected:
     bool exists(const std::wstring &wstrPath)
