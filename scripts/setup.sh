@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project:
 # the mingw-w64 i686 cross compiler, 32-bit Wine, the MSI tools, a virtual
-# display for window tests, GoogleTest sources, CMake/Ninja and clang with
+# display for window tests, the packer's resource reader and signer
+# (icoutils, osslsigncode, openssl), GoogleTest sources, CMake/Ninja and clang with
 # libFuzzer. Idempotent: returns at once when everything is present.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64
   msitools wixl gcab
+  icoutils osslsigncode openssl
   xvfb xauth xdotool imagemagick
   googletest cmake ninja-build clang libclang-rt-14-dev
 )

@@ -34,7 +34,7 @@ void rtR3ExitCallback(void)
 }
 
 /** Replaces the stored executable path with @a pszPath and measures it. */
-int storeProgramPath(const char *pszPath)
+int rtR3InitStoreProgramPath(const char *pszPath)
 {
     if (RTStrLen(pszPath) >= RTR3INIT_PROGRAM_PATH_LIMIT)
         return ERR_BUFFER_OVERFLOW;
@@ -44,7 +44,7 @@ int storeProgramPath(const char *pszPath)
 }
 
 /** Records the arguments when none are yet; others than those recorded are refused. */
-int recordArgs(int cArgs, char ***ppapszArgs)
+int rtR3InitRecordArgs(int cArgs, char ***ppapszArgs)
 {
     if (cArgs == 0)
         return 0;
@@ -61,7 +61,7 @@ int recordArgs(int cArgs, char ***ppapszArgs)
 }
 
 /** A later initialisation: adds what it brings to the first one. */
-int reinitialise(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *pszProgramPath)
+int rtR3InitRepeated(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *pszProgramPath)
 {
     int rc = 0;
     __atomic_or_fetch(&g_frtR3InitFlags, fFlags & RTR3INIT_F_FLAG_2, __ATOMIC_SEQ_CST);
@@ -73,11 +73,11 @@ int reinitialise(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *psz
     }
     if (pszProgramPath)
     {
-        int rc2 = storeProgramPath(pszProgramPath);
+        int rc2 = rtR3InitStoreProgramPath(pszProgramPath);
         if (RT_FAILURE(rc2))
             rc = rc2;
     }
-    int rc2 = recordArgs(cArgs, ppapszArgs);
+    int rc2 = rtR3InitRecordArgs(cArgs, ppapszArgs);
     if (RT_FAILURE(rc2))
         rc = rc2;
     return rc;
@@ -98,7 +98,7 @@ int rtR3InitBody(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *psz
         return rc;
 
     if (pszProgramPath)
-        rc = storeProgramPath(pszProgramPath);
+        rc = rtR3InitStoreProgramPath(pszProgramPath);
     else
     {
         rc = rtProcInitExePath(g_szrtProcExePath, RTPROC_EXE_PATH_LIMIT);
@@ -108,7 +108,7 @@ int rtR3InitBody(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *psz
     if (RT_FAILURE(rc))
         return rc; /* the release log ("Failed to get executable directory path") is not part of this runtime */
 
-    rc = recordArgs(cArgs, ppapszArgs);
+    rc = rtR3InitRecordArgs(cArgs, ppapszArgs);
     if (RT_FAILURE(rc))
         return rc;
 
@@ -120,7 +120,7 @@ int rtR3InitBody(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *psz
 int RTR3Init(uint32_t fFlags, int cArgs, char ***ppapszArgs, const char *pszProgramPath)
 {
     if (__atomic_add_fetch(&g_crtR3Users, 1, __ATOMIC_SEQ_CST) > 1)
-        return reinitialise(fFlags, cArgs, ppapszArgs, pszProgramPath);
+        return rtR3InitRepeated(fFlags, cArgs, ppapszArgs, pszProgramPath);
 
     __atomic_store_n(&g_frtR3Initializing, true, __ATOMIC_SEQ_CST);
     int rc = rtR3InitBody(fFlags, cArgs, ppapszArgs, pszProgramPath);

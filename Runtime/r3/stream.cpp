@@ -42,13 +42,13 @@ enum : uint32_t
 };
 uint32_t volatile g_uListState = kListUnset;
 
-bool isValidStream(PRTSTREAM pStream)
+bool rtStrmIsValid(PRTSTREAM pStream)
 {
     return RT_VALID_PTR(pStream) && pStream->u32Magic == RTSTREAM_MAGIC;
 }
 
 /** Keeps the first failure; every later write returns it. */
-int setError(PRTSTREAM pStream, int rc)
+int rtStrmSetError(PRTSTREAM pStream, int rc)
 {
     if (pStream->i32Error >= 0)
         pStream->i32Error = rc;
@@ -61,7 +61,7 @@ int setError(PRTSTREAM pStream, int rc)
 
 /** The stream's lock, made on first use. Before the runtime is initialised the
  * lock is made without lock validation, which needs the thread layer. */
-RTSEMSPINMUTEX getLock(PRTSTREAM pStream, int *prc)
+RTSEMSPINMUTEX rtStrmGetLock(PRTSTREAM pStream, int *prc)
 {
     RTSEMSPINMUTEX hLock = __atomic_load_n(&pStream->hLock, __ATOMIC_ACQUIRE);
     if (hLock)
@@ -85,7 +85,7 @@ RTSEMSPINMUTEX getLock(PRTSTREAM pStream, int *prc)
  */
 
 /** Allocates the buffer and its secondary on the first write, halving both after a failure. */
-int ensureWriteBuffer(PRTSTREAM pStream)
+int rtStrmEnsureWriteBuffer(PRTSTREAM pStream)
 {
     if (pStream->enmBufDir == RTSTREAM_DIR_WRITE)
         return 0;
@@ -108,7 +108,7 @@ int ensureWriteBuffer(PRTSTREAM pStream)
     return ERR_NO_MEMORY;
 }
 
-void freeBuffer(PRTSTREAM pStream)
+void rtStrmFreeBuffer(PRTSTREAM pStream)
 {
     RTMemFree(pStream->pchBuf);
     RTMemFree(pStream->pchSecondary);
@@ -119,7 +119,7 @@ void freeBuffer(PRTSTREAM pStream)
 
 /** Binds a standard stream to its handle on the first write-out; a handle that
  * is no console makes the stream fully buffered. */
-int ensureFile(PRTSTREAM pStream)
+int rtStrmEnsureFile(PRTSTREAM pStream)
 {
     if (pStream->hFile != NIL_RTFILE)
         return 0;
@@ -137,11 +137,11 @@ int ensureFile(PRTSTREAM pStream)
 }
 
 /** Writes the buffered bytes before @a offEnd to the file and moves the rest to the front. */
-int writeOut(PRTSTREAM pStream, uint32_t offEnd)
+int rtStrmWriteOut(PRTSTREAM pStream, uint32_t offEnd)
 {
     if (offEnd > pStream->offBufFirst)
     {
-        int rc = ensureFile(pStream);
+        int rc = rtStrmEnsureFile(pStream);
         if (RT_FAILURE(rc))
             return rc;
         rc = RTFileWrite(pStream->hFile, &pStream->pchBuf[pStream->offBufFirst], offEnd - pStream->offBufFirst, NULL);
@@ -156,13 +156,13 @@ int writeOut(PRTSTREAM pStream, uint32_t offEnd)
 }
 
 /** Copies bytes into the buffer, writing it out whenever it is full. */
-int putBytes(PRTSTREAM pStream, const char *pch, size_t cch)
+int rtStrmPutBytes(PRTSTREAM pStream, const char *pch, size_t cch)
 {
     while (cch > 0)
     {
         if (pStream->offBufEnd == pStream->cbBufAlloc)
         {
-            int rc = writeOut(pStream, pStream->offBufEnd);
+            int rc = rtStrmWriteOut(pStream, pStream->offBufEnd);
             if (RT_FAILURE(rc))
                 return rc;
         }
@@ -176,19 +176,19 @@ int putBytes(PRTSTREAM pStream, const char *pch, size_t cch)
 }
 
 /** Buffers text, storing each "\n" as "\r\n" unless the stream is binary. */
-int putText(PRTSTREAM pStream, const char *pch, size_t cch)
+int rtStrmPutText(PRTSTREAM pStream, const char *pch, size_t cch)
 {
     if (pStream->fBinary)
-        return putBytes(pStream, pch, cch);
+        return rtStrmPutBytes(pStream, pch, cch);
     while (cch > 0)
     {
         size_t cchRun = 0;
         while (cchRun < cch && pch[cchRun] != '\n')
             cchRun++;
-        int rc = putBytes(pStream, pch, cchRun);
+        int rc = rtStrmPutBytes(pStream, pch, cchRun);
         if (RT_SUCCESS(rc) && cchRun < cch)
         {
-            rc = putBytes(pStream, "\r\n", 2);
+            rc = rtStrmPutBytes(pStream, "\r\n", 2);
             cchRun++;
         }
         if (RT_FAILURE(rc))
@@ -201,7 +201,7 @@ int putText(PRTSTREAM pStream, const char *pch, size_t cch)
 
 /** Buffers a piece converted to the ANSI code page. Text that is not valid
  * UTF-8 has no conversion and is buffered as it is, so nothing is lost. */
-int putConverted(PRTSTREAM pStream, const char *pch, size_t cch)
+int rtStrmPutConverted(PRTSTREAM pStream, const char *pch, size_t cch)
 {
     /* The converter wants a terminated string; the formatter's pieces are not. */
     char *pszCopy = cch < pStream->cbBufAlloc / 8 ? pStream->pchSecondary : RTStrAlloc(cch + 1, RTMEM_TAG);
@@ -214,12 +214,12 @@ int putConverted(PRTSTREAM pStream, const char *pch, size_t cch)
     int rc = RTStrUtf8ToAnsi(&pszAnsi, pszCopy, RTMEM_TAG);
     if (RT_SUCCESS(rc))
     {
-        rc = putText(pStream, pszAnsi, RTStrLen(pszAnsi));
+        rc = rtStrmPutText(pStream, pszAnsi, RTStrLen(pszAnsi));
         RTStrFree(pszAnsi);
     }
     else if (rc == ERR_INVALID_UTF8_ENCODING)
     {
-        int rc2 = putText(pStream, pch, cch);
+        int rc2 = rtStrmPutText(pStream, pch, cch);
         if (RT_FAILURE(rc2))
             rc = rc2;
     }
@@ -229,7 +229,7 @@ int putConverted(PRTSTREAM pStream, const char *pch, size_t cch)
 }
 
 /** Writes out what the buffering mode says must not wait. */
-int writeOutAfterPiece(PRTSTREAM pStream)
+int rtStrmWriteOutAfterPiece(PRTSTREAM pStream)
 {
     if (pStream->enmBufMode == RTSTREAM_BUF_FULL)
         return 0;
@@ -242,46 +242,46 @@ int writeOutAfterPiece(PRTSTREAM pStream)
             return 0;
     }
     /* Binding the file may turn the stream fully buffered: then it all waits. */
-    int rc = ensureFile(pStream);
+    int rc = rtStrmEnsureFile(pStream);
     if (RT_FAILURE(rc) || pStream->enmBufMode == RTSTREAM_BUF_FULL)
         return rc;
-    return writeOut(pStream, offEnd);
+    return rtStrmWriteOut(pStream, offEnd);
 }
 
 /** Writes one piece of formatted text; the stream's lock is held. */
-int writeLocked(PRTSTREAM pStream, const char *pch, size_t cch)
+int rtStrmWriteLocked(PRTSTREAM pStream, const char *pch, size_t cch)
 {
     if (pStream->i32Error < 0)
         return pStream->i32Error;
     pStream->fPending = false;
-    int rc = ensureWriteBuffer(pStream);
+    int rc = rtStrmEnsureWriteBuffer(pStream);
     if (RT_FAILURE(rc))
-        return setError(pStream, rc);
+        return rtStrmSetError(pStream, rc);
 
     if (pStream->fCurrentCodeSet && !pStream->fBinary && !rtStrmNativeAnsiIsUtf8())
-        rc = putConverted(pStream, pch, cch);
+        rc = rtStrmPutConverted(pStream, pch, cch);
     else
-        rc = putText(pStream, pch, cch);
+        rc = rtStrmPutText(pStream, pch, cch);
     if (RT_SUCCESS(rc) || rc == ERR_INVALID_UTF8_ENCODING)
     {
-        int rc2 = writeOutAfterPiece(pStream);
+        int rc2 = rtStrmWriteOutAfterPiece(pStream);
         if (RT_FAILURE(rc2))
             rc = rc2;
     }
     if (RT_FAILURE(rc) && rc != ERR_INVALID_UTF8_ENCODING)
-        setError(pStream, rc);
+        rtStrmSetError(pStream, rc);
     return rc;
 }
 
-size_t outputToStream(void *pvArg, const char *pachChars, size_t cbChars)
+size_t rtStrmOutputToStream(void *pvArg, const char *pachChars, size_t cbChars)
 {
     if (cbChars)
-        writeLocked((PRTSTREAM)pvArg, pachChars, cbChars);
+        rtStrmWriteLocked((PRTSTREAM)pvArg, pachChars, cbChars);
     return cbChars;
 }
 
 /** Writes out everything a stream holds and frees its buffer; the lock (when there is one) is taken. */
-void flushAndFreeBuffer(PRTSTREAM pStream)
+void rtStrmFlushAndFreeBuffer(PRTSTREAM pStream)
 {
     RTSEMSPINMUTEX hLock = __atomic_load_n(&pStream->hLock, __ATOMIC_ACQUIRE);
     if (hLock)
@@ -290,11 +290,11 @@ void flushAndFreeBuffer(PRTSTREAM pStream)
     {
         if (pStream->i32Error >= 0)
         {
-            int rc = writeOut(pStream, pStream->offBufEnd);
+            int rc = rtStrmWriteOut(pStream, pStream->offBufEnd);
             if (RT_FAILURE(rc))
-                setError(pStream, rc);
+                rtStrmSetError(pStream, rc);
         }
-        freeBuffer(pStream);
+        rtStrmFreeBuffer(pStream);
     }
     if (hLock)
         RTSemSpinMutexRelease(hLock);
@@ -305,7 +305,7 @@ void flushAndFreeBuffer(PRTSTREAM pStream)
  */
 
 /** Sets the list's critical section up on first use; concurrent first callers wait for it. */
-int ensureListReady(void)
+int rtStrmEnsureListReady(void)
 {
     for (;;)
     {
@@ -323,7 +323,7 @@ int ensureListReady(void)
     }
 }
 
-void linkOpened(PRTSTREAM pStream)
+void rtStrmLinkOpened(PRTSTREAM pStream)
 {
     RTCritSectAcquire(&g_ListCritSect);
     if (g_pOpenedFirst)
@@ -342,7 +342,7 @@ void linkOpened(PRTSTREAM pStream)
 }
 
 /** Takes the first opened stream off the list, or returns null when none is left. */
-PRTSTREAM unlinkFirstOpened(void)
+PRTSTREAM rtStrmUnlinkFirstOpened(void)
 {
     RTCritSectAcquire(&g_ListCritSect);
     PRTSTREAM pStream = g_pOpenedFirst;
@@ -362,9 +362,9 @@ PRTSTREAM unlinkFirstOpened(void)
     return pStream;
 }
 
-void destroyOpened(PRTSTREAM pStream)
+void rtStrmDestroyOpened(PRTSTREAM pStream)
 {
-    flushAndFreeBuffer(pStream);
+    rtStrmFlushAndFreeBuffer(pStream);
     pStream->u32Magic = RTSTREAM_MAGIC_DEAD;
     RTFileClose(pStream->hFile);
     pStream->hFile = NIL_RTFILE;
@@ -381,16 +381,16 @@ PRTSTREAM const g_pStdErr = &g_StdErr;
 
 int RTStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
 {
-    if (!isValidStream(pStream) || !RT_VALID_PTR(pszFormat))
+    if (!rtStrmIsValid(pStream) || !RT_VALID_PTR(pszFormat))
         return ERR_INVALID_PARAMETER;
     int rc = 0;
-    RTSEMSPINMUTEX hLock = getLock(pStream, &rc);
+    RTSEMSPINMUTEX hLock = rtStrmGetLock(pStream, &rc);
     if (!hLock)
         return rc;
     RTSemSpinMutexRequest(hLock);
     int cch = -1;
     if (pStream->i32Error >= 0)
-        cch = (int)RTStrFmtV(outputToStream, pStream, NULL, NULL, pszFormat, va);
+        cch = (int)RTStrFmtV(rtStrmOutputToStream, pStream, NULL, NULL, pszFormat, va);
     RTSemSpinMutexRelease(hLock);
     return cch;
 }
@@ -406,7 +406,7 @@ int RTStreamPrintf(PRTSTREAM pStream, const char *pszFormat, ...)
 
 int RTStreamSetBuffering(PRTSTREAM pStream, int enmMode)
 {
-    if (!isValidStream(pStream))
+    if (!rtStrmIsValid(pStream))
         return ERR_INVALID_HANDLE;
     uint32_t enmBufMode;
     switch (enmMode)
@@ -444,7 +444,7 @@ int RTStreamOpen(const char *pszFilename, const char *pszMode, PRTSTREAM *ppStre
     int rc = rtStrmParseMode(pszMode, &fOpen, &fBinary);
     if (RT_FAILURE(rc))
         return rc;
-    rc = ensureListReady();
+    rc = rtStrmEnsureListReady();
     if (RT_FAILURE(rc))
         return rc;
 
@@ -468,21 +468,21 @@ int RTStreamOpen(const char *pszFilename, const char *pszMode, PRTSTREAM *ppStre
     pStream->fBinary = fBinary;
     pStream->fPending = false;
     pStream->hLock = NULL;
-    linkOpened(pStream);
+    rtStrmLinkOpened(pStream);
     *ppStream = pStream;
     return 0;
 }
 
 void rtStrmTerm(void)
 {
-    flushAndFreeBuffer(&g_StdOut);
-    flushAndFreeBuffer(&g_StdErr);
-    flushAndFreeBuffer(&g_StdIn);
+    rtStrmFlushAndFreeBuffer(&g_StdOut);
+    rtStrmFlushAndFreeBuffer(&g_StdErr);
+    rtStrmFlushAndFreeBuffer(&g_StdIn);
     if (__atomic_load_n(&g_uListState, __ATOMIC_ACQUIRE) != kListReady)
         return;
     PRTSTREAM pStream;
-    while ((pStream = unlinkFirstOpened()) != NULL)
-        destroyOpened(pStream);
+    while ((pStream = rtStrmUnlinkFirstOpened()) != NULL)
+        rtStrmDestroyOpened(pStream);
 }
 
 RT_TERMINATOR(rtStrmTerm);

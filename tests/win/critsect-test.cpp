@@ -192,7 +192,7 @@ TEST_F(CritSect, TeardownWakesAllWaiters)
         EXPECT_EQ(ERR_SEM_DESTROYED, rcThread);
     }
     EXPECT_EQ(-1, cs.cLockers);
-    EXPECT_EQ(cHandlesBefore, threadtest::handleCountSettledAt(cHandlesBefore));
+    EXPECT_LE(threadtest::handleCountSettledAt(cHandlesBefore), cHandlesBefore);
 }
 
 TEST_F(CritSect, FastAndSpinMutexesDoNotNest)

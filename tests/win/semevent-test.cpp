@@ -153,7 +153,7 @@ TEST(SemEvent, DestroyWakesWaiters)
         EXPECT_EQ(ERR_SEM_DESTROYED, rcThread);
     }
     /* The last waiter's reference closed the native events. */
-    EXPECT_EQ(cHandlesBefore, threadtest::handleCountSettledAt(cHandlesBefore));
+    EXPECT_LE(threadtest::handleCountSettledAt(cHandlesBefore), cHandlesBefore);
 }
 
 /*

@@ -37,12 +37,28 @@ struct Observed
     std::string strSelfName;
     int iPriority = -99;
     RTTHREADSTATE enmState = RTTHREADSTATE_INVALID;
-    HRESULT hrcMtaProbe = E_FAIL;
+    std::wstring wstrDescription;
 };
+
+typedef HRESULT(WINAPI *PFNGETTHREADDESCRIPTION)(HANDLE, PWSTR *);
+
+/** The calling thread's description as the system keeps it (empty where the call is missing). */
+std::wstring threadDescription()
+{
+    PFNGETTHREADDESCRIPTION pfn = (PFNGETTHREADDESCRIPTION)(void (*)(void))GetProcAddress(
+        GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription");
+    PWSTR pwsz = NULL;
+    if (!pfn || FAILED(pfn(GetCurrentThread(), &pwsz)) || !pwsz)
+        return L"";
+    std::wstring wstr(pwsz);
+    LocalFree(pwsz);
+    return wstr;
+}
 
 int observeSelf(RTTHREAD hSelf, void *pvUser)
 {
     Observed *pObs = (Observed *)pvUser;
+    pObs->wstrDescription = threadDescription();
     pObs->hSelf = RTThreadSelf();
     const char *pszName = RTThreadGetSelfName();
     pObs->strSelfName = pszName ? pszName : "(null)";
@@ -98,7 +114,7 @@ TEST_F(Thread, SplashHandOver)
     EXPECT_EQ(0, RTThreadWaitForExit(hThread, 5000, &rcThread));
     EXPECT_EQ(42, rcThread);
     CloseHandle(splash.hStop);
-    EXPECT_EQ(cHandlesBefore, handleCountSettledAt(cHandlesBefore));
+    EXPECT_LE(handleCountSettledAt(cHandlesBefore), cHandlesBefore);
 }
 
 TEST_F(Thread, SecondWaitIsNotWaitable)
@@ -185,6 +201,10 @@ TEST_F(Thread, NamesAndSelf)
     EXPECT_EQ(hThread, obs.hSelf);
     EXPECT_EQ("fifteen-chars-x", obs.strSelfName);
     EXPECT_EQ(RTTHREADSTATE_RUNNING, obs.enmState);
+    if (GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "GetThreadDescription"))
+    {
+        EXPECT_EQ(L"fifteen-chars-x", obs.wstrDescription);
+    }
 
     EXPECT_EQ(ERR_INVALID_PARAMETER,
               RTThreadCreate(&hThread, observeSelf, &obs, 0, RTTHREADTYPE_DEFAULT, 0, "sixteen-chars-xx"));
@@ -296,7 +316,7 @@ TEST_F(Thread, CreationFailuresLeaveNothing)
 
     EXPECT_EQ(NIL_RTTHREAD, hThread);
     EXPECT_EQ(cThreadsBefore, rtThreadRegistryCount());
-    EXPECT_EQ(cHandlesBefore, handleCount());
+    EXPECT_LE(threadtest::handleCountSettledAt(cHandlesBefore), cHandlesBefore);
 }
 
 /*

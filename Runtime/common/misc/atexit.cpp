@@ -24,7 +24,7 @@ uint32_t volatile g_cHandlers = 0;
 PFNRTATEXIT volatile *volatile g_apBlocks[g_cBlocks];
 
 /** The block of slot @a idx, allocated and installed when missing; null without memory. */
-PFNRTATEXIT volatile *getBlock(uint32_t idxBlock)
+PFNRTATEXIT volatile *rtAtExitGetBlock(uint32_t idxBlock)
 {
     PFNRTATEXIT volatile *pBlock = __atomic_load_n(&g_apBlocks[idxBlock], __ATOMIC_ACQUIRE);
     if (pBlock)
@@ -50,7 +50,7 @@ int RTAtExitRegister(PFNRTATEXIT pfnHandler)
         __atomic_fetch_sub(&g_cHandlers, 1, __ATOMIC_ACQ_REL);
         return -1;
     }
-    PFNRTATEXIT volatile *pBlock = getBlock(idxSlot / g_cPerBlock);
+    PFNRTATEXIT volatile *pBlock = rtAtExitGetBlock(idxSlot / g_cPerBlock);
     if (!pBlock)
         return -1; /* the slot stays empty and is skipped at exit */
     __atomic_store_n(&pBlock[idxSlot % g_cPerBlock], pfnHandler, __ATOMIC_RELEASE);

@@ -17,31 +17,31 @@ const char g_szCategoryError[] = "error: ";
 const char g_szCategoryInfo[] = "info: ";
 
 /** Every write of this file goes through here. */
-void streamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
+void rtMsgStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
 {
     RT_SEAM(g_rtSeamsMsg, RTStreamPrintfV)(pStream, pszFormat, va);
 }
 
-void streamPrintf(PRTSTREAM pStream, const char *pszFormat, ...)
+void rtMsgStreamPrintf(PRTSTREAM pStream, const char *pszFormat, ...)
 {
     va_list va;
     va_start(va, pszFormat);
-    streamPrintfV(pStream, pszFormat, va);
+    rtMsgStreamPrintfV(pStream, pszFormat, va);
     va_end(va);
 }
 
 /** "<program>: <category>", or just the category while the program name is unknown. */
-void writePrefix(PRTSTREAM pStream, const char *pszCategory)
+void rtMsgWritePrefix(PRTSTREAM pStream, const char *pszCategory)
 {
     const char *pszName = rtProcGetExeName();
     if (pszName)
-        streamPrintf(pStream, "%s: %s", pszName, pszCategory);
+        rtMsgStreamPrintf(pStream, "%s: %s", pszName, pszCategory);
     else
-        streamPrintf(pStream, "%s", pszCategory);
+        rtMsgStreamPrintf(pStream, "%s", pszCategory);
 }
 
 /** Writes @a pszText line by line, prefixing each non-empty line. */
-void writePrefixedLines(PRTSTREAM pStream, const char *pszCategory, const char *pszText)
+void rtMsgWritePrefixedLines(PRTSTREAM pStream, const char *pszCategory, const char *pszText)
 {
     const char *pszName = rtProcGetExeName();
     const char *pszLine = pszText;
@@ -52,16 +52,16 @@ void writePrefixedLines(PRTSTREAM pStream, const char *pszCategory, const char *
             pszEnd++;
         int const cchLine = (int)(pszEnd - pszLine);
         if (cchLine == 0)
-            streamPrintf(pStream, "\n");
+            rtMsgStreamPrintf(pStream, "\n");
         else if (pszName)
-            streamPrintf(pStream, "%s: %s%.*s\n", pszName, pszCategory, cchLine, pszLine);
+            rtMsgStreamPrintf(pStream, "%s: %s%.*s\n", pszName, pszCategory, cchLine, pszLine);
         else
-            streamPrintf(pStream, "%s%.*s\n", pszCategory, cchLine, pszLine);
+            rtMsgStreamPrintf(pStream, "%s%.*s\n", pszCategory, cchLine, pszLine);
         pszLine = *pszEnd ? pszEnd + 1 : pszEnd;
     }
 }
 
-bool containsNewline(const char *psz)
+bool rtMsgContainsNewline(const char *psz)
 {
     for (; *psz; psz++)
         if (*psz == '\n')
@@ -69,11 +69,11 @@ bool containsNewline(const char *psz)
     return false;
 }
 
-int writeMessage(PRTSTREAM pStream, const char *pszCategory, const char *pszFormat, va_list va)
+int rtMsgWrite(PRTSTREAM pStream, const char *pszCategory, const char *pszFormat, va_list va)
 {
     if (!RT_VALID_PTR(pszFormat) || pszFormat[0] == '\0' || (pszFormat[0] == '\n' && pszFormat[1] == '\0'))
     {
-        streamPrintf(pStream, "\n");
+        rtMsgStreamPrintf(pStream, "\n");
         return 0;
     }
 
@@ -84,16 +84,16 @@ int writeMessage(PRTSTREAM pStream, const char *pszCategory, const char *pszForm
     va_end(vaCopy);
     if (cch >= 0 && pszText)
     {
-        writePrefixedLines(pStream, pszCategory, pszText);
+        rtMsgWritePrefixedLines(pStream, pszCategory, pszText);
         RTStrFree(pszText);
         return 0;
     }
 
     /* No memory for the text: write it straight onto the stream, unsplit. */
-    writePrefix(pStream, pszCategory);
-    streamPrintfV(pStream, pszFormat, va);
-    if (!containsNewline(pszFormat))
-        streamPrintf(pStream, "\n");
+    rtMsgWritePrefix(pStream, pszCategory);
+    rtMsgStreamPrintfV(pStream, pszFormat, va);
+    if (!rtMsgContainsNewline(pszFormat))
+        rtMsgStreamPrintf(pStream, "\n");
     return 0;
 }
 
@@ -101,7 +101,7 @@ int writeMessage(PRTSTREAM pStream, const char *pszCategory, const char *pszForm
 
 int RTMsgErrorV(const char *pszFormat, va_list va)
 {
-    return writeMessage(g_pStdErr, g_szCategoryError, pszFormat, va);
+    return rtMsgWrite(g_pStdErr, g_szCategoryError, pszFormat, va);
 }
 
 int RTMsgError(const char *pszFormat, ...)
@@ -115,7 +115,7 @@ int RTMsgError(const char *pszFormat, ...)
 
 int RTMsgInfoV(const char *pszFormat, va_list va)
 {
-    return writeMessage(g_pStdOut, g_szCategoryInfo, pszFormat, va);
+    return rtMsgWrite(g_pStdOut, g_szCategoryInfo, pszFormat, va);
 }
 
 int RTMsgInfo(const char *pszFormat, ...)
@@ -131,8 +131,8 @@ int RTMsgInitFailure(int rcInit)
 {
     const char *pszName = rtProcGetExeName();
     if (pszName)
-        streamPrintf(g_pStdErr, "%s: fatal error: RTR3Init: %Rrc\n", pszName, rcInit);
+        rtMsgStreamPrintf(g_pStdErr, "%s: fatal error: RTR3Init: %Rrc\n", pszName, rcInit);
     else
-        streamPrintf(g_pStdErr, "fatal error: RTR3Init: %Rrc\n", rcInit);
+        rtMsgStreamPrintf(g_pStdErr, "fatal error: RTR3Init: %Rrc\n", rcInit);
     return 3;
 }

@@ -8,7 +8,7 @@
 namespace
 {
 
-void writeNumber(uint64_t uValue, unsigned uBase, int cchWidth, unsigned fFlags)
+void rtRawWriteNumber(uint64_t uValue, unsigned uBase, int cchWidth, unsigned fFlags)
 {
     char szNum[RTSTR_NUMBER_BUF_SIZE];
     int cch = RTStrFmtNumber(szNum, uValue, uBase, cchWidth, 0, fFlags);
@@ -31,17 +31,17 @@ void RTRawWriteStr(const char *psz)
 
 void RTRawWriteHex(size_t uValue)
 {
-    writeNumber(uValue, 16, 8, RTFMT_F_ZEROPAD | RTFMT_F_WIDTH);
+    rtRawWriteNumber(uValue, 16, 8, RTFMT_F_ZEROPAD | RTFMT_F_WIDTH);
 }
 
 void RTRawWriteHexPrefixed(size_t uValue)
 {
-    writeNumber(uValue, 16, 0, RTFMT_F_PREFIX);
+    rtRawWriteNumber(uValue, 16, 0, RTFMT_F_PREFIX);
 }
 
 void RTRawWriteDecHex(size_t uValue)
 {
-    writeNumber(uValue, 10, 0, 0);
+    rtRawWriteNumber(uValue, 10, 0, 0);
     RTRawWrite(" (", 2);
     RTRawWriteHexPrefixed(uValue);
     RTRawWrite(")", 1);
@@ -50,6 +50,6 @@ void RTRawWriteDecHex(size_t uValue)
 void RTRawWriteMsgStatus(const char *pch, size_t cch, int rc)
 {
     RTRawWrite(pch, cch);
-    writeNumber((uint64_t)(int64_t)rc, 10, 0, RTFMT_F_SIGNED);
+    rtRawWriteNumber((uint64_t)(int64_t)rc, 10, 0, RTFMT_F_SIGNED);
     RTRawWrite("\r\n", 2);
 }

@@ -18,7 +18,7 @@ struct STREAMMODE
 };
 
 /** Reads the characters; false for an unknown one or a second action. */
-bool scanMode(const char *pszMode, STREAMMODE *pMode)
+bool rtStrmScanMode(const char *pszMode, STREAMMODE *pMode)
 {
     for (const char *pch = pszMode; *pch; pch++)
         switch (*pch)
@@ -63,7 +63,7 @@ int rtStrmParseMode(const char *pszMode, uint64_t *pfOpen, bool *pfBinary)
     if (!RT_VALID_PTR(pszMode) || !*pszMode)
         return ERR_INVALID_FLAGS;
     STREAMMODE Mode = {0, false, false, false, true};
-    if (!scanMode(pszMode, &Mode))
+    if (!rtStrmScanMode(pszMode, &Mode))
         return ERR_INVALID_FLAGS;
 
     uint64_t fOpen;

@@ -15,14 +15,6 @@
 typedef NTSTATUS(NTAPI *PFNRTNTQUERYFULLATTRIBUTESFILE)(OBJECT_ATTRIBUTES *pObjAttribs,
                                                         FILE_NETWORK_OPEN_INFORMATION *pInfo);
 
-/** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
-typedef enum RTPATHINFOREPARSESTATE
-{
-    RTPATHINFOREPARSESTATE_UNKNOWN = 0,
-    RTPATHINFOREPARSESTATE_ACCEPTED,
-    RTPATHINFOREPARSESTATE_REFUSED
-} RTPATHINFOREPARSESTATE;
-
 #ifdef RT_WITH_SEAMS
 /** The calls of the path information query that tests may replace (see
  * internal/seam.h); its opens go through the native layer's NtCreateFile seam. */

@@ -1,12 +1,14 @@
 /** @file
- * Streams for the host build: the standard streams write straight to file
- * descriptors 0 to 2, unbuffered and unconverted; opening by name is not
- * supported (the mode string is still checked).
+ * Streams for the host build: the standard streams write straight through,
+ * unbuffered and unconverted (the error stream as the unbuffered error text
+ * rtMsgWriteStdErr, the others to file descriptors 0 and 1); opening by name
+ * is not supported (the mode string is still checked).
  */
 #include <errno.h>
 #include <unistd.h>
 #include <rt/err.h>
 #include <rt/string.h>
+#include "internal/message.h"
 #include "internal/stream.h"
 
 namespace
@@ -25,14 +27,20 @@ RTSTREAM g_StdIn = STD_STREAM_INIT(0);
 RTSTREAM g_StdOut = STD_STREAM_INIT(1);
 RTSTREAM g_StdErr = STD_STREAM_INIT(2);
 
-bool isValidStream(PRTSTREAM pStream)
+bool rtStrmIsValid(PRTSTREAM pStream)
 {
     return RT_VALID_PTR(pStream) && pStream->u32Magic == RTSTREAM_MAGIC;
 }
 
-size_t outputToFd(void *pvArg, const char *pch, size_t cch)
+size_t rtStrmOutputToFd(void *pvArg, const char *pch, size_t cch)
 {
     int const fd = ((PRTSTREAM)pvArg)->iStdHandle;
+    if (fd == 2)
+    {
+        if (cch)
+            rtMsgWriteStdErr(pch, cch);
+        return cch;
+    }
     size_t const cchAll = cch;
     while (cch > 0)
     {
@@ -55,9 +63,9 @@ PRTSTREAM const g_pStdErr = &g_StdErr;
 
 int RTStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
 {
-    if (!isValidStream(pStream) || !RT_VALID_PTR(pszFormat))
+    if (!rtStrmIsValid(pStream) || !RT_VALID_PTR(pszFormat))
         return ERR_INVALID_PARAMETER;
-    return (int)RTStrFmtV(outputToFd, pStream, NULL, NULL, pszFormat, va);
+    return (int)RTStrFmtV(rtStrmOutputToFd, pStream, NULL, NULL, pszFormat, va);
 }
 
 int RTStreamPrintf(PRTSTREAM pStream, const char *pszFormat, ...)
@@ -71,7 +79,7 @@ int RTStreamPrintf(PRTSTREAM pStream, const char *pszFormat, ...)
 
 int RTStreamSetBuffering(PRTSTREAM pStream, int enmMode)
 {
-    if (!isValidStream(pStream))
+    if (!rtStrmIsValid(pStream))
         return ERR_INVALID_HANDLE;
     if (enmMode < RTSTRMBUFMODE_FULL || enmMode > RTSTRMBUFMODE_UNBUFFERED)
         return ERR_INVALID_PARAMETER;

@@ -23,16 +23,16 @@ namespace
 {
 
 /** Looks up @a pszName in kernel32 and stores it, typed, in @a *ppfn (null when missing). */
-template <typename T> void resolveKernel32(const char *pszName, T *ppfn)
+template <typename T> void rtR3InitResolveKernel32(const char *pszName, T *ppfn)
 {
     /* Through void *, so the compiler does not judge the cast of the generic procedure type. */
     *ppfn = (T)(void *)RT_SEAM(g_rtSeamsInitWin, GetProcAddress)(g_hModKernel32, pszName);
 }
 
 /** Takes the current directory out of the DLL search. */
-int removeCurrentDirFromDllSearch(void)
+int rtR3InitRemoveCurrentDirFromDllSearch(void)
 {
-    resolveKernel32("SetDllDirectoryW", &g_pfnSetDllDirectoryW);
+    rtR3InitResolveKernel32("SetDllDirectoryW", &g_pfnSetDllDirectoryW);
     if (!g_pfnSetDllDirectoryW)
         return 0;
     if (!g_pfnSetDllDirectoryW(L""))
@@ -42,11 +42,11 @@ int removeCurrentDirFromDllSearch(void)
 }
 
 /** Limits the default DLL search to the system directory (and the application's without the flag). */
-int limitDefaultDllSearch(uint32_t fFlags, RTWINOSTYPE enmWinVer)
+int rtR3InitLimitDefaultDllSearch(uint32_t fFlags, RTWINOSTYPE enmWinVer)
 {
     if (enmWinVer <= RTWINOSTYPE_VISTA && !(fFlags & RTR3INIT_F_DLL_SEARCH_SYSTEM32))
         return 0;
-    resolveKernel32("SetDefaultDllDirectories", &g_pfnSetDefaultDllDirectories);
+    rtR3InitResolveKernel32("SetDefaultDllDirectories", &g_pfnSetDefaultDllDirectories);
     if (!g_pfnSetDefaultDllDirectories)
         return 0;
     bool const fSystem32Only = (fFlags & RTR3INIT_F_DLL_SEARCH_SYSTEM32) != 0;
@@ -60,11 +60,11 @@ int limitDefaultDllSearch(uint32_t fFlags, RTWINOSTYPE enmWinVer)
 }
 
 /** Puts the runtime's filter in front of the one installed, once. */
-void installExceptionFilter(void)
+void rtR3InitInstallExceptionFilter(void)
 {
-    resolveKernel32("GetCurrentThreadStackLimits", &g_pfnGetCurrentThreadStackLimits);
-    resolveKernel32("SetUnhandledExceptionFilter", &g_pfnSetUnhandledExceptionFilter);
-    resolveKernel32("UnhandledExceptionFilter", &g_pfnUnhandledExceptionFilter);
+    rtR3InitResolveKernel32("GetCurrentThreadStackLimits", &g_pfnGetCurrentThreadStackLimits);
+    rtR3InitResolveKernel32("SetUnhandledExceptionFilter", &g_pfnSetUnhandledExceptionFilter);
+    rtR3InitResolveKernel32("UnhandledExceptionFilter", &g_pfnUnhandledExceptionFilter);
     if (!g_pfnSetUnhandledExceptionFilter || g_pfnrtR3WinPrevXcptFilter)
         return;
     LPTOP_LEVEL_EXCEPTION_FILTER pfnPrev = g_pfnSetUnhandledExceptionFilter(rtR3WinUnhandledXcptFilter);
@@ -95,11 +95,11 @@ int rtR3InitHardenProcess(uint32_t fFlags, RTWINOSTYPE enmWinVer)
     UINT const fOldErrorMode = RT_SEAM(g_rtSeamsInitWin, SetErrorMode)(0);
     RT_SEAM(g_rtSeamsInitWin, SetErrorMode)(fOldErrorMode | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
-    int rc = removeCurrentDirFromDllSearch();
-    int rc2 = limitDefaultDllSearch(fFlags, enmWinVer);
+    int rc = rtR3InitRemoveCurrentDirFromDllSearch();
+    int rc2 = rtR3InitLimitDefaultDllSearch(fFlags, enmWinVer);
     if (RT_SUCCESS(rc))
         rc = rc2;
-    installExceptionFilter();
+    rtR3InitInstallExceptionFilter();
     return rc;
 }
 

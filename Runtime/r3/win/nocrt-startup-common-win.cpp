@@ -42,7 +42,7 @@ namespace
 /** Runs the functions between two markers in order, skipping null entries. The
  * bounds are read through volatile pointers: the compiler must not conclude from
  * the one-element marker arrays that nothing lies between them. */
-void runVoidTable(PFNRTCTERM *ppfnStart, PFNRTCTERM *ppfnEnd)
+void rtCInitRunVoidTable(PFNRTCTERM *ppfnStart, PFNRTCTERM *ppfnEnd)
 {
     for (PFNRTCTERM volatile *ppfn = ppfnStart; ppfn < (PFNRTCTERM volatile *)ppfnEnd; ppfn++)
         if (*ppfn)
@@ -50,7 +50,7 @@ void runVoidTable(PFNRTCTERM *ppfnStart, PFNRTCTERM *ppfnEnd)
 }
 
 /** The process environment block: at fs:[0x30] on 32-bit x86. */
-PEB *currentPeb(void)
+PEB *rtNoCrtStartupCurrentPeb(void)
 {
     PEB *pPeb;
     __asm__("movl %%fs:0x30, %0" : "=r"(pPeb));
@@ -73,13 +73,13 @@ int rtCInitRunInitializers(void)
 
 void rtCInitRunConstructors(void)
 {
-    runVoidTable(g_apfnrtCCtorStart, g_apfnrtCCtorEnd);
+    rtCInitRunVoidTable(g_apfnrtCCtorStart, g_apfnrtCCtorEnd);
 }
 
 void rtCInitRunTerminators(void)
 {
-    runVoidTable(g_apfnrtCPreTermStart, g_apfnrtCPreTermEnd);
-    runVoidTable(g_apfnrtCTermStart, g_apfnrtCTermEnd);
+    rtCInitRunVoidTable(g_apfnrtCPreTermStart, g_apfnrtCPreTermEnd);
+    rtCInitRunVoidTable(g_apfnrtCTermStart, g_apfnrtCTermEnd);
 }
 
 void rtNoCrtStartupInitExePath(void)
@@ -108,7 +108,7 @@ void rtNoCrtStartupInitExePath(void)
 
 int rtNoCrtStartupSplitCommandLine(int *pcArgs, char ***ppapszArgs)
 {
-    RTL_USER_PROCESS_PARAMETERS const *pParams = currentPeb()->ProcessParameters;
+    RTL_USER_PROCESS_PARAMETERS const *pParams = rtNoCrtStartupCurrentPeb()->ProcessParameters;
     if (!pParams)
     {
         static const char s_szMsg[] = "No command line\r\n";

@@ -1,0 +1,12 @@
+/** @file
+ * Emptying the installer's Windows seam tables (test variant only).
+ */
+#include "TarnStubSeams.h"
+#include "TarnStubHostArch-win.h"
+
+#ifdef RT_WITH_SEAMS
+void stubSeamsResetOs(void)
+{
+    g_StubSeamsHostArch = STUBSEAMSHOSTARCH();
+}
+#endif

@@ -1,0 +1,15 @@
+/** @file
+ * Emptying the installer's portable seam tables (test variant only).
+ */
+#include "TarnStubSeams.h"
+#include "TarnStubConsole.h"
+#include "TarnStubMsgBox.h"
+
+#ifdef RT_WITH_SEAMS
+void stubSeamsResetAll(void)
+{
+    g_StubSeamsMsgBox = STUBSEAMSMSGBOX();
+    g_StubSeamsConsole = STUBSEAMSCONSOLE();
+    stubSeamsResetOs();
+}
+#endif

@@ -1,0 +1,287 @@
+#!/usr/bin/env python3
+"""Tests of scripts/tarn-pack: installers built from real MSI packages, read
+back by the installer's own lookup code (a probe entry linked in place of the
+installer's) under Wine and by wrestool through --list; refused inputs;
+reproducible output; Authenticode signing.
+
+Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_PROBE_KIT,
+TARN_TEST_MSI_DIR (TarnDemo_amd64.msi, TarnDemo_x86.msi, common.cab),
+TARN_WINE_RUN, TARN_BUILD_DIR, TARN_OBJDUMP.
+"""
+import hashlib
+import os
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+ENV = os.environ
+PACK = ENV.get("TARN_PACK")
+MSI_DIR = ENV.get("TARN_TEST_MSI_DIR", "")
+AMD64_MSI = os.path.join(MSI_DIR, "TarnDemo_amd64.msi")
+X86_MSI = os.path.join(MSI_DIR, "TarnDemo_x86.msi")
+COMMON_CAB = os.path.join(MSI_DIR, "common.cab")
+SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "splash.png")
+
+
+def fnv1a(data):
+    h = 2166136261
+    for b in data:
+        h = ((h ^ b) * 16777619) & 0xFFFFFFFF
+    return f"{h:08x}"
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def pack(*args, kit=None):
+    cmd = [sys.executable, PACK, *args]
+    if kit:
+        cmd += ["--stub-kit", kit]
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+
+
+def run_probe(exe):
+    proc = subprocess.run([ENV["TARN_WINE_RUN"], exe], cwd=ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE)
+    return proc.returncode, proc.stdout.decode("utf-8").replace("\r\n", "\n")
+
+
+def make_cert(directory, name):
+    """A throw-away self-signed certificate: (key.pem, cert.pem, cert.der)."""
+    key, pem, der = (os.path.join(directory, f"{name}.{ext}") for ext in ("key", "pem", "cer"))
+    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={name}",
+                    "-days", "30", "-keyout", key, "-out", pem], check=True, capture_output=True)
+    subprocess.run(["openssl", "x509", "-in", pem, "-outform", "DER", "-out", der], check=True,
+                   capture_output=True)
+    return key, pem, der
+
+
+class PackTestBase(unittest.TestCase):
+    def setUp(self):
+        self._tmp = tempfile.TemporaryDirectory(prefix="tarn-pack-test-")
+        self.tmp = self._tmp.name
+
+    def tearDown(self):
+        self._tmp.cleanup()
+
+    def path(self, name):
+        return os.path.join(self.tmp, name)
+
+    def file(self, name, data):
+        path = self.path(name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def assert_packed(self, proc):
+        self.assertEqual(0, proc.returncode, proc.stderr)
+
+
+class ContainerTest(PackTestBase):
+    """What goes in comes out: through the installer's lookup and through wrestool."""
+
+    def test_probe_reads_every_package_splash_and_certificate(self):
+        _, _, der1 = make_cert(self.tmp, "maker-one")
+        _, _, der2 = make_cert(self.tmp, "maker-two")
+        out = self.path("probe.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}",
+                                "--package", f"arm64:{AMD64_MSI}", "--as", "TarnDemo_arm64.msi",
+                                "--package", f"x86:{X86_MSI}", "--package", f"all:{COMMON_CAB}",
+                                "--splash", SPLASH_PNG, "--cert", der1, "--cert", der2, kit=ENV["TARN_PROBE_KIT"]))
+        rc, text = run_probe(out)
+        self.assertEqual(0, rc, text)
+        amd64, x86, cab, png = read(AMD64_MSI), read(X86_MSI), read(COMMON_CAB), read(SPLASH_PNG)
+        c1, c2 = read(der1), read(der2)
+        self.assertEqual(
+            "manifest TarnInstV1 4\n"
+            f"package 0 arch=3 payload=BIN_00 size={len(amd64)} fnv={fnv1a(amd64)} name=TarnDemo_amd64.msi\n"
+            f"package 1 arch=4 payload=BIN_01 size={len(amd64)} fnv={fnv1a(amd64)} name=TarnDemo_arm64.msi\n"
+            f"package 2 arch=2 payload=BIN_02 size={len(x86)} fnv={fnv1a(x86)} name=TarnDemo_x86.msi\n"
+            f"package 3 arch=1 payload=BIN_03 size={len(cab)} fnv={fnv1a(cab)} name=common.cab\n"
+            f"splash size={len(png)} fnv={fnv1a(png)}\n"
+            "certs 2\n"
+            f"cert 0 size={len(c1)} fnv={fnv1a(c1)}\n"
+            f"cert 1 size={len(c2)} fnv={fnv1a(c2)}\n", text)
+
+    def test_list_shows_packages_with_an_independent_reader(self):
+        out = self.path("setup.exe")
+        name = "\u00dcbersicht-" + "x" * 100 + ".msi"
+        self.assert_packed(pack("-o", out, "--package", f"x64:{AMD64_MSI}", "--package", f"all:{COMMON_CAB}",
+                                "--as", name, "--splash", SPLASH_PNG))
+        proc = subprocess.run([sys.executable, PACK, "--list", out], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              text=True)
+        self.assertEqual(0, proc.returncode, proc.stderr)
+        size_msi, size_cab = os.path.getsize(AMD64_MSI), os.path.getsize(COMMON_CAB)
+        self.assertEqual(
+            f"{out}: 2 package(s)\n"
+            f"    #  arch           size  file name\n"
+            f"    0  amd64  {size_msi:>12}  TarnDemo_amd64.msi\n"
+            f"    1  all    {size_cab:>12}  {name}\n"
+            f"  splash picture: {os.path.getsize(SPLASH_PNG)} bytes\n", proc.stdout)
+
+    def test_resources_have_the_container_layout(self):
+        """Byte layout checked with wrestool directly, not through tarn-pack's own reader."""
+        out = self.path("setup.exe")
+        name_223 = "n" * 219 + ".msi"
+        self.assert_packed(pack("-o", out, "--package", f"arm64:{AMD64_MSI}", "--as", name_223))
+        listing = subprocess.run(["wrestool", "-l", out], capture_output=True, text=True, check=True).stdout
+        for res in ("MANIFEST", "HDR_00", "BIN_00"):
+            self.assertRegex(listing, rf"--type=10 --name='?{res}'? --language=1033 ")
+
+        def raw(res):
+            return subprocess.run(["wrestool", "-x", "--raw", "--type=10", f"--name={res}", out],
+                                  capture_output=True, check=True).stdout
+
+        self.assertEqual(b"TarnInstV1\0\0\0\0\0\x01", raw("MANIFEST"))
+        header = raw("HDR_00")
+        self.assertEqual(256, len(header))
+        self.assertEqual(4, struct.unpack_from("<I", header)[0])
+        self.assertEqual(b"BIN_00".ljust(28, b"\0"), header[4:32])
+        self.assertEqual(name_223.encode() + b"\0", header[32:256])
+        self.assertEqual(read(AMD64_MSI), raw("BIN_00"))
+
+    def test_many_packages_get_longer_names_from_100(self):
+        small = self.file("p.bin", b"payload")
+        args = []
+        for i in range(101):
+            args += ["--package", f"all:{small}", "--as", f"p{i:03d}.cab"]
+        out = self.path("many.exe")
+        self.assert_packed(pack("-o", out, *args, kit=ENV["TARN_PROBE_KIT"]))
+        rc, text = run_probe(out)
+        self.assertEqual(0, rc, text)
+        lines = text.splitlines()
+        self.assertEqual("manifest TarnInstV1 101", lines[0])
+        self.assertEqual(f"package 100 arch=1 payload=BIN_100 size=7 fnv={fnv1a(b'payload')} name=p100.cab", lines[101])
+
+    def test_bare_stub_imports_only_the_allowed_libraries_and_big_payloads_are_page_aligned(self):
+        out = self.path("big.exe")
+        big = self.file("big.cab", bytes(range(256)) * 8192)  # 2 MiB
+        self.assert_packed(pack("-o", out, "--package", f"all:{big}"))
+        headers = subprocess.run([ENV["TARN_OBJDUMP"], "-p", out], capture_output=True, text=True, check=True).stdout
+        self.assertRegex(headers, r"FileAlignment\s+0*1000\b")
+        self.assertRegex(headers, r"Time/Date\s+Thu Jan  1 00:00:00 1970|TimeDateStamp\s+0+\b|Time/Date\s+0")
+        dlls = {line.split(":", 1)[1].strip().lower() for line in headers.splitlines() if "DLL Name:" in line}
+        self.assertTrue(dlls <= {"kernel32.dll", "user32.dll", "gdi32.dll", "shlwapi.dll", "ole32.dll", "ntdll.dll"},
+                        dlls)
+
+
+class BigSetTest(PackTestBase):
+    def test_166_mb_of_payloads(self):
+        sizes = [53932032, 55402496, 57083473]
+        paths = []
+        for i, size in enumerate(sizes):
+            block = hashlib.sha256(str(i).encode()).digest() * (1 << 15)  # 1 MiB, differs per file
+            data = (block * (size // len(block) + 1))[:size]
+            paths.append(self.file(f"big{i}.bin", data))
+        out = self.path("big-setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{paths[0]}", "--package", f"arm64:{paths[1]}",
+                                "--package", f"all:{paths[2]}"))
+        listing = subprocess.run([sys.executable, PACK, "--list", out], capture_output=True, text=True, check=True)
+        for i, size in enumerate(sizes):
+            self.assertIn(f"{size:>12}  big{i}.bin", listing.stdout)
+        payload = subprocess.run(["wrestool", "-x", "--raw", "--type=10", "--name=BIN_02", out],
+                                 capture_output=True, check=True).stdout
+        self.assertEqual(hashlib.sha256(read(paths[2])).digest(), hashlib.sha256(payload).digest())
+
+
+class ReproducibleTest(PackTestBase):
+    def test_same_inputs_give_the_same_bytes(self):
+        _, _, der = make_cert(self.tmp, "maker")
+        args = ["--package", f"amd64:{AMD64_MSI}", "--package", f"all:{COMMON_CAB}", "--splash", SPLASH_PNG,
+                "--cert", der]
+        first, second = self.path("one.exe"), self.path("two.exe")
+        self.assert_packed(pack("-o", first, *args))
+        self.assert_packed(pack("-o", second, *args))
+        self.assertEqual(hashlib.sha256(read(first)).hexdigest(), hashlib.sha256(read(second)).hexdigest())
+
+    def test_a_different_input_gives_different_bytes(self):
+        first, second = self.path("one.exe"), self.path("two.exe")
+        self.assert_packed(pack("-o", first, "--package", f"all:{COMMON_CAB}"))
+        self.assert_packed(pack("-o", second, "--package", f"x86:{COMMON_CAB}"))
+        self.assertNotEqual(read(first), read(second))
+
+
+class SigningTest(PackTestBase):
+    def test_signed_installer_verifies_and_is_reproducible_with_a_fixed_time(self):
+        key, pem, _ = make_cert(self.tmp, "Tarnvale Test Signer")
+        outs = [self.path("signed1.exe"), self.path("signed2.exe")]
+        for out in outs:
+            self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--sign-key", key,
+                                    "--sign-cert", pem, "--sign-time", "1735689600"))
+        verify = subprocess.run(["osslsigncode", "verify", "-CAfile", pem, "-in", outs[0]], capture_output=True,
+                                text=True)
+        self.assertEqual(0, verify.returncode, verify.stdout + verify.stderr)
+        self.assertIn("Signature verification: ok", verify.stdout)
+        self.assertEqual(read(outs[0]), read(outs[1]))
+
+    def test_signing_needs_key_and_certificate(self):
+        key, _, _ = make_cert(self.tmp, "half")
+        proc = pack("-o", self.path("x.exe"), "--package", f"all:{COMMON_CAB}", "--sign-key", key)
+        self.assertEqual(2, proc.returncode)
+        self.assertIn("signing needs both --sign-key and --sign-cert", proc.stderr)
+        self.assertFalse(os.path.exists(self.path("x.exe")))
+
+
+class RefusedInputTest(PackTestBase):
+    """Every refused input: exit code 1, one clear line, nothing written."""
+
+    def check_refused(self, args, message, exit_code=1):
+        out = self.path("setup.exe")
+        proc = pack("-o", out, *args)
+        self.assertEqual(exit_code, proc.returncode, proc.stderr)
+        self.assertIn(message, proc.stderr)
+        self.assertFalse(os.path.exists(out), "output written despite the error")
+        # An installer that is already there stays as it was.
+        self.file("setup.exe", b"previous build")
+        proc = pack("-o", out, *args)
+        self.assertEqual(exit_code, proc.returncode)
+        self.assertEqual(b"previous build", read(out))
+        os.unlink(out)
+        self.assertEqual([], [n for n in os.listdir(self.tmp) if n.startswith(".tarn-pack")])
+
+    def test_refusals(self):
+        empty = self.file("empty.msi", b"")
+        payload = self.file("ok.msi", b"MSI")
+        long_name = self.file("l" * 220 + ".msi", b"MSI")  # 224 bytes
+        not_png = self.file("logo.png", b"GIF89a" + b"\0" * 20)
+        garbage = self.file("maker.cer", b"\x30\x03\x02\x01\x01")
+        pem = self.file("maker.pem", b"-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n")
+        cases = [
+            (["--package", f"amd64:{self.path('missing.msi')}"], "package file '" + self.path("missing.msi") +
+             "' cannot be read: No such file or directory"),
+            (["--package", f"amd64:{empty}"], f"package file '{empty}' is empty"),
+            (["--package", f"ia64:{payload}"], "unknown architecture 'ia64'"),
+            (["--package", f"amd64:{long_name}"], "is 224 bytes long in UTF-8; at most 223 fit"),
+            (["--package", f"amd64:{payload}", "--as", "sub/x.msi"], "has a directory part"),
+            (["--package", f"amd64:{payload}", "--as", "sub\\x.msi"], "has a directory part"),
+            (["--package", f"amd64:{payload}", "--as", "x.msi:stream"], "characters Windows does not allow"),
+            (["--package", f"amd64:{payload}", "--as", "NUL.msi"], "names a Windows device"),
+            (["--package", f"amd64:{payload}", "--as", "x.msi."], "ends in a space or a dot"),
+            (["--package", f"amd64:{payload}", "--package", f"all:{payload}"], "two packages are named 'ok.msi'"),
+            (["--package", f"all:{payload}"] * 256, "256 packages given; an installer carries at most 255"),
+            (["--package", f"all:{payload}", "--splash", not_png], f"splash picture '{not_png}' is not a PNG file"),
+            (["--package", f"all:{payload}", "--cert", garbage], f"certificate '{garbage}' is not a DER X.509"),
+            (["--package", f"all:{payload}", "--cert", pem], f"certificate '{pem}' is PEM, not DER X.509"),
+            (["--package", f"all:{payload}", "--cert", self.path("none.cer")], "cannot be read"),
+        ]
+        for args, message in cases:
+            with self.subTest(message=message):
+                self.check_refused(args, message)
+
+    def test_usage_errors(self):
+        self.check_refused(["--package", "amd64"], "--package takes ARCH:FILE", exit_code=2)
+        self.check_refused(["--as", "x.msi"], "--as NAME must follow the --package it names", exit_code=2)
+        self.check_refused(["--frobnicate"], "unknown argument '--frobnicate'", exit_code=2)
+
+    def test_a_223_byte_name_is_accepted(self):
+        payload = self.file("ok.msi", b"MSI")
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{payload}", "--as", "\u00e9" * 111 + "x"))
+
+
+if __name__ == "__main__":
+    unittest.main()

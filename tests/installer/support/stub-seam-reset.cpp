@@ -1,0 +1,23 @@
+/** @file
+ * Empties every installer seam after each test (the runtime's own seams are
+ * emptied by tests/support/seam-reset.cpp, linked beside this file).
+ */
+#include <gtest/gtest.h>
+#include "TarnStubSeams.h"
+
+namespace
+{
+
+class StubSeamReset : public ::testing::EmptyTestEventListener
+{
+    void OnTestEnd(const ::testing::TestInfo &) override { stubSeamsResetAll(); }
+};
+
+/** Registered before main runs; GoogleTest owns and deletes the listener. */
+const bool g_fRegistered = []
+{
+    ::testing::UnitTest::GetInstance()->listeners().Append(new StubSeamReset);
+    return true;
+}();
+
+} // namespace
