@@ -12,8 +12,11 @@
 #define RT_PATH_WIN_H
 
 #include <rt/types.h>
+#include <rt/path.h>
 #include <windows.h>
 #include <winternl.h>
+
+/* RTNTPATH_MAX_UNITS and the raw native-path prefix RTNTPATH_RAW_PREFIX are in rt/path.h. */
 
 /**
  * A native path as the NT calls take it: Length is the size in bytes without
@@ -21,19 +24,6 @@
  * Owned by whoever received it from RTNtPathFromWinUtf8; freed with RTNtPathFree.
  */
 typedef UNICODE_STRING RTNTPATH;
-
-/** The most UTF-16 units a native path may have (its byte length must fit 16 bits with the terminator). */
-#define RTNTPATH_MAX_UNITS 32766
-
-/**
- * Raw native-path prefix: a path of the form "\\:soltnt:\Some\Nt\Path" (each of
- * the first two and the last separator may be '\' or '/') is handed to the
- * native layer as "\Some\Nt\Path", from the last separator on, unchanged except
- * that this separator is always written as '\'.
- */
-#define RTNTPATH_RAW_PREFIX "\\\\:soltnt:\\"
-/** Length of RTNTPATH_RAW_PREFIX in bytes. */
-#define RTNTPATH_RAW_PREFIX_LEN 11
 
 /**
  * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls.
@@ -61,8 +51,9 @@ void RTPathWin32Free(RTUTF16 *pwszPath);
  * - A raw native path (RTNTPATH_RAW_PREFIX) is taken as it is.
  * - '\\?\x' becomes '\??\x' without any other change (no "." or ".." resolution).
  * - Everything else is first made absolute (DOS style, against the current
- *   directory or drive), then '\\.\x' becomes '\??\x', '\\server\share\x'
- *   becomes '\??\UNC\server\share\x' and any other path 'X:\y' becomes '\??\X:\y'.
+ *   directory or drive), then, by the form of the absolute path, '\\.\x' becomes
+ *   '\??\x', '\\server\share\x' becomes '\??\UNC\server\share\x' (also for a relative
+ *   path under a UNC current directory) and any other path 'X:\y' becomes '\??\X:\y'.
  * On systems older than major version 4 the prefix is '\DosDevices\' in place of '\??\'.
  *
  * @returns status: ERR_FILENAME_TOO_LONG when the result would exceed

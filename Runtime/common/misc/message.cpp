@@ -12,37 +12,37 @@ namespace
 
 const char g_szCategoryError[] = "error: ";
 
-void writeBytes(const char *pch, size_t cch)
+void rtMsgWriteBytes(const char *pch, size_t cch)
 {
     if (cch == 0)
         return;
     RT_SEAM(g_rtSeamsMsg, rtMsgWriteStdErr)(pch, cch);
 }
 
-void writeString(const char *psz)
+void rtMsgWriteString(const char *psz)
 {
-    writeBytes(psz, RTStrLen(psz));
+    rtMsgWriteBytes(psz, RTStrLen(psz));
 }
 
-void writeNewline(void)
+void rtMsgWriteNewline(void)
 {
-    writeBytes("\n", 1);
+    rtMsgWriteBytes("\n", 1);
 }
 
 /** "<program>: <category>", or just the category while the program name is unknown. */
-void writePrefix(const char *pszCategory)
+void rtMsgWritePrefix(const char *pszCategory)
 {
     const char *pszName = rtProcGetExeName();
     if (pszName)
     {
-        writeString(pszName);
-        writeBytes(": ", 2);
+        rtMsgWriteString(pszName);
+        rtMsgWriteBytes(": ", 2);
     }
-    writeString(pszCategory);
+    rtMsgWriteString(pszCategory);
 }
 
 /** Writes @a pszText line by line, prefixing each non-empty line. */
-void writePrefixedLines(const char *pszCategory, const char *pszText)
+void rtMsgWritePrefixedLines(const char *pszCategory, const char *pszText)
 {
     const char *pszLine = pszText;
     while (*pszLine)
@@ -52,22 +52,22 @@ void writePrefixedLines(const char *pszCategory, const char *pszText)
             pszEnd++;
         if (pszEnd != pszLine)
         {
-            writePrefix(pszCategory);
-            writeBytes(pszLine, (size_t)(pszEnd - pszLine));
+            rtMsgWritePrefix(pszCategory);
+            rtMsgWriteBytes(pszLine, (size_t)(pszEnd - pszLine));
         }
-        writeNewline();
+        rtMsgWriteNewline();
         pszLine = *pszEnd ? pszEnd + 1 : pszEnd;
     }
 }
 
-size_t formatOutput(void *pvArg, const char *pachChars, size_t cbChars)
+size_t rtMsgFormatOutput(void *pvArg, const char *pachChars, size_t cbChars)
 {
     (void)pvArg;
-    writeBytes(pachChars, cbChars);
+    rtMsgWriteBytes(pachChars, cbChars);
     return cbChars;
 }
 
-bool containsNewline(const char *psz)
+bool rtMsgContainsNewline(const char *psz)
 {
     for (; *psz; psz++)
         if (*psz == '\n')
@@ -75,11 +75,11 @@ bool containsNewline(const char *psz)
     return false;
 }
 
-int writeMessage(const char *pszCategory, const char *pszFormat, va_list va)
+int rtMsgWrite(const char *pszCategory, const char *pszFormat, va_list va)
 {
     if (!RT_VALID_PTR(pszFormat) || pszFormat[0] == '\0' || (pszFormat[0] == '\n' && pszFormat[1] == '\0'))
     {
-        writeNewline();
+        rtMsgWriteNewline();
         return 0;
     }
 
@@ -90,16 +90,16 @@ int writeMessage(const char *pszCategory, const char *pszFormat, va_list va)
     va_end(vaCopy);
     if (cch >= 0 && pszText)
     {
-        writePrefixedLines(pszCategory, pszText);
+        rtMsgWritePrefixedLines(pszCategory, pszText);
         RTStrFree(pszText);
         return 0;
     }
 
     /* No memory for the text: write it straight through, unsplit. */
-    writePrefix(pszCategory);
-    RTStrFmtV(formatOutput, NULL, NULL, NULL, pszFormat, va);
-    if (!containsNewline(pszFormat))
-        writeNewline();
+    rtMsgWritePrefix(pszCategory);
+    RTStrFmtV(rtMsgFormatOutput, NULL, NULL, NULL, pszFormat, va);
+    if (!rtMsgContainsNewline(pszFormat))
+        rtMsgWriteNewline();
     return 0;
 }
 
@@ -107,7 +107,7 @@ int writeMessage(const char *pszCategory, const char *pszFormat, va_list va)
 
 int RTMsgErrorV(const char *pszFormat, va_list va)
 {
-    return writeMessage(g_szCategoryError, pszFormat, va);
+    return rtMsgWrite(g_szCategoryError, pszFormat, va);
 }
 
 int RTMsgError(const char *pszFormat, ...)

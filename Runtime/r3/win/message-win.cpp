@@ -8,7 +8,7 @@
 namespace
 {
 
-void writeAll(HANDLE hStdErr, const char *pch, size_t cch)
+void rtMsgWriteAll(HANDLE hStdErr, const char *pch, size_t cch)
 {
     while (cch > 0)
     {
@@ -33,9 +33,9 @@ void rtMsgWriteStdErr(const char *pch, size_t cch)
     for (size_t off = 0; off < cch; off++)
         if (pch[off] == '\n')
         {
-            writeAll(hStdErr, &pch[offRun], off - offRun);
-            writeAll(hStdErr, "\r\n", 2);
+            rtMsgWriteAll(hStdErr, &pch[offRun], off - offRun);
+            rtMsgWriteAll(hStdErr, "\r\n", 2);
             offRun = off + 1;
         }
-    writeAll(hStdErr, &pch[offRun], cch - offRun);
+    rtMsgWriteAll(hStdErr, &pch[offRun], cch - offRun);
 }
