@@ -87,9 +87,11 @@ TEST(LdrOpenFile, NoMemoryForTheRecord)
     RTERRINFO ErrInfo;
     RTErrInfoInit(&ErrInfo, szMsg, sizeof(szMsg));
     RTLDRMOD hLdrMod = g_hGarbage;
-    tst::failAllocationsAfter(0);
-    int const rc = RTLdrOpenFile("C:\\x.dll", &hLdrMod, 0, &ErrInfo);
-    tst::endAllocationFailures();
+    int rc;
+    {
+        tst::AllocationFailures NoMemory(0);
+        rc = RTLdrOpenFile("C:\\x.dll", &hLdrMod, 0, &ErrInfo);
+    }
     EXPECT_EQ(ERR_NO_MEMORY, rc);
     EXPECT_EQ(ERR_NO_MEMORY, ErrInfo.rc);
     std::string const strExpected =

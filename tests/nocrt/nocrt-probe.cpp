@@ -35,7 +35,7 @@
 #include <rt/string.h>
 #include "internal/cinit.h"
 #ifdef RT_WITH_SEAMS
-#include "internal/init-win.h"
+#include "internal/initterm.h"
 #endif
 
 namespace
@@ -251,7 +251,7 @@ void injectFaults(int cArgs, char **papszArgs)
 {
     for (int i = 1; i < cArgs; i++)
         if (RTStrICmpAscii(papszArgs[i], "--fail-hardening") == 0)
-            g_rtSeamsInitWin.pfnGetProcAddress = getProcAddressFailingHardening;
+            g_rtSeamsInit.pfnGetProcAddress = getProcAddressFailingHardening;
 }
 #endif
 

@@ -10,6 +10,7 @@
 #include <rt/string.h>
 #include "internal/init.h"
 #include "internal/init-win.h"
+#include "internal/initterm.h"
 #include "internal/process.h"
 
 #include <string>
@@ -87,8 +88,8 @@ class R3InitTest : public ::testing::Test
     void SetUp() override
     {
         g_Calls = HardeningCalls();
-        g_rtSeamsInitWin.pfnGetProcAddress = fakeGetProcAddress;
-        g_rtSeamsInitWin.pfnSetErrorMode = fakeSetErrorMode;
+        g_rtSeamsInit.pfnGetProcAddress = fakeGetProcAddress;
+        g_rtSeamsInit.pfnSetErrorMode = fakeSetErrorMode;
         m_strSavedPath = g_szrtProcExePath;
     }
     void TearDown() override

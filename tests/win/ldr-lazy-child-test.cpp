@@ -132,29 +132,19 @@ TEST(LdrLazyChild, CallsWithoutImports)
 
 class LdrLazyPlanted : public tst::ScratchTree
 {
-  protected:
-    bool exists(const std::wstring &wstrPath)
-    {
-        return GetFileAttributesW(wstrPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
 };
 
 TEST_F(LdrLazyPlanted, PlantedMsiIsNeverLoaded)
 {
     /* The probe in a directory of its own with an MSI.DLL beside it, started in
      * another directory that holds one as well. */
-    std::wstring const wstrRoot = toUtf16(m_strRoot);
-    std::wstring const wstrAppDir = wstrRoot + L"\\app";
-    std::wstring const wstrCwd = wstrRoot + L"\\cwd";
-    ASSERT_TRUE(CreateDirectoryW(wstrAppDir.c_str(), NULL));
-    ASSERT_TRUE(CreateDirectoryW(wstrCwd.c_str(), NULL));
+    std::wstring const wstrAppDir = toUtf16(makeDir("app"));
+    std::wstring const wstrCwd = toUtf16(makeDir("cwd"));
     std::wstring const wstrPlant = exeDirectory() + L"\\plant\\MSI.DLL";
     std::wstring const wstrProbe = wstrAppDir + L"\\lazy-probe.exe";
     ASSERT_TRUE(CopyFileW(probePath().c_str(), wstrProbe.c_str(), TRUE));
     ASSERT_TRUE(CopyFileW(wstrPlant.c_str(), (wstrAppDir + L"\\MSI.DLL").c_str(), TRUE));
     ASSERT_TRUE(CopyFileW(wstrPlant.c_str(), (wstrCwd + L"\\MSI.DLL").c_str(), TRUE));
-    std::wstring const wstrMarkerApp = wstrAppDir + L"\\MSI.DLL.loaded";
-    std::wstring const wstrMarkerCwd = wstrCwd + L"\\MSI.DLL.loaded";
 
     ChildResult Result;
     ASSERT_TRUE(runChild(wstrProbe, "msi-path", &Result, wstrCwd));
@@ -163,15 +153,15 @@ TEST_F(LdrLazyPlanted, PlantedMsiIsNeverLoaded)
     GetSystemDirectoryW(wszSystemDir, MAX_PATH);
     std::string const strExpected = "msi " + toAscii(wszSystemDir) + "\\MSI.DLL\n";
     EXPECT_EQ(0, _stricmp(strExpected.c_str(), Result.strOut.c_str())) << Result.strOut;
-    EXPECT_FALSE(exists(wstrMarkerApp));
-    EXPECT_FALSE(exists(wstrMarkerCwd));
+    EXPECT_FALSE(exists("app\\MSI.DLL.loaded"));
+    EXPECT_FALSE(exists("cwd\\MSI.DLL.loaded"));
 
     /* The same start with the system's own search does load a planted one:
      * the set-up would catch a loader that searched like that. (Wine prefers
      * its own msi.dll wherever a file of that name lies unless told otherwise:
      * the test's environment has WINEDLLOVERRIDES with "msi=n,b".) */
     ASSERT_TRUE(runChild(wstrProbe, "plain-load", &Result, wstrCwd));
-    EXPECT_TRUE(exists(wstrMarkerApp) || exists(wstrMarkerCwd)) << Result.strOut;
+    EXPECT_TRUE(exists("app\\MSI.DLL.loaded") || exists("cwd\\MSI.DLL.loaded")) << Result.strOut;
 }
 
 } // namespace

@@ -52,7 +52,9 @@ extern LPTOP_LEVEL_EXCEPTION_FILTER volatile g_pfnrtR3WinPrevXcptFilter;
  *      its failure gives ERR_INTERNAL_ERROR_4 unless step 2 failed;
  *   4. the runtime's exception filter is installed once (the filter it
  *      replaces, unless the runtime's own, is recorded and called by it).
- * Missing entry points skip their step. @returns 0 or the status above.
+ * Missing entry points skip their step. The look-ups and the error-mode change
+ * go through the start-up's seams (g_rtSeamsInit, internal/initterm.h).
+ * @returns 0 or the status above.
  */
 int rtR3InitHardenProcess(uint32_t fFlags, RTWINOSTYPE enmWinVer);
 
@@ -61,13 +63,6 @@ int rtR3InitHardenProcess(uint32_t fFlags, RTWINOSTYPE enmWinVer);
 LONG WINAPI rtR3WinUnhandledXcptFilter(EXCEPTION_POINTERS *pXcptPtrs);
 
 #ifdef RT_WITH_SEAMS
-/** Test seams of the Windows initialisation. */
-typedef struct RTSEAMSINITWIN
-{
-    decltype(&SetErrorMode) pfnSetErrorMode;
-    decltype(&GetProcAddress) pfnGetProcAddress;
-} RTSEAMSINITWIN;
-extern RTSEAMSINITWIN g_rtSeamsInitWin;
 /** Forgets the exception filter recorded by the hardening. */
 void rtR3InitWinSeamsForget(void);
 #endif

@@ -14,6 +14,7 @@
 #include <rt/ldr.h>
 #include <windows.h>
 #include <winternl.h>
+#include "internal/seam.h"
 #include "internal/winostype.h"
 
 /** "kernel32.dll"; null until start-up. The loader refuses to work before it is set. */
@@ -80,6 +81,23 @@ typedef struct RTR3WINSOCKENTRIES
         pfn__WSAFDIsSet, pfnselect, pfngethostbyname;
 } RTR3WINSOCKENTRIES;
 extern RTR3WINSOCKENTRIES g_rtR3WinSock;
+
+#ifdef RT_WITH_SEAMS
+/** The calls of start-up that tests may replace (see internal/seam.h). */
+typedef struct RTSEAMSINIT
+{
+    /** The look-ups of the optional entry points (and of RtlGetVersion), the
+     * hardening's included. */
+    decltype(&GetProcAddress) pfnGetProcAddress;
+    /** The hardening's change of the error mode. */
+    decltype(&SetErrorMode) pfnSetErrorMode;
+} RTSEAMSINIT;
+extern RTSEAMSINIT g_rtSeamsInit;
+
+/** Makes the optional entry points of kernel32 and ntdll what the system has
+ * again, after a test ran rtR3InitNativeFirst with a replaced look-up. */
+void rtInitSeamsForget(void);
+#endif
 
 /**
  * The first native step of runtime initialisation, on the initial thread:

@@ -26,7 +26,7 @@ namespace
 template <typename T> void rtR3InitResolveKernel32(const char *pszName, T *ppfn)
 {
     /* Through void *, so the compiler does not judge the cast of the generic procedure type. */
-    *ppfn = (T)(void *)RT_SEAM(g_rtSeamsInitWin, GetProcAddress)(g_hModKernel32, pszName);
+    *ppfn = (T)(void *)RT_SEAM(g_rtSeamsInit, GetProcAddress)(g_hModKernel32, pszName);
 }
 
 /** Takes the current directory out of the DLL search. */
@@ -92,8 +92,8 @@ LONG WINAPI rtR3WinUnhandledXcptFilter(EXCEPTION_POINTERS *pXcptPtrs)
 
 int rtR3InitHardenProcess(uint32_t fFlags, RTWINOSTYPE enmWinVer)
 {
-    UINT const fOldErrorMode = RT_SEAM(g_rtSeamsInitWin, SetErrorMode)(0);
-    RT_SEAM(g_rtSeamsInitWin, SetErrorMode)(fOldErrorMode | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    UINT const fOldErrorMode = RT_SEAM(g_rtSeamsInit, SetErrorMode)(0);
+    RT_SEAM(g_rtSeamsInit, SetErrorMode)(fOldErrorMode | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
 
     int rc = rtR3InitRemoveCurrentDirFromDllSearch();
     int rc2 = rtR3InitLimitDefaultDllSearch(fFlags, enmWinVer);

@@ -8,6 +8,7 @@
 #include "internal/file.h"
 #include "internal/init.h"
 #include "internal/init-win.h"
+#include "internal/initterm.h"
 #include "internal/ldr-win.h"
 #include "internal/mem.h"
 #include "internal/nt.h"
@@ -18,30 +19,30 @@
 
 RTSEAMSDIR g_rtSeamsDir;
 RTSEAMSFILE g_rtSeamsFile;
+RTSEAMSINIT g_rtSeamsInit;
+RTSEAMSLDR g_rtSeamsLdr;
 RTSEAMSMEM g_rtSeamsMem;
 RTSEAMSNT g_rtSeamsNt;
-RTSEAMSPATHINFO g_rtSeamsPathInfo;
 RTSEAMSSEMNT g_rtSeamsSemNt;
 RTSEAMSTHREADWIN g_rtSeamsThreadWin;
 RTSEAMSSTREAM g_rtSeamsStream;
-RTSEAMSINITWIN g_rtSeamsInitWin;
 
 void rtSeamsResetOs(void)
 {
     g_rtSeamsDir = RTSEAMSDIR();
     g_rtSeamsFile = RTSEAMSFILE();
+    g_rtSeamsInit = RTSEAMSINIT();
+    g_rtSeamsLdr = RTSEAMSLDR();
     g_rtSeamsMem = RTSEAMSMEM();
     g_rtSeamsNt = RTSEAMSNT();
-    g_rtSeamsPathInfo = RTSEAMSPATHINFO();
     g_rtSeamsSemNt = RTSEAMSSEMNT();
     g_rtSeamsThreadWin = RTSEAMSTHREADWIN();
-    g_rtSeamsLdr = RTSEAMSLDR();
     g_rtSeamsStream = RTSEAMSSTREAM();
-    g_rtSeamsInitWin = RTSEAMSINITWIN();
     rtDirSeamsForget();
     rtFileSeamsForget();
-    rtPathInfoSeamsForget();
+    rtInitSeamsForget();
     rtLdrSeamsForget();
+    rtPathInfoSeamsForget();
     rtR3InitSeamsForget();
     rtR3InitWinSeamsForget();
 }
