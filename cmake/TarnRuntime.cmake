@@ -32,8 +32,12 @@ foreach(src IN LISTS TARN_PORTABLE_OS_SOURCES)
 endforeach()
 
 if(TARN_FLAVOUR STREQUAL "win32")
+    # The lazy import tables and their resolver are i686 assembly (.S, run
+    # through the C preprocessor).
+    enable_language(ASM)
     file(GLOB_RECURSE TARN_RT_OS CONFIGURE_DEPENDS
          ${CMAKE_SOURCE_DIR}/Runtime/r3/*.cpp
+         ${CMAKE_SOURCE_DIR}/Runtime/r3/*.S
          ${CMAKE_SOURCE_DIR}/Runtime/nt/*.cpp
          ${CMAKE_SOURCE_DIR}/Runtime/generic/*.cpp)
     list(FILTER TARN_RT_OS EXCLUDE REGEX "/Runtime/r3/host/|/nocrt-[^/]*$")
@@ -54,7 +58,7 @@ function(tarn_add_runtime_library name)
     target_include_directories(${name}
         PUBLIC ${CMAKE_SOURCE_DIR}/include
         PRIVATE ${CMAKE_SOURCE_DIR}/Runtime/include)
-    target_compile_options(${name} PRIVATE ${TARN_RT_COMPILE_FLAGS})
+    target_compile_options(${name} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${TARN_RT_COMPILE_FLAGS}>")
     if(TARN_FLAVOUR STREQUAL "win32")
         target_compile_definitions(${name} PUBLIC ${TARN_WIN_DEFINITIONS})
         target_link_libraries(${name} PUBLIC ${TARN_ALLOWED_IMPORTS})
@@ -79,4 +83,6 @@ if(TARN_FLAVOUR STREQUAL "win32")
 
     # The no-CRT link of a product executable.
     set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
+    # The process entry of an executable on the runtime's own start-up (calls StubMain).
+    set(TARN_NOCRT_ENTRY -Wl,-e,_rtNoCrtStartupExe@0)
 endif()

@@ -7,6 +7,7 @@
  */
 #include <rt/rand.h>
 #include <rt/err.h>
+#include "internal/cinit.h"
 #include "internal/rand.h"
 
 #if !defined(__i386__) && !defined(__x86_64__)
@@ -93,3 +94,6 @@ void rtRandSeamsForget(void)
     rtRandTerm();
 }
 #endif
+
+/* The process-wide generator goes with the process. */
+RT_TERMINATOR(rtRandTerm);

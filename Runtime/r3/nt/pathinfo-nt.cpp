@@ -13,6 +13,7 @@
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/file.h"
+#include "internal/initterm.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
 #include "internal/reparse.h"
@@ -47,24 +48,14 @@ namespace
 #define PI_OPEN_SHARE   (FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE)
 #define PI_OPEN_OPTIONS (FILE_OPEN_FOR_BACKUP_INTENT | FILE_SYNCHRONOUS_IO_NONALERT)
 
-PFNRTNTQUERYFULLATTRIBUTESFILE volatile g_pfnQueryFullAttributes = NULL;
-bool volatile g_fQueryFullAttributesResolved = false;
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT here. A plain shared
  * value: concurrent first queries may both probe, with the same answer. */
 RTREPARSESTATE volatile g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 
-/** NtQueryFullAttributesFile when the system has it (looked up once; racing threads find the same). */
-PFNRTNTQUERYFULLATTRIBUTESFILE rtPathInfoQueryFullAttributesEntry(void)
+/** NtQueryFullAttributesFile when the system has it (start-up looked it up). */
+PFNNTQUERYFULLATTRIBUTESFILE rtPathInfoQueryFullAttributesEntry(void)
 {
-    if (!g_fQueryFullAttributesResolved)
-    {
-        HMODULE hNtDll = GetModuleHandleW(L"ntdll.dll");
-        g_pfnQueryFullAttributes = hNtDll ? (PFNRTNTQUERYFULLATTRIBUTESFILE)(void *)RT_SEAM(
-                                                g_rtSeamsPathInfo, GetProcAddress)(hNtDll, "NtQueryFullAttributesFile")
-                                          : NULL;
-        g_fQueryFullAttributesResolved = true;
-    }
-    return g_pfnQueryFullAttributes;
+    return g_pfnNtQueryFullAttributesFile;
 }
 
 /** The common part of the record from the pieces every native query reports. */
@@ -116,7 +107,7 @@ bool rtPathInfoIsRecoverableNtFailure(NTSTATUS rcNt)
 
 QueryOutcome rtPathInfoQueryWithoutOpen(PathInfoQuery *pQuery, int *prc)
 {
-    PFNRTNTQUERYFULLATTRIBUTESFILE pfn = rtPathInfoQueryFullAttributesEntry();
+    PFNNTQUERYFULLATTRIBUTESFILE pfn = rtPathInfoQueryFullAttributesEntry();
     if (!pfn || pQuery->enmAdditional == RTOBJINFOADD_UNIX)
         return QUERY_GO_ON;
     OBJECT_ATTRIBUTES ObjAttr;
@@ -440,8 +431,6 @@ int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enm
 #ifdef RT_WITH_SEAMS
 void rtPathInfoSeamsForget(void)
 {
-    g_fQueryFullAttributesResolved = false;
-    g_pfnQueryFullAttributes = NULL;
     g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 }
 #endif
