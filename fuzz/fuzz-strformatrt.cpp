@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pb, size_t cb)
     /* The blob: the remaining input, zero-filled, its last bytes always zero. */
     uint8_t *pbBlob = (uint8_t *)calloc(1, kcbBlob);
     memcpy(pbBlob, pb, RT_MIN(cb, kcbBlob - 4));
-    RTERRINFO ErrInfo = {(int32_t)(pbBlob[0] | pbBlob[1] << 8) - 0x8000, (const char *)pbBlob};
+    RTERRINFO ErrInfo = {(int32_t)(pbBlob[0] | pbBlob[1] << 8) - 0x8000, (const char *)pbBlob, NULL, 0};
 
     ARGSET const enmArgs = argumentsFor(pszName);
     if (enmArgs != kNoSafeArgs)

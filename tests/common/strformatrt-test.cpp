@@ -216,10 +216,12 @@ TEST(StrFormatRt, ErrorInfo)
         const char *pszAll;
         const char *pszMsg;
     } const aCases[] = {
-        {{ERR_FILE_NOT_FOUND, "cannot open 'a.msi'"}, "ERR_FILE_NOT_FOUND: cannot open 'a.msi'", "cannot open 'a.msi'"},
-        {{ERR_ACCESS_DENIED, nullptr}, "ERR_ACCESS_DENIED", "ERR_ACCESS_DENIED"},
-        {{-1234, ""}, "-1234", "-1234"},
-        {{INF_SUCCESS, (const char *)g_pvLowBad}, "INF_SUCCESS: <00000010!BadStr>", "<00000010!BadStr>"},
+        {{ERR_FILE_NOT_FOUND, "cannot open 'a.msi'", nullptr, 0},
+         "ERR_FILE_NOT_FOUND: cannot open 'a.msi'",
+         "cannot open 'a.msi'"},
+        {{ERR_ACCESS_DENIED, nullptr, nullptr, 0}, "ERR_ACCESS_DENIED", "ERR_ACCESS_DENIED"},
+        {{-1234, "", nullptr, 0}, "-1234", "-1234"},
+        {{INF_SUCCESS, (const char *)g_pvLowBad, nullptr, 0}, "INF_SUCCESS: <00000010!BadStr>", "<00000010!BadStr>"},
     };
     for (const auto &c : aCases)
     {
@@ -227,7 +229,7 @@ TEST(StrFormatRt, ErrorInfo)
         EXPECT_EQ(c.pszAll, formatRt("%RTeic", pb.get()));
         EXPECT_EQ(c.pszMsg, formatRt("%RTeim", pb.get()));
     }
-    RTERRINFO const ErrInfo = {ERR_FILE_NOT_FOUND, "gone"};
+    RTERRINFO const ErrInfo = {ERR_FILE_NOT_FOUND, "gone", nullptr, 0};
     EXPECT_EQ("  ERR_FILE_NOT_FOUND: gone|", formatRt("%26RTeic|", &ErrInfo));
     EXPECT_EQ("gone  |", formatRt("%-6RTeim|", &ErrInfo));
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 #include <rt/pathinfo.h>
+#include "internal/initterm.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
 #include "support/scratch-tree.h"
@@ -29,7 +30,11 @@ class PathInfo : public tst::ScratchTree
 {
   protected:
     /** Makes the query go as on a system without NtQueryFullAttributesFile. */
-    static void goWithoutTheAttributeQuery() { g_rtSeamsPathInfo.pfnGetProcAddress = findNoFullAttributesQuery; }
+    static void goWithoutTheAttributeQuery()
+    {
+        g_rtSeamsInit.pfnGetProcAddress = findNoFullAttributesQuery;
+        ASSERT_EQ(0, rtR3InitNativeFirst(0));
+    }
 
     /** The file index and volume serial number as the system reports them for an open file. */
     static BY_HANDLE_FILE_INFORMATION systemInfo(const std::string &strPath)
@@ -178,7 +183,8 @@ void useOtherCreateFile(void)
     g_vOptions.clear();
     g_rcReparseAnswer = 0;
     g_rcPlainAnswer = 0;
-    g_rtSeamsPathInfo.pfnGetProcAddress = findNoFullAttributesQuery;
+    g_rtSeamsInit.pfnGetProcAddress = findNoFullAttributesQuery;
+    ASSERT_EQ(0, rtR3InitNativeFirst(0));
     g_rtSeamsNt.pfnNtCreateFile = otherCreateFile;
 }
 

@@ -12,6 +12,7 @@
 
 #include <rt/file.h>
 #include <rt/err.h>
+#include <rt/ldr.h>
 #include "internal/file.h"
 #include "support/file-data.h"
 #include "support/scratch-tree.h"
@@ -541,20 +542,20 @@ BOOL WINAPI verifierFake(HANDLE)
     return g_fVerifierAnswer;
 }
 
-/** The system's look-up, except that VerifyConsoleIoHandle is the fake. */
-FARPROC WINAPI findFakeVerifier(HMODULE hModule, LPCSTR pszName)
+/** The loader's look-up, except that VerifyConsoleIoHandle is the fake. */
+void *findFakeVerifier(const char *pszName, const char *pszSymbol)
 {
-    if (strcmp(pszName, "VerifyConsoleIoHandle") == 0)
-        return (FARPROC)(void *)verifierFake;
-    return GetProcAddress(hModule, pszName);
+    if (strcmp(pszSymbol, "VerifyConsoleIoHandle") == 0)
+        return (void *)verifierFake;
+    return RTLdrFindSystemSymbol(pszName, pszSymbol);
 }
 
 /** The look-up of a system without VerifyConsoleIoHandle. */
-FARPROC WINAPI findNoVerifier(HMODULE hModule, LPCSTR pszName)
+void *findNoVerifier(const char *pszName, const char *pszSymbol)
 {
-    if (strcmp(pszName, "VerifyConsoleIoHandle") == 0)
+    if (strcmp(pszSymbol, "VerifyConsoleIoHandle") == 0)
         return NULL;
-    return GetProcAddress(hModule, pszName);
+    return RTLdrFindSystemSymbol(pszName, pszSymbol);
 }
 
 TEST_F(FileInject, ConsoleHandlesAndOtherDevices)
@@ -563,7 +564,7 @@ TEST_F(FileInject, ConsoleHandlesAndOtherDevices)
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     g_rtSeamsFile.pfnNtQueryInformationFile = queryInfoFake;
-    g_rtSeamsFile.pfnGetProcAddress = findFakeVerifier;
+    g_rtSeamsFile.pfnRTLdrFindSystemSymbol = findFakeVerifier;
 
     struct
     {
@@ -608,7 +609,7 @@ TEST_F(FileInject, WithoutTheVerifierAHandleTheSystemCanTypeIsAConsole)
     AutoFile File;
     ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_READ));
     g_rtSeamsFile.pfnNtQueryInformationFile = queryInfoFake;
-    g_rtSeamsFile.pfnGetProcAddress = findNoVerifier;
+    g_rtSeamsFile.pfnRTLdrFindSystemSymbol = findNoVerifier;
     g_rcNtInfo = g_rcNtInvalidHandle;
     RTOBJINFO Info;
     EXPECT_EQ(INF_SUCCESS, RTFileQueryInfo(File.h, &Info, RTOBJINFOADD_NOTHING));
@@ -617,22 +618,22 @@ TEST_F(FileInject, WithoutTheVerifierAHandleTheSystemCanTypeIsAConsole)
 }
 
 /* The look-ups the console verifier made. */
-std::vector<std::pair<HMODULE, std::string>> g_vLookups;
+std::vector<std::pair<std::string, std::string>> g_vLookups;
 
-FARPROC WINAPI recordingGetProcAddress(HMODULE hModule, LPCSTR pszName)
+void *recordingFindSystemSymbol(const char *pszName, const char *pszSymbol)
 {
-    g_vLookups.emplace_back(hModule, pszName);
-    return GetProcAddress(hModule, pszName);
+    g_vLookups.emplace_back(pszName, pszSymbol);
+    return RTLdrFindSystemSymbol(pszName, pszSymbol);
 }
 
 TEST_F(FileInject, ConsoleVerifierIsLookedUpOnceInKernel32)
 {
     g_vLookups.clear();
-    g_rtSeamsFile.pfnGetProcAddress = recordingGetProcAddress;
+    g_rtSeamsFile.pfnRTLdrFindSystemSymbol = recordingFindSystemSymbol;
     PFNRTVERIFYCONSOLEIOHANDLE pfn = rtFileFindConsoleVerifier();
     EXPECT_EQ(pfn, rtFileFindConsoleVerifier());
     ASSERT_EQ(1u, g_vLookups.size());
-    EXPECT_EQ(GetModuleHandleW(L"kernel32.dll"), g_vLookups[0].first);
+    EXPECT_EQ("kernel32.dll", g_vLookups[0].first);
     EXPECT_EQ("VerifyConsoleIoHandle", g_vLookups[0].second);
     FARPROC pfnSystem = GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "VerifyConsoleIoHandle");
     EXPECT_EQ((void *)pfnSystem, (void *)pfn);

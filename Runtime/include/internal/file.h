@@ -82,6 +82,7 @@ size_t rtFileFirstChunkSize(size_t cbTotal, size_t cbSmallBelow, size_t cbLarge)
 #ifdef RT_OS_WINDOWS
 #include <windows.h>
 #include <winternl.h>
+#include <rt/ldr.h>
 
 /**
  * Marks the file or directory at @a pwszPath (a path as RTPathToWin32 makes
@@ -120,7 +121,7 @@ typedef struct RTSEAMSFILE
     /** The marking of rtFileSetNotContentIndexed. */
     decltype(&SetFileAttributesW) pfnSetFileAttributesW;
     /** The look-up of rtFileFindConsoleVerifier. */
-    decltype(&GetProcAddress) pfnGetProcAddress;
+    decltype(&RTLdrFindSystemSymbol) pfnRTLdrFindSystemSymbol;
 } RTSEAMSFILE;
 extern RTSEAMSFILE g_rtSeamsFile;
 

@@ -1,7 +1,8 @@
 /** @file
- * Internals of the path information query: the attribute query it looks up,
- * the remembered answer about not following links, and its test seams.
- * Windows only.
+ * Internals of the path information query: forgetting, for tests, its
+ * remembered answer about not following links (internal/reparse.h). The attribute query
+ * (NtQueryFullAttributesFile) is one of start-up's optional entry points
+ * (internal/initterm.h). Windows only.
  */
 #ifndef RT_INTERNAL_PATHINFO_H
 #define RT_INTERNAL_PATHINFO_H
@@ -11,29 +12,8 @@
 #include <winternl.h>
 #include "internal/seam.h"
 
-/** Signature of NtQueryFullAttributesFile, which RTPathQueryInfoEx looks up in ntdll. */
-typedef NTSTATUS(NTAPI *PFNRTNTQUERYFULLATTRIBUTESFILE)(OBJECT_ATTRIBUTES *pObjAttribs,
-                                                        FILE_NETWORK_OPEN_INFORMATION *pInfo);
-
-/** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
-typedef enum RTPATHINFOREPARSESTATE
-{
-    RTPATHINFOREPARSESTATE_UNKNOWN = 0,
-    RTPATHINFOREPARSESTATE_ACCEPTED,
-    RTPATHINFOREPARSESTATE_REFUSED
-} RTPATHINFOREPARSESTATE;
-
 #ifdef RT_WITH_SEAMS
-/** The calls of the path information query that tests may replace (see
- * internal/seam.h); its opens go through the native layer's NtCreateFile seam. */
-typedef struct RTSEAMSPATHINFO
-{
-    /** The look-up of NtQueryFullAttributesFile. */
-    decltype(&GetProcAddress) pfnGetProcAddress;
-} RTSEAMSPATHINFO;
-extern RTSEAMSPATHINFO g_rtSeamsPathInfo;
-
-/** Forgets the looked-up attribute query and the remembered answer about FILE_OPEN_REPARSE_POINT. */
+/** Forgets the remembered answer about FILE_OPEN_REPARSE_POINT. */
 void rtPathInfoSeamsForget(void);
 #endif
 

@@ -7,6 +7,7 @@
 #include <winioctl.h>
 #include <rt/file.h>
 #include <rt/err.h>
+#include <rt/ldr.h>
 #include "internal/file.h"
 
 namespace
@@ -45,13 +46,8 @@ PFNRTVERIFYCONSOLEIOHANDLE rtFileFindConsoleVerifier(void)
     if (InterlockedCompareExchange(&g_fConsoleVerifierLookedUp, 0, 0))
         return g_pfnVerifyConsoleIoHandle;
 
-    PFNRTVERIFYCONSOLEIOHANDLE pfn = NULL;
-    HMODULE hKernel32 = GetModuleHandleW(L"kernel32.dll");
-    if (hKernel32)
-        /* The detour through void * keeps the compiler from judging the cast
-         * of the generic procedure type to the real signature. */
-        pfn = (PFNRTVERIFYCONSOLEIOHANDLE)(void *)RT_SEAM(g_rtSeamsFile, GetProcAddress)(hKernel32,
-                                                                                         "VerifyConsoleIoHandle");
+    PFNRTVERIFYCONSOLEIOHANDLE const pfn = (PFNRTVERIFYCONSOLEIOHANDLE)RT_SEAM(g_rtSeamsFile, RTLdrFindSystemSymbol)(
+        "kernel32.dll", "VerifyConsoleIoHandle");
     /* Racing threads store the same value; the flag is set after the pointer. */
     g_pfnVerifyConsoleIoHandle = pfn;
     InterlockedExchange(&g_fConsoleVerifierLookedUp, 1);
