@@ -190,13 +190,23 @@ TEST_F(StubCustomDirTest, CopiesTheWholeTreeOverwritingAndHoldsTheCopy)
         << "the held copy cannot be renamed";
 }
 
-/* The request is the one the shell needs: a copy of one double-NUL-ended entry into another, silent. */
+/* The request is the one the shell needs: a copy of one double-NUL-ended entry into another, silent. An
+   extraction directory of 4099 characters fits in 4100 units with its NUL; one more does not. */
 TEST_F(StubCustomDirTest, ShellRequestAndTheLongestPaths)
 {
     makeDir("app\\.custom");
     g_StubSeamsCustomDir.pfnSHFileOperationW = recordShellOperation;
     g_StubSeamsCustomDir.pfnRTDirOpen = failDirOpen; /* the copy is not really made */
 
+    std::string const strLongest = "C:\\" + std::string(4096, 'x');
+    ASSERT_EQ(4099u, strLongest.size());
+    CopyCustomDirectory(strLongest.c_str());
+    EXPECT_EQ(tst::widen(strLongest), g_Request.wstrTo);
+    EXPECT_TRUE(g_Request.fListsEnded);
+
+    /* After the longest, a short one: the lists end right behind it. */
+    g_Request = ShellRequest();
+    m_strStdErr.clear();
     CopyCustomDirectory(m_strExtract.c_str());
     EXPECT_EQ(tst::widen(m_strApp + "\\.custom"), g_Request.wstrFrom);
     EXPECT_EQ(tst::widen(m_strExtract), g_Request.wstrTo);
@@ -204,15 +214,6 @@ TEST_F(StubCustomDirTest, ShellRequestAndTheLongestPaths)
     EXPECT_EQ((UINT)FO_COPY, g_Request.wFunc);
     EXPECT_EQ(0x614, g_Request.fFlags);
     EXPECT_TRUE(g_Request.fPlain);
-
-    /* An extraction directory of 4099 characters fits in 4100 units with its NUL; one more does not. */
-    std::string const strLongest = "C:\\" + std::string(4096, 'x');
-    ASSERT_EQ(4099u, strLongest.size());
-    g_Request = ShellRequest();
-    m_strStdErr.clear();
-    CopyCustomDirectory(strLongest.c_str());
-    EXPECT_EQ(tst::widen(strLongest), g_Request.wstrTo);
-    EXPECT_TRUE(g_Request.fListsEnded);
 
     g_Request = ShellRequest();
     m_strStdErr.clear();
