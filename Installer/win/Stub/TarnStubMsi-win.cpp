@@ -57,9 +57,9 @@ int showInstallFailure(UINT uResult)
 {
     HMODULE const hmodNetMsg = uResult >= STUB_NETMSG_FIRST && uResult <= STUB_NETMSG_LAST ? loadNetMsg() : NULL;
     WCHAR *pwszText = NULL;
-    DWORD const cwcText = RT_SEAM(g_StubSeamsMsi, FormatMessageW)(
-        STUB_FORMAT_FLAGS | (hmodNetMsg ? FORMAT_MESSAGE_FROM_HMODULE : 0), hmodNetMsg, uResult, STUB_FORMAT_LANGUAGE,
-        (LPWSTR)&pwszText, 0, NULL);
+    DWORD const cwcText =
+        RT_SEAM(g_StubSeamsMsi, FormatMessageW)(STUB_FORMAT_FLAGS | (hmodNetMsg ? FORMAT_MESSAGE_FROM_HMODULE : 0),
+                                                hmodNetMsg, uResult, STUB_FORMAT_LANGUAGE, (LPWSTR)&pwszText, 0, NULL);
     int rcExit;
     if (cwcText > 0 && pwszText)
         rcExit = ShowError("Installation failed! Error: %ls", (const RTUTF16 *)pwszText);
@@ -103,8 +103,8 @@ int enableLog(const char *pszMsiLogFile)
     int rc = RTStrToUtf16(pszMsiLogFile, &pwszLogFile, RTMEM_TAG);
     if (RT_FAILURE(rc))
         return ShowError("RTStrToUtf16 failed on '%s': %Rrc", pszMsiLogFile, rc);
-    UINT const uRc = RT_SEAM(g_StubSeamsMsi, MsiEnableLogW)(STUB_MSI_LOG_MODE, (LPCWSTR)pwszLogFile,
-                                                             STUB_MSI_LOG_ATTRIBUTES);
+    UINT const uRc =
+        RT_SEAM(g_StubSeamsMsi, MsiEnableLogW)(STUB_MSI_LOG_MODE, (LPCWSTR)pwszLogFile, STUB_MSI_LOG_ATTRIBUTES);
     RTUtf16Free(pwszLogFile);
     if (uRc != ERROR_SUCCESS)
         return ShowError("MsiEnableLogW failed");

@@ -48,7 +48,8 @@ int WINAPI recordShellOperation(LPSHFILEOPSTRUCTW pOp)
 {
     g_Request.wstrFrom = pOp->pFrom;
     g_Request.wstrTo = pOp->pTo;
-    g_Request.fListsEnded = pOp->pFrom[g_Request.wstrFrom.size() + 1] == 0 && pOp->pTo[g_Request.wstrTo.size() + 1] == 0;
+    g_Request.fListsEnded =
+        pOp->pFrom[g_Request.wstrFrom.size() + 1] == 0 && pOp->pTo[g_Request.wstrTo.size() + 1] == 0;
     g_Request.wFunc = pOp->wFunc;
     g_Request.fFlags = pOp->fFlags;
     g_Request.fPlain = !pOp->hwnd && !pOp->fAnyOperationsAborted && !pOp->hNameMappings && !pOp->lpszProgressTitle;
@@ -64,7 +65,8 @@ int failDirOpen(RTDIR *phDir, const char *)
 /** The newest record of the cleanup list, or null. */
 CleanupRecord *newestRecord(void)
 {
-    return g_CleanupRecords.pNext == &g_CleanupRecords ? NULL : reinterpret_cast<CleanupRecord *>(g_CleanupRecords.pNext);
+    return g_CleanupRecords.pNext == &g_CleanupRecords ? NULL
+                                                       : reinterpret_cast<CleanupRecord *>(g_CleanupRecords.pNext);
 }
 
 class StubCustomDirTest : public StubCaptureTest

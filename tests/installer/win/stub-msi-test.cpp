@@ -214,11 +214,11 @@ TEST_F(StubMsiTest, NonAsciiPathsReachTheInstallerAsUtf16)
     g_awstrSeen.clear();
     g_StubSeamsMsi.pfnMsiInstallProductW = keepInstallArgs;
     g_StubSeamsMsi.pfnMsiEnableLogW = keepLogArg;
-    EXPECT_EQ(0, RunMsiPackage("C:\\\xc3\x84nderung\\p\xe2\x82\xac.msi", "NAME=\"J\xc3\xb6rg\"",
-                               "C:\\\xf0\x9f\x93\x9c.log"));
-    EXPECT_EQ((std::vector<std::wstring>{L"C:\\\xd83d\xdcdc.log", L"C:\\\x00c4nderung\\p\x20ac.msi",
-                                         L"NAME=\"J\x00f6rg\""}),
-              g_awstrSeen);
+    EXPECT_EQ(
+        0, RunMsiPackage("C:\\\xc3\x84nderung\\p\xe2\x82\xac.msi", "NAME=\"J\xc3\xb6rg\"", "C:\\\xf0\x9f\x93\x9c.log"));
+    EXPECT_EQ(
+        (std::vector<std::wstring>{L"C:\\\xd83d\xdcdc.log", L"C:\\\x00c4nderung\\p\x20ac.msi", L"NAME=\"J\x00f6rg\""}),
+        g_awstrSeen);
 }
 
 /* Failures before the Installer runs: one message each, result 1, nothing installed. */
@@ -361,8 +361,7 @@ TEST_F(StubMsiTest, NetworkErrorsAreLookedUpInNetMsg)
         EXPECT_EQ(1, install(c.uResult));
         EXPECT_EQ(std::string("Installation failed! Error: ") + c.pszText, message());
         EXPECT_EQ(std::vector<std::string>{strNetMsg + "|null|0x2"}, m_Calls.aLoads);
-        EXPECT_EQ(std::vector<std::string>{"0x1b00|module|" + std::to_string(c.uResult) + "|0x400"},
-                  m_Calls.aFormats);
+        EXPECT_EQ(std::vector<std::string>{"0x1b00|module|" + std::to_string(c.uResult) + "|0x400"}, m_Calls.aFormats);
         m_Calls.hmodNetMsg = NULL; /* released by the installer */
     }
 }
