@@ -26,17 +26,28 @@
 typedef UNICODE_STRING RTNTPATH;
 
 /**
- * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls.
+ * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls. Every
+ * UTF-8 path the runtime hands to a Win32 path call goes through here.
  *
- * Short paths (up to 243 UTF-16 units, less for the forms whose full path may
- * grow: root-relative, UNC, '\\?\' and relative ones) are passed in plain form;
- * a drive-relative path ('C:x') is expanded to its full path. Anything longer
- * is given in the long form '\\?\C:\...' or '\\?\UNC\server\share\...', made
- * absolute with "." and ".." resolved. A long raw native path (see above) has
- * no Win32 form and fails with ERR_FILENAME_TOO_LONG, as does any path whose
- * native form would exceed RTNTPATH_MAX_UNITS.
+ * A path of at most 243 UTF-16 units is given in plain form, which is its text
+ * as it is ('/', "." and ".." stay), when its form leaves room for what the
+ * Win32 layer adds to it: root-relative paths up to 241 units, UNC and
+ * '\\?\' paths up to 240, relative paths while the current directory's length
+ * (with terminator) plus theirs is at most 242. A drive-relative path ('C:x')
+ * is replaced by its full path when that is at most 243 units.
  *
- * @returns status; invalid UTF-8 gives the conversion's status.
+ * Every other path is given in the long form: its native form (see
+ * RTNtPathFromWinUtf8) with '\??\' written as '\\?\', such as '\\?\C:\...' or
+ * '\\?\UNC\server\share\...'. So "." and ".." are resolved and '/' becomes
+ * '\', except in a path that already starts with '\\?\' (either separator),
+ * which keeps its text after that prefix.
+ * A path whose native form has no such prefix (a raw native path, see above,
+ * or any path on systems older than major version 4) has no long form and
+ * fails with ERR_FILENAME_TOO_LONG, as does one whose native form would exceed
+ * RTNTPATH_MAX_UNITS.
+ *
+ * @returns status; invalid UTF-8 gives the conversion's status, a long form the
+ *          statuses of RTNtPathFromWinUtf8.
  * @param   ppwszPath   Receives the string (null on failure); free it with RTPathWin32Free.
  * @param   pszPath     The path.
  */

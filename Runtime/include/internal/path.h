@@ -1,7 +1,7 @@
 /** @file
  * Internal path helpers shared by the path modules: separator and drive tests,
- * the reassembly steps RTPathAbsEx uses in place, the system side of the
- * current directory, and the hand-over of paths to Win32 calls.
+ * the reassembly steps RTPathAbsEx uses in place, and the system side of the
+ * current directory.
  */
 #ifndef RT_INTERNAL_PATH_H
 #define RT_INTERNAL_PATH_H
@@ -92,15 +92,5 @@ int rtPathNativeGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath);
 /** Makes @a pszPath (not empty, relative to the current directory unless absolute) current. */
 int rtPathNativeSetCurrent(const char *pszPath);
 /** @} */
-
-#ifdef RT_OS_WINDOWS
-/**
- * Converts a UTF-8 path to the UTF-16 form Win32 path calls take. Every path
- * handed to a Win32 call goes through here. Free with rtPathWin32Free.
- */
-int rtPathWin32FromUtf8(RTUTF16 **ppwszPath, const char *pszPath);
-/** Frees what rtPathWin32FromUtf8 returned; null is allowed. */
-void rtPathWin32Free(RTUTF16 *pwszPath);
-#endif
 
 #endif

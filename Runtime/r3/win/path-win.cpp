@@ -3,6 +3,7 @@
  */
 #include <windows.h>
 #include <rt/path.h>
+#include <rt/path-win.h>
 #include <rt/mem.h>
 #include <rt/utf16.h>
 #include "internal/path.h"
@@ -64,12 +65,12 @@ int rtPathNativeGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath)
 int rtPathNativeSetCurrent(const char *pszPath)
 {
     RTUTF16 *pwszPath;
-    int rc = rtPathWin32FromUtf8(&pwszPath, pszPath);
+    int rc = RTPathToWin32(&pwszPath, pszPath);
     if (RT_FAILURE(rc))
         return rc;
     if (!SetCurrentDirectoryW((LPCWSTR)pwszPath))
         rc = rtPathLastError();
-    rtPathWin32Free(pwszPath);
+    RTPathWin32Free(pwszPath);
     return rc;
 }
 
@@ -79,11 +80,11 @@ int RTPathRename(const char *pszSrc, const char *pszDst, uint32_t fRename, uint3
         return ERR_INVALID_POINTER;
 
     RTUTF16 *pwszSrc;
-    int rc = rtPathWin32FromUtf8(&pwszSrc, pszSrc);
+    int rc = RTPathToWin32(&pwszSrc, pszSrc);
     if (RT_FAILURE(rc))
         return rc;
     RTUTF16 *pwszDst;
-    rc = rtPathWin32FromUtf8(&pwszDst, pszDst);
+    rc = RTPathToWin32(&pwszDst, pszDst);
     if (RT_SUCCESS(rc))
     {
         if (fFileType & RTPATH_RENAME_TYPE_MASK)
@@ -99,8 +100,8 @@ int RTPathRename(const char *pszSrc, const char *pszDst, uint32_t fRename, uint3
         }
         if (RT_SUCCESS(rc) && !MoveFileExW((LPCWSTR)pwszSrc, (LPCWSTR)pwszDst, fRename))
             rc = rtPathLastError();
-        rtPathWin32Free(pwszDst);
+        RTPathWin32Free(pwszDst);
     }
-    rtPathWin32Free(pwszSrc);
+    RTPathWin32Free(pwszSrc);
     return rc;
 }
