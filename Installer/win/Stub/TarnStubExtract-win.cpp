@@ -191,7 +191,8 @@ int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtrac
     int rcExit = prepareExtractionDir(pszExtractPath, ppDirRecord);
     if (rcExit != STUB_EXIT_SUCCESS)
         return rcExit;
-    RTPathSetCurrent(pszExtractPath); /* its result does not matter: every path used here is absolute */
+    RT_SEAM(g_StubSeamsExtract, RTPathSetCurrent)
+    (pszExtractPath); /* its result does not matter: every path used here is absolute */
 
     for (uint32_t idxPackage = 0; idxPackage < cPackages; idxPackage++)
     {

@@ -23,6 +23,7 @@
 #include <rt/types.h>
 #include <rt/file.h>
 #include <rt/dir.h>
+#include <rt/path.h>
 #include "TarnStubCleanup.h"
 #include "TarnStubPackage.h"
 
@@ -77,8 +78,9 @@ int ExtractAndVerifyPackage(const char *pszPayloadName, const char *pszPath, uin
 
 #ifdef RT_WITH_SEAMS
 /** Replaceable calls of the extraction (tests only; see internal/seam.h): the
- * file calls, so tests can fail each step and change what the read-back sees,
- * and the host's architecture. */
+ * file calls, so tests can fail each step and change what the read-back sees;
+ * the change of the current directory, which Wine mishandles for paths
+ * longer than MAX_PATH; and the host's architecture. */
 typedef struct STUBSEAMSEXTRACT
 {
     decltype(&RTFileOpen) pfnRTFileOpen;
@@ -86,6 +88,7 @@ typedef struct STUBSEAMSEXTRACT
     decltype(&RTFileQueryInfo) pfnRTFileQueryInfo;
     decltype(&RTFileClose) pfnRTFileClose;
     decltype(&RTFileRead) pfnRTFileRead;
+    decltype(&RTPathSetCurrent) pfnRTPathSetCurrent;
     decltype(&DetectHostArch) pfnDetectHostArch;
 } STUBSEAMSEXTRACT;
 extern STUBSEAMSEXTRACT g_StubSeamsExtract;
