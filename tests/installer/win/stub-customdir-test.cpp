@@ -4,8 +4,7 @@
  * directory's seam) into a scratch extraction directory, the cleanup record
  * that holds the copy, and every failure with its message.
  */
-#include "support/stub-capture.h"
-#include "support/scratch-tree.h"
+#include "support/stub-scratch.h"
 #include "support/widen.h"
 #include "TarnStubCleanup.h"
 #include "TarnStubCustomDir.h"
@@ -14,8 +13,8 @@
 #include <rt/err.h>
 #include <rt/string.h>
 
-#include <fstream>
-#include <sstream>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -69,80 +68,38 @@ CleanupRecord *newestRecord(void)
                                                        : reinterpret_cast<CleanupRecord *>(g_CleanupRecords.pNext);
 }
 
-class StubCustomDirTest : public StubCaptureTest
+class StubCustomDirTest : public StubScratchTest
 {
   protected:
     void SetUp() override
     {
-        StubCaptureTest::SetUp();
+        StubScratchTest::SetUp();
         g_fSilent = true;
         g_rcExecDir = INF_SUCCESS;
         g_iShellResult = 0;
         g_Request = ShellRequest();
-        InitCleanupRecords();
-        WCHAR wszTemp[MAX_PATH];
-        ASSERT_NE(0u, GetTempPathW(MAX_PATH, wszTemp));
-        const ::testing::TestInfo *pInfo = ::testing::UnitTest::GetInstance()->current_test_info();
         /* Spaces and a non-ASCII letter on the way, as user profiles have them. */
-        m_strRoot = tst::narrow(wszTemp) + "tarn custom \xc3\xa4 " + pInfo->name() + "-" +
-                    std::to_string(GetCurrentProcessId());
-        tst::removeTree(tst::widen(m_strRoot));
-        ASSERT_TRUE(CreateDirectoryW(tst::widen(m_strRoot).c_str(), NULL));
-        m_strApp = makeDir("app");
-        m_strExtract = makeDir("extract");
+        m_strApp = makeDir("app \xc3\xa4");
+        m_strExtract = makeDir("extract \xc3\xa4");
         g_strExecDir = m_strApp;
         g_StubSeamsCustomDir.pfnRTPathExecDir = fakeExecDir;
     }
 
-    void TearDown() override
+    /** The content of a file; "<missing>" when it cannot be read. */
+    std::string content(const std::string &strPath) const
     {
-        for (CleanupRecord *pRecord = newestRecord(); pRecord; pRecord = newestRecord())
-        {
-            if (pRecord->u.hDir != NIL_RTDIR)
-                RTDirClose(pRecord->u.hDir);
-            DropCleanupRecord(pRecord);
-        }
-        tst::removeTree(tst::widen(m_strRoot));
-        StubCaptureTest::TearDown();
-    }
-
-    std::string makeDir(const std::string &strName)
-    {
-        std::string const strPath = m_strRoot + "\\" + strName;
-        EXPECT_TRUE(CreateDirectoryW(tst::widen(strPath).c_str(), NULL)) << strPath;
-        return strPath;
-    }
-
-    void makeFile(const std::string &strName, const std::string &strContent)
-    {
-        std::ofstream File(tst::widen(m_strRoot + "\\" + strName).c_str(), std::ios::binary | std::ios::trunc);
-        File << strContent;
-        EXPECT_TRUE(File.good()) << strName;
-    }
-
-    /** The content of a file below the root; "<missing>" when it cannot be read. */
-    std::string readFile(const std::string &strName) const
-    {
-        std::ifstream File(tst::widen(m_strRoot + "\\" + strName).c_str(), std::ios::binary);
-        if (!File)
+        if (!exists(strPath))
             return "<missing>";
-        std::stringstream Content;
-        Content << File.rdbuf();
-        return Content.str();
+        std::vector<uint8_t> const abContent = readFile(strPath);
+        return std::string(abContent.begin(), abContent.end());
     }
 
-    bool isDirectory(const std::string &strName) const
+    static bool isDirectory(const std::string &strPath)
     {
-        DWORD const fAttr = GetFileAttributesW(tst::widen(m_strRoot + "\\" + strName).c_str());
+        DWORD const fAttr = GetFileAttributesW(tst::widen(strPath).c_str());
         return fAttr != INVALID_FILE_ATTRIBUTES && (fAttr & FILE_ATTRIBUTE_DIRECTORY);
     }
 
-    bool exists(const std::string &strName) const
-    {
-        return GetFileAttributesW(tst::widen(m_strRoot + "\\" + strName).c_str()) != INVALID_FILE_ATTRIBUTES;
-    }
-
-    std::string m_strRoot;
     std::string m_strApp;
     std::string m_strExtract;
 };
@@ -150,33 +107,33 @@ class StubCustomDirTest : public StubCaptureTest
 TEST_F(StubCustomDirTest, NothingToCopyIsNoError)
 {
     EXPECT_EQ(0, CopyCustomDirectory(m_strExtract.c_str())) << "no .custom";
-    makeFile("app\\.custom", "a file, not a directory");
+    makeFile("app \xc3\xa4\\.custom", "a file, not a directory");
     EXPECT_EQ(0, CopyCustomDirectory(m_strExtract.c_str())) << ".custom is a file";
     EXPECT_EQ(nullptr, newestRecord());
-    EXPECT_FALSE(exists("extract\\.custom"));
+    EXPECT_FALSE(exists(m_strExtract + "\\.custom"));
     EXPECT_EQ("", m_strStdErr + m_strStdOut);
 }
 
 TEST_F(StubCustomDirTest, CopiesTheWholeTreeOverwritingAndHoldsTheCopy)
 {
-    makeDir("app\\.custom");
-    makeDir("app\\.custom\\sub");
-    makeDir("app\\.custom\\sub\\deeper");
-    makeDir("app\\.custom\\empty");
-    makeFile("app\\.custom\\settings.ini", "[tarn]\r\nmode=custom\r\n");
-    makeFile("app\\.custom\\sub\\licence.txt", "licence");
-    makeFile("app\\.custom\\sub\\deeper\\blob.bin", std::string("\x00\x01\xff\r\n\x1a", 6));
+    makeDir("app \xc3\xa4\\.custom");
+    makeDir("app \xc3\xa4\\.custom\\sub");
+    makeDir("app \xc3\xa4\\.custom\\sub\\deeper");
+    makeDir("app \xc3\xa4\\.custom\\empty");
+    makeFile("app \xc3\xa4\\.custom\\settings.ini", "[tarn]\r\nmode=custom\r\n");
+    makeFile("app \xc3\xa4\\.custom\\sub\\licence.txt", "licence");
+    makeFile("app \xc3\xa4\\.custom\\sub\\deeper\\blob.bin", std::string("\x00\x01\xff\r\n\x1a", 6));
     /* A copy already there from an earlier run: replaced without a question. */
-    makeDir("extract\\.custom");
-    makeFile("extract\\.custom\\settings.ini", "old");
+    makeDir("extract \xc3\xa4\\.custom");
+    makeFile("extract \xc3\xa4\\.custom\\settings.ini", "old");
 
     ASSERT_EQ(0, CopyCustomDirectory(m_strExtract.c_str()));
     EXPECT_EQ("", m_strStdErr + m_strStdOut);
-    EXPECT_EQ("[tarn]\r\nmode=custom\r\n", readFile("extract\\.custom\\settings.ini"));
-    EXPECT_EQ("licence", readFile("extract\\.custom\\sub\\licence.txt"));
-    EXPECT_EQ(std::string("\x00\x01\xff\r\n\x1a", 6), readFile("extract\\.custom\\sub\\deeper\\blob.bin"));
-    EXPECT_TRUE(isDirectory("extract\\.custom\\empty"));
-    EXPECT_EQ("[tarn]\r\nmode=custom\r\n", readFile("app\\.custom\\settings.ini")) << "the source stays";
+    EXPECT_EQ("[tarn]\r\nmode=custom\r\n", content(m_strExtract + "\\.custom\\settings.ini"));
+    EXPECT_EQ("licence", content(m_strExtract + "\\.custom\\sub\\licence.txt"));
+    EXPECT_EQ(std::string("\x00\x01\xff\r\n\x1a", 6), content(m_strExtract + "\\.custom\\sub\\deeper\\blob.bin"));
+    EXPECT_TRUE(isDirectory(m_strExtract + "\\.custom\\empty"));
+    EXPECT_EQ("[tarn]\r\nmode=custom\r\n", content(m_strApp + "\\.custom\\settings.ini")) << "the source stays";
 
     /* One directory record for the copy, holding it open until the clean-up. */
     CleanupRecord *pRecord = newestRecord();
@@ -196,7 +153,7 @@ TEST_F(StubCustomDirTest, CopiesTheWholeTreeOverwritingAndHoldsTheCopy)
    extraction directory of 4099 characters fits in 4100 units with its NUL; one more does not. */
 TEST_F(StubCustomDirTest, ShellRequestAndTheLongestPaths)
 {
-    makeDir("app\\.custom");
+    makeDir("app \xc3\xa4\\.custom");
     g_StubSeamsCustomDir.pfnSHFileOperationW = recordShellOperation;
     g_StubSeamsCustomDir.pfnRTDirOpen = failDirOpen; /* the copy is not really made */
 
@@ -226,7 +183,7 @@ TEST_F(StubCustomDirTest, ShellRequestAndTheLongestPaths)
 
 TEST_F(StubCustomDirTest, FailuresAreReportedOnce)
 {
-    makeDir("app\\.custom");
+    makeDir("app \xc3\xa4\\.custom");
     struct Case
     {
         const char *pszWhat;
