@@ -13,15 +13,22 @@ set(TARN_RT_COMPILE_FLAGS
     -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-threadsafe-statics -fno-stack-protector)
 
+# What every Windows object of the project is compiled with, and the only
+# system libraries a product executable may import (checked on nocrt-probe).
+set(TARN_WIN_DEFINITIONS RT_OS_WINDOWS UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+set(TARN_ALLOWED_IMPORTS kernel32 user32 gdi32 shlwapi ole32 ntdll)
+
 set(TARN_PORTABLE_OS_SOURCES
     ${CMAKE_SOURCE_DIR}/Runtime/nt/RTErrConvertFromNtStatus.cpp
     ${CMAKE_SOURCE_DIR}/Runtime/generic/RTPathGetCurrentDrive-generic.cpp)
 
 file(GLOB_RECURSE TARN_RT_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/Runtime/common/*.cpp)
 foreach(src IN LISTS TARN_PORTABLE_OS_SOURCES)
-    if(EXISTS ${src})
-        list(APPEND TARN_RT_COMMON ${src})
+    # A source named here that is missing is a mistake: stop rather than build without it.
+    if(NOT EXISTS ${src})
+        message(FATAL_ERROR "TARN_PORTABLE_OS_SOURCES names a missing file: ${src}")
     endif()
+    list(APPEND TARN_RT_COMMON ${src})
 endforeach()
 
 if(TARN_FLAVOUR STREQUAL "win32")
@@ -53,8 +60,8 @@ function(tarn_add_runtime_library name)
         PRIVATE ${CMAKE_SOURCE_DIR}/Runtime/include)
     target_compile_options(${name} PRIVATE "$<$<COMPILE_LANGUAGE:CXX>:${TARN_RT_COMPILE_FLAGS}>")
     if(TARN_FLAVOUR STREQUAL "win32")
-        target_compile_definitions(${name} PUBLIC RT_OS_WINDOWS UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
-        target_link_libraries(${name} PUBLIC kernel32 user32 gdi32 shlwapi ole32 ntdll)
+        target_compile_definitions(${name} PUBLIC ${TARN_WIN_DEFINITIONS})
+        target_link_libraries(${name} PUBLIC ${TARN_ALLOWED_IMPORTS})
     else()
         target_compile_definitions(${name} PUBLIC RT_OS_HOST)
     endif()
@@ -72,9 +79,10 @@ if(TARN_FLAVOUR STREQUAL "win32")
     add_library(tarnrt_nocrt STATIC ${TARN_RT_NOCRT})
     target_include_directories(tarnrt_nocrt PRIVATE ${CMAKE_SOURCE_DIR}/include ${CMAKE_SOURCE_DIR}/Runtime/include)
     target_compile_options(tarnrt_nocrt PRIVATE ${TARN_RT_COMPILE_FLAGS} -fno-builtin -fno-tree-loop-distribute-patterns)
-    target_compile_definitions(tarnrt_nocrt PRIVATE RT_OS_WINDOWS UNICODE _UNICODE WIN32_LEAN_AND_MEAN)
+    target_compile_definitions(tarnrt_nocrt PRIVATE ${TARN_WIN_DEFINITIONS})
 
-    # The libraries a product executable may import, and the no-CRT link.
-    set(TARN_ALLOWED_IMPORTS kernel32 user32 gdi32 shlwapi ole32 ntdll)
+    # The no-CRT link of a product executable.
     set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
+    # The process entry of an executable on the runtime's own start-up (calls StubMain).
+    set(TARN_NOCRT_ENTRY -Wl,-e,_rtNoCrtStartupExe@0)
 endif()

@@ -1,18 +1,22 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project:
 # the mingw-w64 i686 cross compiler, 32-bit Wine, the MSI tools, a virtual
-# display for window tests, the packer's resource reader and signer
-# (icoutils, osslsigncode, openssl), GoogleTest sources, CMake/Ninja and clang with
-# libFuzzer. Idempotent: returns at once when everything is present.
+# display for window tests, GoogleTest sources, CMake/Ninja, clang with
+# libFuzzer, clang-format 14 (the layout check is a test, and .clang-format is
+# written for that version's output), and the tools for signing, inspecting
+# and comparing Windows executables (openssl for test certificates) and for benchmarks. Idempotent: returns at
+# once when everything is present.
 set -euo pipefail
 
 packages=(
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64
   msitools wixl gcab
-  icoutils osslsigncode openssl
+  openssl
   xvfb xauth xdotool imagemagick
   googletest cmake ninja-build clang libclang-rt-14-dev
+  clang-format-14
+  osslsigncode icoutils nsis python3-pefile hyperfine
 )
 
 sudo_cmd=()

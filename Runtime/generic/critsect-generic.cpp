@@ -14,18 +14,18 @@ namespace
 /** Flags the set-up accepts; 0x2 and 0x4 have no effect of their own here. */
 uint32_t const g_fCritSectValidFlags = UINT32_C(0xF);
 
-bool isNop(PRTCRITSECT pCritSect)
+bool rtCritSectIsNop(PRTCRITSECT pCritSect)
 {
     return (pCritSect->fFlags & RTCRITSECT_F_NOP) != 0;
 }
 
-void takeOwnership(PRTCRITSECT pCritSect, RTNATIVETHREAD NativeSelf)
+void rtCritSectTakeOwnership(PRTCRITSECT pCritSect, RTNATIVETHREAD NativeSelf)
 {
     __atomic_store_n(&pCritSect->NativeThreadOwner, NativeSelf, __ATOMIC_SEQ_CST);
     pCritSect->cNestings = 1;
 }
 
-bool isDead(PRTCRITSECT pCritSect)
+bool rtCritSectIsDead(PRTCRITSECT pCritSect)
 {
     return __atomic_load_n(&pCritSect->u32Magic, __ATOMIC_SEQ_CST) != RTCRITSECT_MAGIC;
 }
@@ -52,9 +52,9 @@ int RTCritSectSetup(PRTCRITSECT pCritSect, uint32_t fFlags, const char *pszName)
 
 int RTCritSectAcquire(PRTCRITSECT pCritSect)
 {
-    if (isDead(pCritSect))
+    if (rtCritSectIsDead(pCritSect))
         return ERR_SEM_DESTROYED;
-    if (isNop(pCritSect))
+    if (rtCritSectIsNop(pCritSect))
         return 0;
     RTNATIVETHREAD const NativeSelf = RTThreadNativeSelf();
     if (__atomic_add_fetch(&pCritSect->cLockers, 1, __ATOMIC_SEQ_CST) > 0)
@@ -74,27 +74,27 @@ int RTCritSectAcquire(PRTCRITSECT pCritSect)
             PRTTHREADINT pSelf = rtThreadBlocking(RTTHREADSTATE_CRITSECT);
             int rc = RTSemEventWait(pCritSect->EventSem, RT_INDEFINITE_WAIT);
             rtThreadUnblocked(pSelf, RTTHREADSTATE_CRITSECT);
-            if (isDead(pCritSect))
+            if (rtCritSectIsDead(pCritSect))
                 return ERR_SEM_DESTROYED;
             if (rc == 0)
                 break;
         }
     }
-    takeOwnership(pCritSect, NativeSelf);
+    rtCritSectTakeOwnership(pCritSect, NativeSelf);
     return 0;
 }
 
 int RTCritSectTryAcquire(PRTCRITSECT pCritSect)
 {
-    if (isDead(pCritSect))
+    if (rtCritSectIsDead(pCritSect))
         return ERR_SEM_DESTROYED;
-    if (isNop(pCritSect))
+    if (rtCritSectIsNop(pCritSect))
         return 0;
     RTNATIVETHREAD const NativeSelf = RTThreadNativeSelf();
     int32_t cFree = -1;
     if (__atomic_compare_exchange_n(&pCritSect->cLockers, &cFree, 0, false, __ATOMIC_SEQ_CST, __ATOMIC_SEQ_CST))
     {
-        takeOwnership(pCritSect, NativeSelf);
+        rtCritSectTakeOwnership(pCritSect, NativeSelf);
         return 0;
     }
     if (__atomic_load_n(&pCritSect->NativeThreadOwner, __ATOMIC_SEQ_CST) != NativeSelf)
@@ -108,7 +108,7 @@ int RTCritSectTryAcquire(PRTCRITSECT pCritSect)
 
 int RTCritSectLeave(PRTCRITSECT pCritSect)
 {
-    if (isNop(pCritSect))
+    if (rtCritSectIsNop(pCritSect))
         return 0;
     if (--pCritSect->cNestings > 0)
     {
@@ -145,7 +145,7 @@ int RTCritSectTeardown(PRTCRITSECT pCritSect)
 
 bool RTCritSectIsOwner(PRTCRITSECT pCritSect)
 {
-    if (isNop(pCritSect))
+    if (rtCritSectIsNop(pCritSect))
         return true;
     return __atomic_load_n(&pCritSect->NativeThreadOwner, __ATOMIC_SEQ_CST) == RTThreadNativeSelf();
 }

@@ -31,13 +31,13 @@ struct RTSEMRWINTERNAL
 namespace
 {
 
-bool isLive(RTSEMRW hRWSem)
+bool rtSemRWIsLive(RTSEMRW hRWSem)
 {
     return RT_VALID_PTR(hRWSem) && __atomic_load_n(&hRWSem->u32Magic, __ATOMIC_SEQ_CST) == RTSEMRW_MAGIC;
 }
 
 /** True when the write lock cannot be given to @a Self now. Lock held. */
-bool isTakenFor(RTSEMRWINTERNAL *pThis, RTNATIVETHREAD Self, uint32_t cMillies, bool fCountedAsWaiter)
+bool rtSemRWIsTakenFor(RTSEMRWINTERNAL *pThis, RTNATIVETHREAD Self, uint32_t cMillies, bool fCountedAsWaiter)
 {
     if (__atomic_load_n(&pThis->Writer, __ATOMIC_SEQ_CST) == Self)
         return false;
@@ -88,7 +88,7 @@ int RTSemRWDispose(RTSEMRW hRWSem)
 {
     if (hRWSem == NIL_RTSEMRW)
         return 0;
-    if (!isLive(hRWSem))
+    if (!rtSemRWIsLive(hRWSem))
         return ERR_INVALID_HANDLE;
     if (RT_FAILURE(RTCritSectTryAcquire(&hRWSem->CritSect)))
         return ERR_SEM_BUSY;
@@ -109,7 +109,7 @@ int RTSemRWDispose(RTSEMRW hRWSem)
 
 int RTSemRWWriteLock(RTSEMRW hRWSem, uint32_t cMillies)
 {
-    if (!isLive(hRWSem))
+    if (!rtSemRWIsLive(hRWSem))
         return ERR_INVALID_HANDLE;
     RTSEMRWINTERNAL *pThis = hRWSem;
     RTNATIVETHREAD const Self = RTThreadNativeSelf();
@@ -118,7 +118,7 @@ int RTSemRWWriteLock(RTSEMRW hRWSem, uint32_t cMillies)
         return rc;
 
     bool fCountedAsWaiter = false;
-    while (isTakenFor(pThis, Self, cMillies, fCountedAsWaiter))
+    while (rtSemRWIsTakenFor(pThis, Self, cMillies, fCountedAsWaiter))
     {
         if (cMillies == 0)
         {
@@ -137,7 +137,7 @@ int RTSemRWWriteLock(RTSEMRW hRWSem, uint32_t cMillies)
         PRTTHREADINT pSelf = rtThreadBlocking(RTTHREADSTATE_RW_WRITE);
         rc = RTSemEventWait(pThis->WriteEvent, cMillies);
         rtThreadUnblocked(pSelf, RTTHREADSTATE_RW_WRITE);
-        if (!isLive(hRWSem))
+        if (!rtSemRWIsLive(hRWSem))
             return ERR_SEM_DESTROYED;
         int rc2 = RTCritSectAcquire(&pThis->CritSect);
         if (RT_FAILURE(rc2))
@@ -167,7 +167,7 @@ int RTSemRWWriteLock(RTSEMRW hRWSem, uint32_t cMillies)
 
 int RTSemRWWriteUnlock(RTSEMRW hRWSem)
 {
-    if (!isLive(hRWSem))
+    if (!rtSemRWIsLive(hRWSem))
         return ERR_INVALID_HANDLE;
     RTSEMRWINTERNAL *pThis = hRWSem;
     int rc = RTCritSectAcquire(&pThis->CritSect);
@@ -201,5 +201,5 @@ int RTSemRWWriteUnlock(RTSEMRW hRWSem)
 
 bool RTSemRWIsWriteOwner(RTSEMRW hRWSem)
 {
-    return isLive(hRWSem) && __atomic_load_n(&hRWSem->Writer, __ATOMIC_SEQ_CST) == RTThreadNativeSelf();
+    return rtSemRWIsLive(hRWSem) && __atomic_load_n(&hRWSem->Writer, __ATOMIC_SEQ_CST) == RTThreadNativeSelf();
 }

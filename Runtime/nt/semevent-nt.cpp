@@ -23,7 +23,7 @@ struct RTSEMEVENTINTERNAL
 namespace
 {
 
-bool retain(RTSEMEVENTINTERNAL *pThis)
+bool rtSemEventRetain(RTSEMEVENTINTERNAL *pThis)
 {
     if (__atomic_load_n(&pThis->u32Magic, __ATOMIC_SEQ_CST) != RTSEMEVENT_MAGIC)
         return false;
@@ -31,7 +31,7 @@ bool retain(RTSEMEVENTINTERNAL *pThis)
     return true;
 }
 
-void release(RTSEMEVENTINTERNAL *pThis)
+void rtSemEventRelease(RTSEMEVENTINTERNAL *pThis)
 {
     if (__atomic_sub_fetch(&pThis->cRefs, 1, __ATOMIC_SEQ_CST) == 0)
     {
@@ -75,16 +75,16 @@ int RTSemEventDispose(RTSEMEVENT hEventSem)
         return ERR_INVALID_HANDLE;
     /* Wake a waiter: it sees the changed magic and passes the news on by returning. */
     NtSetEvent(hEventSem->hEvent, NULL);
-    release(hEventSem);
+    rtSemEventRelease(hEventSem);
     return 0;
 }
 
 int RTSemEventSignal(RTSEMEVENT hEventSem)
 {
-    if (!RT_VALID_PTR(hEventSem) || !retain(hEventSem))
+    if (!RT_VALID_PTR(hEventSem) || !rtSemEventRetain(hEventSem))
         return ERR_INVALID_HANDLE;
     NTSTATUS rcNt = RT_SEAM(g_rtSeamsSemNt, NtSetEvent)(hEventSem->hEvent, NULL);
-    release(hEventSem);
+    rtSemEventRelease(hEventSem);
     return NT_SUCCESS(rcNt) ? 0 : RTErrConvertFromNtStatus(rcNt);
 }
 
@@ -96,11 +96,11 @@ int RTSemEventWaitFlags(RTSEMEVENT hEventSem, uint32_t fFlags, uint64_t uTimeout
         return ERR_INVALID_HANDLE;
     if (!RTSemWaitAreFlagsValid(fFlags))
         return ERR_INVALID_FLAGS;
-    if (!retain(hEventSem))
+    if (!rtSemEventRetain(hEventSem))
         return ERR_INVALID_HANDLE;
     int rc = rtSemNtWaitEvent(hEventSem->hEvent, &hEventSem->u32Magic, RTSEMEVENT_MAGIC, fFlags, uTimeout,
                               RTTHREADSTATE_EVENT);
-    release(hEventSem);
+    rtSemEventRelease(hEventSem);
     return rc;
 }
 

@@ -22,7 +22,7 @@ struct RTSEMEVENTMULTIINTERNAL
 namespace
 {
 
-bool retain(RTSEMEVENTMULTIINTERNAL *pThis)
+bool rtSemEventMultiRetain(RTSEMEVENTMULTIINTERNAL *pThis)
 {
     if (!RT_VALID_PTR(pThis) || __atomic_load_n(&pThis->u32Magic, __ATOMIC_SEQ_CST) != RTSEMEVENTMULTI_MAGIC)
         return false;
@@ -30,7 +30,7 @@ bool retain(RTSEMEVENTMULTIINTERNAL *pThis)
     return true;
 }
 
-void release(RTSEMEVENTMULTIINTERNAL *pThis)
+void rtSemEventMultiRelease(RTSEMEVENTMULTIINTERNAL *pThis)
 {
     if (__atomic_sub_fetch(&pThis->cRefs, 1, __ATOMIC_SEQ_CST) == 0)
     {
@@ -41,17 +41,17 @@ void release(RTSEMEVENTMULTIINTERNAL *pThis)
 }
 
 /** Runs NtSetEvent or NtResetEvent on a held event. */
-int setOrReset(RTSEMEVENTMULTI hEventMultiSem, bool fSet)
+int rtSemEventMultiSetOrReset(RTSEMEVENTMULTI hEventMultiSem, bool fSet)
 {
-    if (!retain(hEventMultiSem))
+    if (!rtSemEventMultiRetain(hEventMultiSem))
         return ERR_INVALID_HANDLE;
     NTSTATUS rcNt = fSet ? RT_SEAM(g_rtSeamsSemNt, NtSetEvent)(hEventMultiSem->hEvent, NULL)
                          : NtResetEvent(hEventMultiSem->hEvent, NULL);
-    release(hEventMultiSem);
+    rtSemEventMultiRelease(hEventMultiSem);
     return NT_SUCCESS(rcNt) ? 0 : RTErrConvertFromNtStatus(rcNt);
 }
 
-int waitMillies(RTSEMEVENTMULTI hEventMultiSem, uint32_t cMillies, uint32_t fResume)
+int rtSemEventMultiWaitMillies(RTSEMEVENTMULTI hEventMultiSem, uint32_t cMillies, uint32_t fResume)
 {
     if (cMillies == RT_INDEFINITE_WAIT)
         return RTSemEventMultiWaitFlags(hEventMultiSem, fResume | RTSEMWAIT_F_INDEFINITE, 0);
@@ -92,36 +92,36 @@ int RTSemEventMultiDispose(RTSEMEVENTMULTI hEventMultiSem)
         return ERR_INVALID_HANDLE;
     /* Every waiter wakes, sees the changed magic and returns ERR_SEM_DESTROYED. */
     NtSetEvent(hEventMultiSem->hEvent, NULL);
-    release(hEventMultiSem);
+    rtSemEventMultiRelease(hEventMultiSem);
     return 0;
 }
 
 int RTSemEventMultiRaise(RTSEMEVENTMULTI hEventMultiSem)
 {
-    return setOrReset(hEventMultiSem, true);
+    return rtSemEventMultiSetOrReset(hEventMultiSem, true);
 }
 
 int RTSemEventMultiLower(RTSEMEVENTMULTI hEventMultiSem)
 {
-    return setOrReset(hEventMultiSem, false);
+    return rtSemEventMultiSetOrReset(hEventMultiSem, false);
 }
 
 int RTSemEventMultiWaitFlags(RTSEMEVENTMULTI hEventMultiSem, uint32_t fFlags, uint64_t uTimeout)
 {
-    if (!RTSemWaitAreFlagsValid(fFlags) || !retain(hEventMultiSem))
+    if (!RTSemWaitAreFlagsValid(fFlags) || !rtSemEventMultiRetain(hEventMultiSem))
         return ERR_INVALID_PARAMETER;
     int rc = rtSemNtWaitEvent(hEventMultiSem->hEvent, &hEventMultiSem->u32Magic, RTSEMEVENTMULTI_MAGIC, fFlags,
                               uTimeout, RTTHREADSTATE_EVENT_MULTI);
-    release(hEventMultiSem);
+    rtSemEventMultiRelease(hEventMultiSem);
     return rc;
 }
 
 int RTSemEventMultiWait(RTSEMEVENTMULTI hEventMultiSem, uint32_t cMillies)
 {
-    return waitMillies(hEventMultiSem, cMillies, RTSEMWAIT_F_RESUME);
+    return rtSemEventMultiWaitMillies(hEventMultiSem, cMillies, RTSEMWAIT_F_RESUME);
 }
 
 int RTSemEventMultiWaitNoResume(RTSEMEVENTMULTI hEventMultiSem, uint32_t cMillies)
 {
-    return waitMillies(hEventMultiSem, cMillies, RTSEMWAIT_F_NORESUME);
+    return rtSemEventMultiWaitMillies(hEventMultiSem, cMillies, RTSEMWAIT_F_NORESUME);
 }

@@ -10,7 +10,7 @@ namespace
 {
 
 /** The system time in nanoseconds since 1970. */
-uint64_t systemTimeNs(void)
+uint64_t rtSemWaitSystemTimeNs(void)
 {
     FILETIME Ft;
     RT_SEAM(g_rtSeamsSemNt, GetSystemTimeAsFileTime)(&Ft);
@@ -19,7 +19,7 @@ uint64_t systemTimeNs(void)
     return u100ns >= u100nsFrom1601To1970 ? (u100ns - u100nsFrom1601To1970) * 100 : 0;
 }
 
-NTSTATUS waitOnce(HANDLE hEvent, uint64_t nsTimeout, RTTHREADSTATE enmBlockState)
+NTSTATUS rtSemWaitOnce(HANDLE hEvent, uint64_t nsTimeout, RTTHREADSTATE enmBlockState)
 {
     PRTTHREADINT pSelf = rtThreadBlocking(enmBlockState);
     NTSTATUS rcNt;
@@ -40,11 +40,11 @@ NTSTATUS waitOnce(HANDLE hEvent, uint64_t nsTimeout, RTTHREADSTATE enmBlockState
 int rtSemNtWaitEvent(HANDLE hEvent, uint32_t const volatile *pu32Magic, uint32_t u32Magic, uint32_t fFlags,
                      uint64_t uTimeout, RTTHREADSTATE enmBlockState)
 {
-    uint64_t nsStart = rtSemWaitNeedsStartTime(fFlags) ? systemTimeNs() : 0;
+    uint64_t nsStart = rtSemWaitNeedsStartTime(fFlags) ? rtSemWaitSystemTimeNs() : 0;
     uint64_t nsTimeout = rtSemWaitRelativeNs(fFlags, uTimeout, nsStart);
     for (;;)
     {
-        NTSTATUS rcNt = waitOnce(hEvent, nsTimeout, enmBlockState);
+        NTSTATUS rcNt = rtSemWaitOnce(hEvent, nsTimeout, enmBlockState);
         if (__atomic_load_n(pu32Magic, __ATOMIC_SEQ_CST) != u32Magic)
             return ERR_SEM_DESTROYED;
         switch (rcNt)
@@ -61,7 +61,7 @@ int rtSemNtWaitEvent(HANDLE hEvent, uint32_t const volatile *pu32Magic, uint32_t
                     return ERR_INTERRUPTED;
                 if (nsTimeout != RTSEMWAIT_NS_INDEFINITE && nsTimeout != 0)
                 {
-                    uint64_t const nsNow = systemTimeNs();
+                    uint64_t const nsNow = rtSemWaitSystemTimeNs();
                     nsTimeout = rtSemWaitRemainingNs(nsTimeout, nsNow > nsStart ? nsNow - nsStart : 0);
                     nsStart = nsNow;
                 }

@@ -10,6 +10,7 @@
 #include <rt/rand.h>
 #include <rt/string.h>
 #include "internal/dir.h"
+#include "internal/path.h"
 
 /*********************************************************************************************************************************
  *   Temporary directories *
@@ -28,7 +29,7 @@ struct TemplateRun
 };
 
 /** The right-most group of at least three 'X's in [offFirst, offEnd). */
-bool findXGroup(const char *psz, size_t offFirst, size_t offEnd, TemplateRun *pRun)
+bool rtDirFindXGroup(const char *psz, size_t offFirst, size_t offEnd, TemplateRun *pRun)
 {
     size_t off = offEnd;
     while (off > offFirst)
@@ -56,7 +57,7 @@ bool findXGroup(const char *psz, size_t offFirst, size_t offEnd, TemplateRun *pR
  * when it does not end in 'X', the right-most group of three or more 'X's in
  * a file name longer than three characters.
  */
-bool findTemplateRun(const char *pszTemplate, TemplateRun *pRun)
+bool rtDirFindTemplateRun(const char *pszTemplate, TemplateRun *pRun)
 {
     size_t const cch = RTStrLen(pszTemplate);
     if (cch == 0)
@@ -76,11 +77,11 @@ bool findTemplateRun(const char *pszTemplate, TemplateRun *pRun)
     size_t const offName = (size_t)(pszName - pszTemplate);
     if (cch - offName <= 3)
         return false;
-    return findXGroup(pszTemplate, offName, cch, pRun);
+    return rtDirFindXGroup(pszTemplate, offName, cch, pRun);
 }
 
 /** Puts fresh random characters into the run, from the last to the first. */
-void fillTemplateRun(char *pszTemplate, TemplateRun const *pRun)
+void rtDirFillTemplateRun(char *pszTemplate, TemplateRun const *pRun)
 {
     for (size_t i = pRun->cch; i > 0; i--)
     {
@@ -97,7 +98,7 @@ int RTDirCreateTemp(char *pszTemplate, RTFMODE fMode)
     if (!RT_VALID_PTR(pszTemplate))
         return ERR_INVALID_POINTER;
     TemplateRun Run;
-    if (!findTemplateRun(pszTemplate, &Run))
+    if (!rtDirFindTemplateRun(pszTemplate, &Run))
     {
         *pszTemplate = '\0';
         return ERR_INVALID_PARAMETER;
@@ -105,7 +106,7 @@ int RTDirCreateTemp(char *pszTemplate, RTFMODE fMode)
     int rc = ERR_ALREADY_EXISTS;
     for (unsigned cAttempts = 0; cAttempts < RTDIRTEMP_MAX_ATTEMPTS && rc == ERR_ALREADY_EXISTS; cAttempts++)
     {
-        fillTemplateRun(pszTemplate, &Run);
+        rtDirFillTemplateRun(pszTemplate, &Run);
         rc = RT_SEAM(g_rtSeamsDir, RTDirCreate)(pszTemplate, fMode, 0);
         if (RT_SUCCESS(rc))
             return rc;
@@ -133,7 +134,7 @@ namespace
 {
 
 /** Decodes and folds a name into a fresh code point array; null when it is not valid UTF-8 or memory is short. */
-RTUNICP *foldName(const char *pszName, size_t *pcuc)
+RTUNICP *rtDirFoldName(const char *pszName, size_t *pcuc)
 {
     RTUNICP *pauc = NULL;
     size_t cuc = 0;
@@ -146,7 +147,7 @@ RTUNICP *foldName(const char *pszName, size_t *pcuc)
 }
 
 /** The filter without wildcards: the whole name compared without case. */
-bool filterCompareNoCase(RTDIRINTERNAL const *pDir, const char *pszName)
+bool rtDirFilterCompareNoCase(RTDIRINTERNAL const *pDir, const char *pszName)
 {
     size_t idx = 0;
     for (;;)
@@ -163,7 +164,8 @@ bool filterCompareNoCase(RTDIRINTERNAL const *pDir, const char *pszName)
 }
 
 /** Advances the wildcard match by one filter character: aNext[j] tells whether the filter so far matches name[0..j). */
-void matchStep(RTUNICP ucFilter, RTUNICP const *pauc, size_t cuc, size_t idxLastDot, bool const *paPrev, bool *paNext)
+void rtDirMatchStep(RTUNICP ucFilter, RTUNICP const *pauc, size_t cuc, size_t idxLastDot, bool const *paPrev,
+                    bool *paNext)
 {
     bool fAny = false;
     for (size_t j = 0; j <= cuc; j++)
@@ -200,10 +202,10 @@ void matchStep(RTUNICP ucFilter, RTUNICP const *pauc, size_t cuc, size_t idxLast
 
 /** The wildcard filter: '*' any run, '?' one character, '<' any run up to the last '.', '>' one character or none
  *  at the end or before a '.', '"' a '.' or the end; everything else compared without case. */
-bool filterWildcard(RTDIRINTERNAL const *pDir, const char *pszName)
+bool rtDirFilterWildcard(RTDIRINTERNAL const *pDir, const char *pszName)
 {
     size_t cuc = 0;
-    RTUNICP *pauc = foldName(pszName, &cuc);
+    RTUNICP *pauc = rtDirFoldName(pszName, &cuc);
     if (!pauc)
         return false;
     bool *paRows = (bool *)RTMemAllocTag(2 * (cuc + 1) * sizeof(bool), RTMEM_TAG);
@@ -223,7 +225,7 @@ bool filterWildcard(RTDIRINTERNAL const *pDir, const char *pszName)
         paPrev[j] = j == 0;
     for (size_t i = 0; i < pDir->cucFilter; i++)
     {
-        matchStep(pDir->puszFilter[i], pauc, cuc, idxLastDot, paPrev, paNext);
+        rtDirMatchStep(pDir->puszFilter[i], pauc, cuc, idxLastDot, paPrev, paNext);
         bool *pTmp = paPrev;
         paPrev = paNext;
         paNext = pTmp;
@@ -234,13 +236,13 @@ bool filterWildcard(RTDIRINTERNAL const *pDir, const char *pszName)
     return fMatch;
 }
 
-bool isWildcard(char ch)
+bool rtDirIsWildcard(char ch)
 {
     return ch == '*' || ch == '?' || ch == '<' || ch == '>' || ch == '"';
 }
 
 /** A filter that lets every name through is no filter at all. */
-bool isMatchAllFilter(const char *pszFilter, size_t cchFilter)
+bool rtDirIsMatchAllFilter(const char *pszFilter, size_t cchFilter)
 {
     if (cchFilter == 1)
         return pszFilter[0] == '*';
@@ -263,13 +265,8 @@ struct DirOpenPlan
     bool fDirSlash;
 };
 
-bool isSeparator(char ch)
-{
-    return ch == '\\' || ch == '/';
-}
-
 /** Splits off the filter and copies the directory part (the current directory when a filter is all there is). */
-int splitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
+int rtDirSplitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
 {
     size_t cchDir = RTStrLen(pszPath);
     if (enmFilter == RTDIRFILTER_WINNT)
@@ -279,7 +276,7 @@ int splitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
         {
             cchDir = (size_t)(pszName - pszPath);
             size_t const cchFilter = RTStrLen(pszName);
-            if (!isMatchAllFilter(pszName, cchFilter))
+            if (!rtDirIsMatchAllFilter(pszName, cchFilter))
             {
                 pPlan->pszFilter = pszName;
                 pPlan->cchFilter = cchFilter;
@@ -293,12 +290,12 @@ int splitFilter(const char *pszPath, RTDIRFILTER enmFilter, DirOpenPlan *pPlan)
     if (!pPlan->pszDirAsPassed)
         return ERR_NO_MEMORY;
     size_t const cchPath = RTStrLen(pszPath);
-    pPlan->fDirSlash = cchPath > 0 && isSeparator(pszPath[cchPath - 1]);
+    pPlan->fDirSlash = cchPath > 0 && rtPathIsDosSep(pszPath[cchPath - 1]);
     return INF_SUCCESS;
 }
 
 /** Counts the filter's code points; the filter must be valid UTF-8. */
-int countFilter(DirOpenPlan *pPlan)
+int rtDirCountFilter(DirOpenPlan *pPlan)
 {
     if (!pPlan->pszFilter)
         return INF_SUCCESS;
@@ -310,7 +307,7 @@ int countFilter(DirOpenPlan *pPlan)
 }
 
 /** The path as given, with a separator appended when it has none ('.\' for an empty one). */
-int copyPathWithSeparator(const char *pszDir, char **ppszPath, size_t *pcchPath)
+int rtDirCopyPathWithSeparator(const char *pszDir, char **ppszPath, size_t *pcchPath)
 {
     size_t const cbPath = RTStrLen(pszDir) + 3;
     char *pszPath = RTStrAlloc(cbPath, RTMEM_TAG);
@@ -323,7 +320,7 @@ int copyPathWithSeparator(const char *pszDir, char **ppszPath, size_t *pcchPath)
 }
 
 /** The absolute form of the directory, ending with a separator. */
-int makeAbsolutePath(const char *pszDir, char **ppszPath, size_t *pcchPath)
+int rtDirMakeAbsolutePath(const char *pszDir, char **ppszPath, size_t *pcchPath)
 {
     size_t cbPath = RTPATH_MAX;
     /* The current directory may grow between two calls: a few rounds settle it. */
@@ -350,7 +347,7 @@ int makeAbsolutePath(const char *pszDir, char **ppszPath, size_t *pcchPath)
 }
 
 /** Allocates the record in one block and fills it from the plan; the path is copied. */
-RTDIRINTERNAL *allocRecord(DirOpenPlan const *pPlan, uint32_t fFlags)
+RTDIRINTERNAL *rtDirAllocRecord(DirOpenPlan const *pPlan, uint32_t fFlags)
 {
     size_t const cbFolded = pPlan->pszFilter ? (pPlan->cucFilter + 1) * sizeof(RTUNICP) : 0;
     size_t const cbFilter = pPlan->pszFilter ? pPlan->cchFilter + 1 : 0;
@@ -377,9 +374,9 @@ RTDIRINTERNAL *allocRecord(DirOpenPlan const *pPlan, uint32_t fFlags)
         pDir->cchFilter = pPlan->cchFilter;
         bool fWildcards = false;
         for (size_t i = 0; i < pPlan->cchFilter; i++)
-            fWildcards = fWildcards || isWildcard(pPlan->pszFilter[i]);
+            fWildcards = fWildcards || rtDirIsWildcard(pPlan->pszFilter[i]);
         pDir->enmFilter = RTDIRFILTER_WINNT;
-        pDir->pfnFilter = fWildcards ? filterWildcard : filterCompareNoCase;
+        pDir->pfnFilter = fWildcards ? rtDirFilterWildcard : rtDirFilterCompareNoCase;
     }
     else
         pDir->enmFilter = RTDIRFILTER_NONE;
@@ -393,7 +390,7 @@ RTDIRINTERNAL *allocRecord(DirOpenPlan const *pPlan, uint32_t fFlags)
     return pDir;
 }
 
-int checkOpenArgs(RTDIR *phDir, const char *pszPath, RTDIRFILTER enmFilter, uint32_t fFlags)
+int rtDirCheckOpenArgs(RTDIR *phDir, const char *pszPath, RTDIRFILTER enmFilter, uint32_t fFlags)
 {
     if (!RT_VALID_PTR(phDir))
         return ERR_INVALID_POINTER;
@@ -416,15 +413,15 @@ int checkOpenArgs(RTDIR *phDir, const char *pszPath, RTDIRFILTER enmFilter, uint
 }
 
 /** Works out the filter and the directory path. */
-int planOpen(const char *pszPath, RTDIRFILTER enmFilter, uint32_t fFlags, DirOpenPlan *pPlan)
+int rtDirPlanOpen(const char *pszPath, RTDIRFILTER enmFilter, uint32_t fFlags, DirOpenPlan *pPlan)
 {
-    int rc = splitFilter(pszPath, enmFilter, pPlan);
+    int rc = rtDirSplitFilter(pszPath, enmFilter, pPlan);
     if (RT_SUCCESS(rc))
-        rc = countFilter(pPlan);
+        rc = rtDirCountFilter(pPlan);
     if (RT_SUCCESS(rc))
         rc = fFlags & RTDIR_F_NO_ABS_PATH
-                 ? copyPathWithSeparator(pPlan->pszDirAsPassed, &pPlan->pszPath, &pPlan->cchPath)
-                 : makeAbsolutePath(pPlan->pszDirAsPassed, &pPlan->pszPath, &pPlan->cchPath);
+                 ? rtDirCopyPathWithSeparator(pPlan->pszDirAsPassed, &pPlan->pszPath, &pPlan->cchPath)
+                 : rtDirMakeAbsolutePath(pPlan->pszDirAsPassed, &pPlan->pszPath, &pPlan->cchPath);
     return rc;
 }
 
@@ -432,7 +429,7 @@ int planOpen(const char *pszPath, RTDIRFILTER enmFilter, uint32_t fFlags, DirOpe
 
 int RTDirOpenFiltered(RTDIR *phDir, const char *pszPath, RTDIRFILTER enmFilter, uint32_t fFlags)
 {
-    int rc = checkOpenArgs(phDir, pszPath, enmFilter, fFlags);
+    int rc = rtDirCheckOpenArgs(phDir, pszPath, enmFilter, fFlags);
     if (RT_FAILURE(rc))
         return rc;
 
@@ -444,11 +441,11 @@ int RTDirOpenFiltered(RTDIR *phDir, const char *pszPath, RTDIRFILTER enmFilter, 
     Plan.cchFilter = 0;
     Plan.cucFilter = 0;
     Plan.fDirSlash = false;
-    rc = planOpen(pszPath, enmFilter, fFlags, &Plan);
+    rc = rtDirPlanOpen(pszPath, enmFilter, fFlags, &Plan);
     RTDIRINTERNAL *pDir = NULL;
     if (RT_SUCCESS(rc))
     {
-        pDir = allocRecord(&Plan, fFlags);
+        pDir = rtDirAllocRecord(&Plan, fFlags);
         rc = pDir ? rtDirNativeOpen(pDir) : ERR_NO_MEMORY;
     }
     RTStrFree(Plan.pszDirAsPassed);

@@ -233,11 +233,11 @@ int RTGetOpt(PRTOPTSTATE pState, PRTOPTVALUE pValue);
  * the type in @a fFlags (a value type plus optional base bits). Inside a group
  * of short options ("-xs" after 'x' was returned) the rest of the group ("s")
  * is the value instead, and the group ends.
- * @returns the conversion status as RTGetOpt gives it; ERR_OPT_VALUE_MISSING
- *          when no argument is left; ERR_INVALID_PARAMETER (nothing changed)
- *          when @a fFlags has no value type or bits outside RTOPT_VAL_MASK and
- *          0x00ff0000. The union holds RTOPTSTATE::pDefLast while no value
- *          has been stored.
+ * @returns the conversion status as RTGetOpt gives it, the union holding
+ *          RTOPTSTATE::pDefLast when the conversion fails; ERR_OPT_VALUE_MISSING
+ *          with the union cleared (pValue->pDef null) when no argument is left;
+ *          ERR_INVALID_PARAMETER (nothing changed) when @a fFlags has no value
+ *          type or bits outside RTOPT_VAL_MASK and 0x00ff0000.
  */
 int RTGetOptTakeValue(PRTOPTSTATE pState, PRTOPTVALUE pValue, uint32_t fFlags);
 

@@ -12,8 +12,11 @@
 #define RT_PATH_WIN_H
 
 #include <rt/types.h>
+#include <rt/path.h>
 #include <windows.h>
 #include <winternl.h>
+
+/* RTNTPATH_MAX_UNITS and the raw native-path prefix RTNTPATH_RAW_PREFIX are in rt/path.h. */
 
 /**
  * A native path as the NT calls take it: Length is the size in bytes without
@@ -22,31 +25,29 @@
  */
 typedef UNICODE_STRING RTNTPATH;
 
-/** The most UTF-16 units a native path may have (its byte length must fit 16 bits with the terminator). */
-#define RTNTPATH_MAX_UNITS 32766
-
 /**
- * Raw native-path prefix: a path of the form "\\:soltnt:\Some\Nt\Path" (each of
- * the first two and the last separator may be '\' or '/') is handed to the
- * native layer as "\Some\Nt\Path", from the last separator on, unchanged except
- * that this separator is always written as '\'.
- */
-#define RTNTPATH_RAW_PREFIX "\\\\:soltnt:\\"
-/** Length of RTNTPATH_RAW_PREFIX in bytes. */
-#define RTNTPATH_RAW_PREFIX_LEN 11
-
-/**
- * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls.
+ * Converts a UTF-8 path into a UTF-16 string for the Win32 file calls. Every
+ * UTF-8 path the runtime hands to a Win32 path call goes through here.
  *
- * Short paths (up to 243 UTF-16 units, less for the forms whose full path may
- * grow: root-relative, UNC, '\\?\' and relative ones) are passed in plain form;
- * a drive-relative path ('C:x') is expanded to its full path. Anything longer
- * is given in the long form '\\?\C:\...' or '\\?\UNC\server\share\...', made
- * absolute with "." and ".." resolved. A long raw native path (see above) has
- * no Win32 form and fails with ERR_FILENAME_TOO_LONG, as does any path whose
- * native form would exceed RTNTPATH_MAX_UNITS.
+ * A path of at most 243 UTF-16 units is given in plain form, which is its text
+ * as it is ('/', "." and ".." stay), when its form leaves room for what the
+ * Win32 layer adds to it: root-relative paths up to 241 units, UNC and
+ * '\\?\' paths up to 240, relative paths while the current directory's length
+ * (with terminator) plus theirs is at most 242. A drive-relative path ('C:x')
+ * is replaced by its full path when that is at most 243 units.
  *
- * @returns status; invalid UTF-8 gives the conversion's status.
+ * Every other path is given in the long form: its native form (see
+ * RTNtPathFromWinUtf8) with '\??\' written as '\\?\', such as '\\?\C:\...' or
+ * '\\?\UNC\server\share\...'. So "." and ".." are resolved and '/' becomes
+ * '\', except in a path that already starts with '\\?\' (either separator),
+ * which keeps its text after that prefix.
+ * A path whose native form has no such prefix (a raw native path, see above,
+ * or any path on systems older than major version 4) has no long form and
+ * fails with ERR_FILENAME_TOO_LONG, as does one whose native form would exceed
+ * RTNTPATH_MAX_UNITS.
+ *
+ * @returns status; invalid UTF-8 gives the conversion's status, a long form the
+ *          statuses of RTNtPathFromWinUtf8.
  * @param   ppwszPath   Receives the string (null on failure); free it with RTPathWin32Free.
  * @param   pszPath     The path.
  */
@@ -61,8 +62,9 @@ void RTPathWin32Free(RTUTF16 *pwszPath);
  * - A raw native path (RTNTPATH_RAW_PREFIX) is taken as it is.
  * - '\\?\x' becomes '\??\x' without any other change (no "." or ".." resolution).
  * - Everything else is first made absolute (DOS style, against the current
- *   directory or drive), then '\\.\x' becomes '\??\x', '\\server\share\x'
- *   becomes '\??\UNC\server\share\x' and any other path 'X:\y' becomes '\??\X:\y'.
+ *   directory or drive), then, by the form of the absolute path, '\\.\x' becomes
+ *   '\??\x', '\\server\share\x' becomes '\??\UNC\server\share\x' (also for a relative
+ *   path under a UNC current directory) and any other path 'X:\y' becomes '\??\X:\y'.
  * On systems older than major version 4 the prefix is '\DosDevices\' in place of '\??\'.
  *
  * @returns status: ERR_FILENAME_TOO_LONG when the result would exceed

@@ -25,6 +25,23 @@
 /** Size of every path buffer: bytes for UTF-8, units for UTF-16. */
 #define RTPATH_MAX 4100
 
+/** @name Native path forms: limits and prefixes of the Windows native layer's
+ * paths, plain text rules that the conversion applies in every build.
+ * @{ */
+/** The most UTF-16 units a native path may have (its byte length must fit 16 bits with the terminator). */
+#define RTNTPATH_MAX_UNITS 32766
+
+/**
+ * Raw native-path prefix: a path of the form "\\:soltnt:\Some\Nt\Path" (each of
+ * the first two and the last separator may be '\' or '/') is handed to the
+ * native layer as "\Some\Nt\Path", from the last separator on, unchanged except
+ * that this separator is always written as '\'.
+ */
+#define RTNTPATH_RAW_PREFIX "\\\\:soltnt:\\"
+/** Length of RTNTPATH_RAW_PREFIX in bytes. */
+#define RTNTPATH_RAW_PREFIX_LEN 11
+/** @} */
+
 /** @name Path styles: the two low bits of the flags of RTPathParse,
  * RTPathParsedReassemble, RTPathAbsEx and RTPathAppendEx. Style 3 is refused
  * with ERR_INVALID_FLAGS.
@@ -201,7 +218,8 @@ int RTPathTemp(char *pszPath, size_t cbPath);
 /** @name Parsing
  * @{ */
 
-/** RTPathParse flag: the text is a middle piece: leading separators are skipped, no root is taken. */
+/** RTPathParse flag: the text is a middle piece: leading separators are skipped, no root is taken, and
+ * the properties start as RTPATH_PROP_RELATIVE | RTPATH_PROP_EXTRA_SLASHES, leading separators or not. */
 #define RTPATH_PARSE_F_NO_START UINT32_C(0x10)
 /** RTPathParse flag: the text is not the end: no file name or suffix, a trailing separator is an extra one. */
 #define RTPATH_PARSE_F_NO_END UINT32_C(0x20)

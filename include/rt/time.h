@@ -13,4 +13,8 @@ typedef struct RTTIMESPEC
     int64_t i64NanosecondsRelativeToUnixEpoch;
 } RTTIMESPEC;
 
+/** A monotonic time stamp in nanoseconds from an arbitrary start (the
+ * system's performance counter); for measuring intervals only. Windows only. */
+uint64_t RTTimeNanoTS(void);
+
 #endif

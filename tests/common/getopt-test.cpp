@@ -133,6 +133,8 @@ const InstallerCase g_aInstallerCases[] = {
     /* Every spelling of one option, groups and Unicode dashes. */
     {{"-extract", "--extract", "/extract", "-x"}, {"x", "x", "x", "x"}},
     {{"-xs", "-v"}, {"x", "s", "v"}},
+    {{"-xsv", "foo"}, {"x", "s", "v", "828:foo"}}, /* groups of three and more */
+    {{"-xsvrl", "-c"}, {"x", "s", "v", "r", "l", "c"}},
     {{"\xE2\x80\x93"
       "extract"},
      {"x"}}, /* en dash */
@@ -153,6 +155,8 @@ const InstallerCase g_aInstallerCases[] = {
     {{"-sp", "C:\\x", "-s"}, {"s", "p=C:\\x", "s"}},                  /* group ending in a value option */
     {{"-spC:\\x", "-xp=y"}, {"s", "p=C:\\x", "x", "p=y"}},
     {{"-px", "-v"}, {"p=x", "v"}}, /* the value swallows the group */
+    {{"-xvpC:\\t", "-s"}, {"x", "v", "p=C:\\t", "s"}},
+    {{"-xsvp", "C:\\t", "-r"}, {"x", "s", "v", "p=C:\\t", "r"}},
     {{"--msi-log-file=log.txt", "-msilogfile", "a b"}, {"1000=log.txt", "1000=a b"}},
     {{"--msiparams", "A=1", "B=2", "/qn", ""}, {"m=A=1", "828:B=2", "828:/qn", "828:"}},
     /* Help and version: the table's rows, the built-in '?' and the built-in short 'V'. */
@@ -243,8 +247,21 @@ TEST(GetOptInstaller, MsiPropTakesItsSecondValue)
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     EXPECT_STREQ("A", Value.psz);
     EXPECT_EQ(ERR_OPT_VALUE_MISSING, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_STRING));
-    EXPECT_EQ(&g_aInstallerOptions[21], Value.pDef); /* the error can name --msi-prop */
+    EXPECT_EQ(NULL, Value.pDef); /* nothing was taken: the union is cleared, the definition not stored */
     EXPECT_EQ(0, RTGetOpt(&State, &Value));
+}
+
+TEST(GetOptInstaller, TakeValueWithABadValueNamesTheOption)
+{
+    ArgVector Argv({"--msi-prop", "N", "twelve"});
+    RTOPTSTATE State;
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 0));
+    RTOPTVALUE Value;
+    ASSERT_EQ('P', RTGetOpt(&State, &Value));
+    memset(&Value, 0xa5, sizeof(Value));
+    EXPECT_EQ(ERR_OPT_BAD_VALUE_FORMAT, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_UINT32));
+    EXPECT_EQ(&g_aInstallerOptions[21], Value.pDef);
+    EXPECT_EQ(0, RTGetOpt(&State, &Value)); /* the bad value was used up */
 }
 
 TEST(GetOptInstaller, TakeValueInsideAGroupTakesTheRestOfTheGroup)

@@ -1,45 +1,55 @@
 /** @file
- * Program error messages: the exact bytes of RTMsgError's lines, and the
- * messages RTGetOptReportError prints for each kind of parser result.
+ * Program messages: the exact text RTMsgError, RTMsgInfo and RTMsgInitFailure
+ * hand to the standard streams, and the messages RTGetOptReportError prints
+ * for each kind of parser result.
  */
 #include <gtest/gtest.h>
 #include <rt/err.h>
 #include <rt/getopt.h>
 #include <rt/message.h>
+#include <rt/stream.h>
 #include <rt/string.h>
 #include "support/alloc-failure.h"
 #include "support/scoped.h"
 #include "internal/message.h"
 
 #include <cstring>
+#include <map>
 #include <string>
 
 namespace
 {
 
-/** The message bytes written during the test. */
-std::string g_strOutput;
+/** The text each stream received, by stream. */
+std::map<PRTSTREAM, std::string> g_Captured;
 
-void captureOutput(const char *pch, size_t cch)
+size_t appendOutput(void *pvArg, const char *pach, size_t cch)
 {
-    g_strOutput.append(pch, cch);
+    static_cast<std::string *>(pvArg)->append(pach, cch);
+    return cch;
 }
 
-/** Records the executable path as start-up does and captures the message bytes. */
+int captureStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
+{
+    return (int)RTStrFmtV(appendOutput, &g_Captured[pStream], NULL, NULL, pszFormat, va);
+}
+
+/** Records the executable path as start-up does and captures what reaches the streams. */
 class MessageTest : public ::testing::Test
 {
   protected:
     void SetUp() override
     {
         tst::ScopedExePath::record("C:\\Tools\\setup.exe");
-        g_strOutput.clear();
-        g_rtSeamsMsg.pfnrtMsgWriteStdErr = captureOutput;
+        g_Captured.clear();
+        g_rtSeamsMsg.pfnRTStreamPrintfV = captureStreamPrintfV;
     }
 
-    static std::string takeOutput()
+    /** What @a pStream received since the last call (the error stream by default). */
+    static std::string takeOutput(PRTSTREAM pStream = g_pStdErr)
     {
         std::string Output;
-        Output.swap(g_strOutput);
+        Output.swap(g_Captured[pStream]);
         return Output;
     }
 
@@ -93,10 +103,24 @@ TEST_F(MessageTest, WithoutMemoryTheMessageGoesOutUnsplit)
     EXPECT_EQ("setup.exe: error: abc 5\nsetup.exe: error: x 1\ny", takeOutput());
 }
 
-size_t appendOutput(void *pvArg, const char *pach, size_t cch)
+TEST_F(MessageTest, InfoGoesToTheOutputStream)
 {
-    static_cast<std::string *>(pvArg)->append(pach, cch);
-    return cch;
+    EXPECT_EQ(0, RTMsgInfo("line1\nline2"));
+    EXPECT_EQ("setup.exe: info: line1\nsetup.exe: info: line2\n", takeOutput(g_pStdOut));
+    EXPECT_EQ("", takeOutput(g_pStdErr));
+    RTMsgError("e");
+    EXPECT_EQ("", takeOutput(g_pStdOut));
+    EXPECT_EQ("setup.exe: error: e\n", takeOutput(g_pStdErr));
+}
+
+TEST_F(MessageTest, InitFailureNamesTheStatusAndGivesExitCode3)
+{
+    EXPECT_EQ(3, RTMsgInitFailure(ERR_NO_MEMORY));
+    EXPECT_EQ("setup.exe: fatal error: RTR3Init: ERR_NO_MEMORY\n", takeOutput());
+    tst::ScopedExePath::record("");
+    EXPECT_EQ(3, RTMsgInitFailure(ERR_INTERNAL_ERROR_3));
+    EXPECT_EQ("fatal error: RTR3Init: ERR_INTERNAL_ERROR_3\n", takeOutput());
+    EXPECT_EQ("", takeOutput(g_pStdOut));
 }
 
 /** The status's short message, as "%Rrs" renders it. */

@@ -265,8 +265,10 @@ TEST_F(PathCwd, SetCurrent)
     } const aSteps[] = {
         {"C:\\windows\\system32\\", "C:\\windows\\system32"}, /* one trailing separator dropped */
         {"..", "C:\\windows"},                                /* relative to the current one */
+        {"C:\\windows/", "C:\\windows"},                      /* either separator */
         {"C:\\", "C:\\"},                                     /* a root keeps it */
-        {"c:\\windows", "C:\\windows"},                       /* the drive letter is reported upper-case */
+        {"C:/", "C:\\"},
+        {"c:\\windows", "C:\\windows"}, /* the drive letter is reported upper-case */
         {"system32", "C:\\windows\\system32"},
     };
     for (const auto &Step : aSteps)

@@ -72,7 +72,7 @@ const ParseCase g_aParseCases[] = {
     {"x.d\\f", 0, "x.d|f", P(RELATIVE) | P(FILENAME), 5, ""},
     /* Middle and leading pieces. */
     {"\\\\a\\b", RTPATH_PARSE_F_NO_START, "a|b", P(RELATIVE) | P(EXTRA_SLASHES) | P(FILENAME), 3, ""},
-    {"a\\b", RTPATH_PARSE_F_NO_START, "a|b", P(RELATIVE) | P(FILENAME), 3, ""},
+    {"a\\b", RTPATH_PARSE_F_NO_START, "a|b", P(RELATIVE) | P(EXTRA_SLASHES) | P(FILENAME), 3, ""}, /* 0x601 */
     {"a\\b.c\\", RTPATH_PARSE_F_NO_END, "a|b.c", P(RELATIVE) | P(EXTRA_SLASHES), 5, ""},
     {"a\\b.c", RTPATH_PARSE_F_NO_END, "a|b.c", P(RELATIVE), 5, ""},
     /* Unix style: only '/' separates, one root. */

@@ -194,6 +194,20 @@ TEST(StrFmt, FieldsWiderThanTheNumberBuffer)
     EXPECT_EQ("+" + std::string(97, '0') + "42", fmt("%+0*d", 100, 42));
 }
 
+TEST(StrFmt, FieldWidthsAtTheNumberBufferEdge)
+{
+    /* The number buffer holds 63 characters: one width below, at and above the
+     * switch to padding outside it must all come out exactly that wide. */
+    for (size_t cchWidth : {63, 64, 65})
+    {
+        std::string const strWidth = std::to_string(cchWidth);
+        EXPECT_EQ(std::string(cchWidth - 1, ' ') + "1", fmt(("%" + strWidth + "d").c_str(), 1)) << cchWidth;
+        EXPECT_EQ(std::string(cchWidth - 2, '0') + "ff", fmt(("%0" + strWidth + "x").c_str(), 255u)) << cchWidth;
+        EXPECT_EQ("-" + std::string(cchWidth - 2, '0') + "1", fmt(("%0" + strWidth + "d").c_str(), -1)) << cchWidth;
+        EXPECT_EQ("7" + std::string(cchWidth - 1, ' ') + "|", fmt(("%-" + strWidth + "u|").c_str(), 7u)) << cchWidth;
+    }
+}
+
 TEST(StrFmt, Pointer)
 {
     const void *pv = (const void *)(uintptr_t)0x1234;

@@ -22,6 +22,7 @@
 #include <rt/err.h>
 #include <rt/ldr.h>
 #include <rt/string.h>
+#include <rt/init.h>
 #include "internal/initterm.h"
 
 extern "C" int WINAPI TarnLazyMissingFunction(int iArg);
@@ -122,7 +123,7 @@ int run(void)
     if (isMode(pwszMode, "before-init"))
         return doBeforeInit();
 
-    int const rc = rtR3InitNativeFirst(0);
+    int const rc = rtR3InitNativeFirst(RTR3INIT_F_UNOBTRUSIVE);
     if (RT_FAILURE(rc))
     {
         writeLine("rtR3InitNativeFirst: %Rrc\n", rc);

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <rt/err.h>
+#include <rt/init.h>
 #include "internal/initterm.h"
 
 namespace
@@ -13,7 +14,7 @@ namespace
 
 const bool g_fInitialised = []
 {
-    int const rc = rtR3InitNativeFirst(0);
+    int const rc = rtR3InitNativeFirst(RTR3INIT_F_UNOBTRUSIVE);
     if (RT_FAILURE(rc))
     {
         std::fprintf(stderr, "rtR3InitNativeFirst failed: %d\n", rc);

@@ -171,18 +171,42 @@ int acquireOnly(RTTHREAD, void *pvUser)
     return RTCritSectAcquire((PRTCRITSECT)pvUser);
 }
 
+/** Kernel waits entered by threads blocked on a critical section. */
+uint32_t volatile g_cWaiterKernelWaits;
+
+NTSTATUS NTAPI countWaiterKernelWaits(HANDLE hEvent, BOOLEAN fAlertable, PLARGE_INTEGER pTimeout)
+{
+    if (RTThreadGetState(RTThreadSelf()) == RTTHREADSTATE_CRITSECT)
+        __atomic_add_fetch(&g_cWaiterKernelWaits, 1, __ATOMIC_SEQ_CST);
+    return NtWaitForSingleObject(hEvent, fAlertable, pTimeout);
+}
+
+/** Waits until @a cWaits kernel waits on critical sections have begun. A thread
+ * reports the critical-section state a moment before it waits; tearing down in
+ * between would dispose the event under its feet. */
+void awaitWaiterKernelWaits(uint32_t cWaits)
+{
+    for (unsigned i = 0; i < 5000 && __atomic_load_n(&g_cWaiterKernelWaits, __ATOMIC_SEQ_CST) < cWaits; i++)
+        Sleep(1);
+    ASSERT_EQ(cWaits, __atomic_load_n(&g_cWaiterKernelWaits, __ATOMIC_SEQ_CST));
+    Sleep(20); /* from the count to the system call itself */
+}
+
 TEST_F(CritSect, TeardownWakesAllWaiters)
 {
     DWORD const cHandlesBefore = threadtest::handleCount();
     RTCRITSECT cs;
     ASSERT_EQ(0, RTCritSectSetup(&cs, 0, NULL));
     ASSERT_EQ(0, RTCritSectAcquire(&cs));
+    g_cWaiterKernelWaits = 0;
+    g_rtSeamsSemNt.pfnNtWaitForSingleObject = countWaiterKernelWaits;
     RTTHREAD ahThreads[3];
     for (RTTHREAD &hThread : ahThreads)
         ASSERT_EQ(0, RTThreadCreate(&hThread, acquireOnly, &cs, 0, RTTHREADTYPE_DEFAULT, RTTHREADCREATE_F_WAITABLE,
                                     "waiter"));
     for (RTTHREAD hThread : ahThreads)
         awaitState(hThread, RTTHREADSTATE_CRITSECT);
+    awaitWaiterKernelWaits(RT_ELEMENTS(ahThreads));
     EXPECT_EQ(3, cs.cLockers);
     EXPECT_EQ(0, RTCritSectTeardown(&cs));
     for (RTTHREAD hThread : ahThreads)

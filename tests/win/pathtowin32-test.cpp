@@ -16,7 +16,6 @@
 #include "support/scratch-tree.h"
 #include "support/widen.h"
 #include "internal/nt.h"
-#include "internal/path.h"
 
 namespace
 {
@@ -189,16 +188,6 @@ TEST_F(PathToWin32Long, PathsWorkWithWin32Calls)
         EXPECT_TRUE(RemoveDirectoryW((LPCWSTR)pwsz)) << vecDirs[i].size();
         RTPathWin32Free(pwsz);
     }
-}
-
-TEST(PathToWin32, RuntimePathCallsGetTheLongForm)
-{
-    /* Wine takes plain paths past 260 characters, so look at what the runtime hands to Win32. */
-    std::string const strLong = "C:\\" + std::string(300, 'x');
-    RTUTF16 *pwsz = nullptr;
-    ASSERT_EQ(INF_SUCCESS, rtPathWin32FromUtf8(&pwsz, strLong.c_str()));
-    EXPECT_EQ(L"\\\\?\\" + tst::widen(strLong), std::wstring((const wchar_t *)pwsz));
-    rtPathWin32Free(pwsz);
 }
 
 } // namespace

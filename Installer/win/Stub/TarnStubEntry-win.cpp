@@ -9,6 +9,7 @@
 #include "TarnStubMain.h"
 #include <rt/getoptargv.h>
 #include <rt/mem.h>
+#include <rt/process.h>
 #include <rt/string.h>
 #include <rt/utf16.h>
 #include "internal/process.h"
@@ -26,5 +27,6 @@ extern "C" DWORD WINAPI TarnStubEntry(void)
         rc = RTGetOptArgvSplit(&papszArgs, &cArgs, pszCmdLine, RTARGV_STYLE_MSCRT | RTARGV_IN_PLACE, NULL);
     if (RT_FAILURE(rc))
         ExitProcess(STUB_EXIT_INIT_FAILURE);
-    ExitProcess((UINT)StubMain(cArgs, papszArgs, NULL));
+    /* Through the runtime's exit: it writes out what the output streams still hold. */
+    RTProcExit(StubMain(cArgs, papszArgs, NULL), true);
 }

@@ -15,7 +15,7 @@ char *g_apszRing[RTENV_RING_SLOTS];
 /** Counts RTEnvGet results; modulo the slot count it picks the next slot. */
 uint32_t volatile g_cRingStores = 0;
 
-bool containsEquals(const char *psz)
+bool rtEnvContainsEquals(const char *psz)
 {
     for (; *psz; psz++)
         if (*psz == '=')
@@ -39,7 +39,7 @@ int rtEnvGetExCheckArgs(RTENV hEnv, const char *pszVar, const char *pszValue, si
         return ERR_INVALID_POINTER;
     if (!pcchActual && (!pszValue || cbValue == 0))
         return ERR_INVALID_PARAMETER;
-    if (containsEquals(pszVar))
+    if (rtEnvContainsEquals(pszVar))
         return ERR_ENV_INVALID_VAR_NAME;
     if (pcchActual)
         *pcchActual = 0;
@@ -48,7 +48,7 @@ int rtEnvGetExCheckArgs(RTENV hEnv, const char *pszVar, const char *pszValue, si
 
 bool rtEnvIsValidVarName(const char *pszVar)
 {
-    return RT_VALID_PTR(pszVar) && !containsEquals(pszVar);
+    return RT_VALID_PTR(pszVar) && !rtEnvContainsEquals(pszVar);
 }
 
 const char *rtEnvRingStore(char *pszValue)

@@ -69,21 +69,33 @@ size_t rtErrOutputUnknownStatus(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int
     return cb;
 }
 
-const RTWINERRNAME *rtErrFindWinErrName(uint32_t uValue)
+/**
+ * Finds the entry of @a paEntries (sorted by ascending @a pValue member, one
+ * entry per value) whose value is @a iValue; null when there is none. Values
+ * compare as 64-bit numbers, so a key outside the member's range never matches.
+ */
+template <typename TEntry, typename TValue>
+const TEntry *rtErrTableFind(const TEntry *paEntries, size_t cEntries, TValue TEntry::*pValue, int64_t iValue)
 {
     size_t idxLow = 0;
-    size_t idxEnd = RT_ELEMENTS(g_aWinErrNames);
+    size_t idxEnd = cEntries;
     while (idxLow < idxEnd)
     {
-        size_t idxMid = idxLow + (idxEnd - idxLow) / 2;
-        if (g_aWinErrNames[idxMid].uValue < uValue)
+        size_t const idxMid = idxLow + (idxEnd - idxLow) / 2;
+        int64_t const iMid = (int64_t)(paEntries[idxMid].*pValue);
+        if (iMid < iValue)
             idxLow = idxMid + 1;
-        else if (g_aWinErrNames[idxMid].uValue > uValue)
+        else if (iMid > iValue)
             idxEnd = idxMid;
         else
-            return &g_aWinErrNames[idxMid];
+            return &paEntries[idxMid];
     }
     return NULL;
+}
+
+const RTWINERRNAME *rtErrFindWinErrName(uint32_t uValue)
+{
+    return rtErrTableFind(g_aWinErrNames, RT_ELEMENTS(g_aWinErrNames), &RTWINERRNAME::uValue, uValue);
 }
 
 /** Looks a Win32 value up directly, then as an HRESULT wrapping a Win32 error.
@@ -104,21 +116,7 @@ const RTWINERRNAME *rtErrFindWinErrNameOrHResult(uint32_t uValue, bool *pfWrappe
 
 const RTSTATUSMSG *rtErrFindStatusMsg(int rc)
 {
-    if (rc < INT16_MIN || rc > INT16_MAX)
-        return NULL;
-    size_t idxLow = 0;
-    size_t idxEnd = g_cRTStatusMsgs;
-    while (idxLow < idxEnd)
-    {
-        size_t idxMid = idxLow + (idxEnd - idxLow) / 2;
-        if (g_aRTStatusMsgs[idxMid].iValue < rc)
-            idxLow = idxMid + 1;
-        else if (g_aRTStatusMsgs[idxMid].iValue > rc)
-            idxEnd = idxMid;
-        else
-            return &g_aRTStatusMsgs[idxMid];
-    }
-    return NULL;
+    return rtErrTableFind(g_aRTStatusMsgs, g_cRTStatusMsgs, &RTSTATUSMSG::iValue, rc);
 }
 
 size_t RTErrFormatName(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)

@@ -3,20 +3,16 @@
  */
 #include <rt/dir.h>
 #include <rt/string.h>
+#include "internal/path.h"
 
 namespace
 {
 
-bool isNameSeparator(char ch)
-{
-    return ch == '\\' || ch == '/' || ch == ':';
-}
-
 /** Whether the file-name part of the first @a cchName bytes starts with '.' and is neither "." nor "..". */
-bool isHiddenName(const char *pszName, size_t cchName)
+bool rtFsModeIsHiddenName(const char *pszName, size_t cchName)
 {
     size_t offName = cchName;
-    while (offName > 0 && !isNameSeparator(pszName[offName - 1]))
+    while (offName > 0 && !rtPathIsNameBoundary(pszName[offName - 1]))
         offName--;
     size_t const cchFile = cchName - offName;
     const char *pchFile = pszName + offName;
@@ -28,7 +24,7 @@ bool isHiddenName(const char *pszName, size_t cchName)
 }
 
 /** A mode that has Windows attributes: the type follows the directory attribute and vice versa. */
-RTFMODE completeFromAttributes(RTFMODE fMode)
+RTFMODE rtFsModeCompleteFromAttributes(RTFMODE fMode)
 {
     if (!(fMode & RTFS_TYPE_MASK))
         fMode |= fMode & RTFS_DOS_DIRECTORY ? RTFS_TYPE_DIRECTORY : RTFS_TYPE_FILE;
@@ -38,7 +34,7 @@ RTFMODE completeFromAttributes(RTFMODE fMode)
 }
 
 /** A mode with Unix bits only: the attributes are derived from the type and the permissions. */
-RTFMODE completeFromUnix(RTFMODE fMode, const char *pszName, size_t cchName, RTFMODE fType)
+RTFMODE rtFsModeCompleteFromUnix(RTFMODE fMode, const char *pszName, size_t cchName, RTFMODE fType)
 {
     if (!(fMode & RTFS_TYPE_MASK))
         fMode |= fType & RTFS_TYPE_MASK;
@@ -48,7 +44,7 @@ RTFMODE completeFromUnix(RTFMODE fMode, const char *pszName, size_t cchName, RTF
         fMode |= RTFS_DOS_DIRECTORY;
     if (!(fMode & RTFS_DOS_MASK))
         fMode |= RTFS_DOS_NT_NORMAL;
-    if (pszName && isHiddenName(pszName, cchName))
+    if (pszName && rtFsModeIsHiddenName(pszName, cchName))
         fMode |= RTFS_DOS_HIDDEN;
     return fMode;
 }
@@ -64,8 +60,8 @@ RTFMODE RTFsModeNormalize(RTFMODE fMode, const char *pszName, size_t cchName, RT
     if (!(fMode & (RTFS_UNIX_MASK | RTFS_TYPE_MASK)))
         return RTFsModeFromWinAttr(fMode, pszName, cchName, 0, fType);
     if (fMode & RTFS_DOS_MASK)
-        return completeFromAttributes(fMode);
-    return completeFromUnix(fMode, pszName, cchName, fType);
+        return rtFsModeCompleteFromAttributes(fMode);
+    return rtFsModeCompleteFromUnix(fMode, pszName, cchName, fType);
 }
 
 bool RTFsModeIsConsistent(RTFMODE fMode)

@@ -17,7 +17,7 @@ const size_t g_cchNameLimit = 3075;
 const uint32_t g_fSystemFlagsRefused = UINT32_C(0xff0);
 
 /** ".DLL" for a name without suffix, else nothing. */
-const char *systemLibraryExtension(const char *pszName)
+const char *rtldrSystemLibraryExtension(const char *pszName)
 {
     return RTPathSuffix(pszName) ? NULL : ".DLL";
 }
@@ -52,7 +52,7 @@ int RTLdrOpenSystemLibraryEx(const char *pszName, uint32_t fFlags, PRTLDRMOD phL
         return ERR_INVALID_FLAGS;
     if (RTStrNLen(pszName, g_cchNameLimit) >= g_cchNameLimit)
         return ERR_INVALID_PARAMETER;
-    return rtldrNativeLoadSystem(pszName, systemLibraryExtension(pszName), fFlags, phLdrMod);
+    return rtldrNativeLoadSystem(pszName, rtldrSystemLibraryExtension(pszName), fFlags, phLdrMod);
 }
 
 void *RTLdrFindSystemSymbol(const char *pszName, const char *pszSymbol)
@@ -60,7 +60,8 @@ void *RTLdrFindSystemSymbol(const char *pszName, const char *pszSymbol)
     if (RT_FAILURE(rtldrCheckSystemLibraryName(pszName)) || RTStrNLen(pszName, g_cchNameLimit) >= g_cchNameLimit)
         return NULL;
     RTLDRMOD hLdrMod = NIL_RTLDRMOD;
-    if (RT_FAILURE(rtldrNativeLoadSystem(pszName, systemLibraryExtension(pszName), RTLDRLOAD_F_NO_UNLOAD, &hLdrMod)))
+    if (RT_FAILURE(
+            rtldrNativeLoadSystem(pszName, rtldrSystemLibraryExtension(pszName), RTLDRLOAD_F_NO_UNLOAD, &hLdrMod)))
         return NULL;
     void *pvValue = NULL;
     int const rc = RTLdrLookupSymbol(hLdrMod, pszSymbol, &pvValue);

@@ -12,20 +12,20 @@ namespace
 /** Exit code of a command-line error. */
 const int EXIT_SYNTAX_ERROR = 2;
 
-bool isPrintableShort(int ch)
+bool rtGetOptIsPrintableShort(int ch)
 {
     return ch > 0x20 && ch < 0x7f;
 }
 
 /** Reports a failure whose value union holds the matched definition, naming the
  * option by its long name, else by its short form, else by its identifier. */
-void reportDefinitionError(int rc, PCRTOPTDEF pDef)
+void rtGetOptReportDefinitionError(int rc, PCRTOPTDEF pDef)
 {
     char szName[16];
     const char *pszName = pDef->pszLong;
     if (!pszName)
     {
-        if (isPrintableShort(pDef->iShort))
+        if (rtGetOptIsPrintableShort(pDef->iShort))
             RTStrBufPrintf(szName, sizeof(szName), "-%c", pDef->iShort);
         else
             RTStrBufPrintf(szName, sizeof(szName), "#%d", pDef->iShort);
@@ -45,7 +45,7 @@ int RTGetOptReportError(int ch, PCRTOPTVALUE pValue)
     const bool fValue = RT_VALID_PTR(pValue);
     if (ch == INF_OPT_NOT_OPTION)
         RTMsgError("Invalid parameter: %s", fValue ? pValue->psz : NULL);
-    else if (isPrintableShort(ch))
+    else if (rtGetOptIsPrintableShort(ch))
         RTMsgError("Unhandled option: -%c", ch);
     else if (ch >= 0)
         RTMsgError("Unhandled option: %i (%#x)", ch, ch);
@@ -54,6 +54,6 @@ int RTGetOptReportError(int ch, PCRTOPTVALUE pValue)
     else if (!fValue || !RT_VALID_PTR(pValue->pDef))
         RTMsgError("%Rrs\n", ch);
     else
-        reportDefinitionError(ch, pValue->pDef);
+        rtGetOptReportDefinitionError(ch, pValue->pDef);
     return EXIT_SYNTAX_ERROR;
 }

@@ -13,52 +13,52 @@ namespace
 
 const uint32_t BASE_BITS = RTOPT_HEX | RTOPT_OCT | RTOPT_DEC;
 
-bool isDigit(char ch)
+bool rtGetOptIsDigit(char ch)
 {
     return ch >= '0' && ch <= '9';
 }
 
-bool isBlank(char ch)
+bool rtGetOptIsBlank(char ch)
 {
     return ch == ' ' || ch == '\t';
 }
 
-bool isSpace(char ch)
+bool rtGetOptIsSpace(char ch)
 {
     return ch == ' ' || (ch >= '\t' && ch <= '\r');
 }
 
-const char *skipBlanks(const char *psz)
+const char *rtGetOptSkipBlanks(const char *psz)
 {
-    while (isBlank(*psz))
+    while (rtGetOptIsBlank(*psz))
         psz++;
     return psz;
 }
 
-const char *skipSpaces(const char *psz)
+const char *rtGetOptSkipSpaces(const char *psz)
 {
-    while (isSpace(*psz))
+    while (rtGetOptIsSpace(*psz))
         psz++;
     return psz;
 }
 
-bool hasHexPrefix(const char *psz)
+bool rtGetOptHasHexPrefix(const char *psz)
 {
     return psz[0] == '0' && (psz[1] == 'x' || psz[1] == 'X') && rtHexDigitValue(psz[2]) >= 0;
 }
 
-bool isIntegerType(uint32_t uType)
+bool rtGetOptIsIntegerType(uint32_t uType)
 {
     return uType >= RTOPT_VAL_INT8 && uType <= RTOPT_VAL_UINT64;
 }
 
-bool isPairType(uint32_t uType)
+bool rtGetOptIsPairType(uint32_t uType)
 {
     return uType >= RTOPT_VAL_UINT32_PAIR && uType <= RTOPT_VAL_UINT64_OPTIONAL_PAIR;
 }
 
 /** Base 8, 10 or 16 from a single base bit, 0 when none is set. */
-unsigned baseFromFlags(uint32_t fFlags)
+unsigned rtGetOptBaseFromFlags(uint32_t fFlags)
 {
     switch (fFlags & BASE_BITS)
     {
@@ -78,7 +78,7 @@ unsigned baseFromFlags(uint32_t fFlags)
  */
 
 /** Parses the whole of @a psz in @a uBase into the member of @a pTmp that has the type's width and sign. */
-int parseWholeInteger(uint32_t uType, const char *psz, unsigned uBase, RTOPTVALUE *pTmp)
+int rtGetOptParseWholeInteger(uint32_t uType, const char *psz, unsigned uBase, RTOPTVALUE *pTmp)
 {
     switch (uType)
     {
@@ -101,21 +101,21 @@ int parseWholeInteger(uint32_t uType, const char *psz, unsigned uBase, RTOPTVALU
     }
 }
 
-int convertInteger(uint32_t fFlags, const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertInteger(uint32_t fFlags, const char *psz, PRTOPTVALUE pValue)
 {
     uint32_t uType = fFlags & RTOPT_VAL_MASK;
     RTOPTVALUE Tmp;
     Tmp.u64 = 0;
     int rc;
-    unsigned uBase = baseFromFlags(fFlags);
+    unsigned uBase = rtGetOptBaseFromFlags(fFlags);
     if (uBase)
-        rc = parseWholeInteger(uType, psz, uBase, &Tmp);
+        rc = rtGetOptParseWholeInteger(uType, psz, uBase, &Tmp);
     else
     {
         /* Decimal first, so "010" is ten; "0x10" fails there and is read again as hexadecimal. */
-        rc = parseWholeInteger(uType, psz, 10, &Tmp);
-        if (rc != INF_SUCCESS && hasHexPrefix(psz))
-            rc = parseWholeInteger(uType, psz, 16, &Tmp);
+        rc = rtGetOptParseWholeInteger(uType, psz, 10, &Tmp);
+        if (rc != INF_SUCCESS && rtGetOptHasHexPrefix(psz))
+            rc = rtGetOptParseWholeInteger(uType, psz, 16, &Tmp);
     }
     if (rc != INF_SUCCESS)
         return ERR_OPT_BAD_VALUE_FORMAT;
@@ -128,13 +128,13 @@ int convertInteger(uint32_t fFlags, const char *psz, PRTOPTVALUE pValue)
  */
 
 /** Reads one decimal octet (0 to 255) at *ppsz and advances past it. */
-bool parseDecimalOctet(const char **ppsz, uint8_t *pu8)
+bool rtGetOptParseDecimalOctet(const char **ppsz, uint8_t *pu8)
 {
     const char *psz = *ppsz;
-    if (!isDigit(*psz))
+    if (!rtGetOptIsDigit(*psz))
         return false;
     unsigned uValue = 0;
-    while (isDigit(*psz))
+    while (rtGetOptIsDigit(*psz))
     {
         uValue = uValue * 10 + (unsigned)(*psz++ - '0');
         if (uValue > 255)
@@ -146,13 +146,13 @@ bool parseDecimalOctet(const char **ppsz, uint8_t *pu8)
 }
 
 /** Reads up to four '.'-separated octets; *pcOctets gets how many were read. */
-bool parseOctets(const char **ppsz, uint8_t abOctets[4], unsigned *pcOctets)
+bool rtGetOptParseOctets(const char **ppsz, uint8_t abOctets[4], unsigned *pcOctets)
 {
     const char *psz = *ppsz;
     unsigned cOctets = 0;
     for (;;)
     {
-        if (!parseDecimalOctet(&psz, &abOctets[cOctets]))
+        if (!rtGetOptParseDecimalOctet(&psz, &abOctets[cOctets]))
             return false;
         cOctets++;
         if (cOctets == 4 || *psz != '.')
@@ -164,25 +164,25 @@ bool parseOctets(const char **ppsz, uint8_t abOctets[4], unsigned *pcOctets)
     return true;
 }
 
-int convertIPv4Addr(const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertIPv4Addr(const char *psz, PRTOPTVALUE pValue)
 {
-    psz = skipBlanks(psz);
+    psz = rtGetOptSkipBlanks(psz);
     RTNETADDRIPV4 Addr;
     Addr.u = 0;
     unsigned cOctets = 0;
-    if (!parseOctets(&psz, Addr.au8, &cOctets) || cOctets != 4 || *skipBlanks(psz) != '\0')
+    if (!rtGetOptParseOctets(&psz, Addr.au8, &cOctets) || cOctets != 4 || *rtGetOptSkipBlanks(psz) != '\0')
         return ERR_OPT_BAD_VALUE_FORMAT;
     pValue->IPv4Addr = Addr;
     return INF_SUCCESS;
 }
 
 /** Reads a whole decimal prefix length 0 to 32. */
-bool parsePrefixLength(const char *psz, unsigned *pcBits)
+bool rtGetOptParsePrefixLength(const char *psz, unsigned *pcBits)
 {
-    if (!isDigit(*psz))
+    if (!rtGetOptIsDigit(*psz))
         return false;
     unsigned cBits = 0;
-    while (isDigit(*psz))
+    while (rtGetOptIsDigit(*psz))
     {
         cBits = cBits * 10 + (unsigned)(*psz++ - '0');
         if (cBits > 32)
@@ -192,16 +192,16 @@ bool parsePrefixLength(const char *psz, unsigned *pcBits)
     return *psz == '\0';
 }
 
-int convertIPv4Cidr(const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertIPv4Cidr(const char *psz, PRTOPTVALUE pValue)
 {
     uint8_t abOctets[4] = {0, 0, 0, 0};
     unsigned cOctets = 0;
-    if (!parseOctets(&psz, abOctets, &cOctets))
+    if (!rtGetOptParseOctets(&psz, abOctets, &cOctets))
         return ERR_OPT_BAD_VALUE_FORMAT;
     unsigned cBits = 32;
     if (*psz == '/')
     {
-        if (!parsePrefixLength(psz + 1, &cBits))
+        if (!rtGetOptParsePrefixLength(psz + 1, &cBits))
             return ERR_OPT_BAD_VALUE_FORMAT;
     }
     else if (*psz != '\0')
@@ -225,7 +225,7 @@ int convertIPv4Cidr(const char *psz, PRTOPTVALUE pValue)
  */
 
 /** Reads twelve hexadecimal digits as six bytes; only white space may follow. */
-bool parseMacDigits(const char *psz, RTMAC *pMac)
+bool rtGetOptParseMacDigits(const char *psz, RTMAC *pMac)
 {
     for (unsigned i = 0; i < 6; i++)
     {
@@ -235,11 +235,11 @@ bool parseMacDigits(const char *psz, RTMAC *pMac)
             return false;
         pMac->au8[i] = (uint8_t)(iHigh << 4 | iLow);
     }
-    return *skipSpaces(&psz[12]) == '\0';
+    return *rtGetOptSkipSpaces(&psz[12]) == '\0';
 }
 
 /** Reads six ':'-separated hexadecimal parts of value 0 to FF; a middle part may be empty (0). */
-bool parseMacParts(const char *psz, RTMAC *pMac)
+bool rtGetOptParseMacParts(const char *psz, RTMAC *pMac)
 {
     for (unsigned i = 0; i < 6; i++)
     {
@@ -261,24 +261,24 @@ bool parseMacParts(const char *psz, RTMAC *pMac)
             return false;
         pMac->au8[i] = (uint8_t)uValue;
     }
-    return *skipSpaces(psz) == '\0';
+    return *rtGetOptSkipSpaces(psz) == '\0';
 }
 
-int convertMacAddr(const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertMacAddr(const char *psz, PRTOPTVALUE pValue)
 {
-    psz = skipSpaces(psz);
+    psz = rtGetOptSkipSpaces(psz);
     RTMAC Mac;
     bool fPlainDigits = true;
     for (unsigned i = 0; i < 12 && fPlainDigits; i++)
         fPlainDigits = rtHexDigitValue(psz[i]) >= 0;
-    if (!(fPlainDigits ? parseMacDigits(psz, &Mac) : parseMacParts(psz, &Mac)))
+    if (!(fPlainDigits ? rtGetOptParseMacDigits(psz, &Mac) : rtGetOptParseMacParts(psz, &Mac)))
         return ERR_OPT_BAD_VALUE_FORMAT;
     pValue->MacAddr = Mac;
     return INF_SUCCESS;
 }
 
 /** Reads @a cDigits hexadecimal digits at *ppsz into a number and advances. */
-bool parseHexDigits(const char **ppsz, unsigned cDigits, uint32_t *pu32)
+bool rtGetOptParseHexDigits(const char **ppsz, unsigned cDigits, uint32_t *pu32)
 {
     uint32_t uValue = 0;
     for (unsigned i = 0; i < cDigits; i++)
@@ -293,7 +293,7 @@ bool parseHexDigits(const char **ppsz, unsigned cDigits, uint32_t *pu32)
     return true;
 }
 
-bool expectChar(const char **ppsz, char ch)
+bool rtGetOptExpectChar(const char **ppsz, char ch)
 {
     if (**ppsz != ch)
         return false;
@@ -303,20 +303,21 @@ bool expectChar(const char **ppsz, char ch)
 
 /** Reads "xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx", optionally in braces, and nothing else.
  * @returns INF_SUCCESS or ERR_INVALID_UUID_FORMAT. */
-int parseUuid(const char *psz, RTUUID *pUuid)
+int rtGetOptParseUuid(const char *psz, RTUUID *pUuid)
 {
-    const bool fBraces = expectChar(&psz, '{');
+    const bool fBraces = rtGetOptExpectChar(&psz, '{');
     uint32_t u32Group1 = 0, u32Group2 = 0, u32Group3 = 0, u32Byte = 0;
-    bool fOk = parseHexDigits(&psz, 8, &u32Group1) && expectChar(&psz, '-') && parseHexDigits(&psz, 4, &u32Group2) &&
-               expectChar(&psz, '-') && parseHexDigits(&psz, 4, &u32Group3) && expectChar(&psz, '-');
+    bool fOk = rtGetOptParseHexDigits(&psz, 8, &u32Group1) && rtGetOptExpectChar(&psz, '-') &&
+               rtGetOptParseHexDigits(&psz, 4, &u32Group2) && rtGetOptExpectChar(&psz, '-') &&
+               rtGetOptParseHexDigits(&psz, 4, &u32Group3) && rtGetOptExpectChar(&psz, '-');
     for (unsigned i = 0; fOk && i < 8; i++)
     {
         if (i == 2)
-            fOk = expectChar(&psz, '-');
-        fOk = fOk && parseHexDigits(&psz, 2, &u32Byte);
+            fOk = rtGetOptExpectChar(&psz, '-');
+        fOk = fOk && rtGetOptParseHexDigits(&psz, 2, &u32Byte);
         pUuid->au8[8 + i] = (uint8_t)u32Byte;
     }
-    if (!fOk || (fBraces && !expectChar(&psz, '}')) || *psz != '\0')
+    if (!fOk || (fBraces && !rtGetOptExpectChar(&psz, '}')) || *psz != '\0')
         return ERR_INVALID_UUID_FORMAT;
     pUuid->Gen.u32TimeLow = u32Group1;
     pUuid->Gen.u16TimeMid = (uint16_t)u32Group2;
@@ -324,10 +325,10 @@ int parseUuid(const char *psz, RTUUID *pUuid)
     return INF_SUCCESS;
 }
 
-int convertUuid(const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertUuid(const char *psz, PRTOPTVALUE pValue)
 {
     RTUUID Uuid;
-    if (parseUuid(psz, &Uuid) != INF_SUCCESS)
+    if (rtGetOptParseUuid(psz, &Uuid) != INF_SUCCESS)
         return ERR_OPT_BAD_VALUE_FORMAT;
     pValue->Uuid = Uuid;
     return INF_SUCCESS;
@@ -359,7 +360,7 @@ const BOOLKEYWORD g_aBoolKeywords[] = {
     {false, "0", "0", "+"},
 };
 
-bool matchesKeyword(const BOOLKEYWORD &Keyword, const char *psz)
+bool rtGetOptMatchesKeyword(const BOOLKEYWORD &Keyword, const char *psz)
 {
     size_t cch = 0;
     for (; psz[cch]; cch++)
@@ -368,10 +369,10 @@ bool matchesKeyword(const BOOLKEYWORD &Keyword, const char *psz)
     return cch > 0 && Keyword.pszPattern[cch - 1] == '+';
 }
 
-int convertBool(const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertBool(const char *psz, PRTOPTVALUE pValue)
 {
     for (const BOOLKEYWORD &Keyword : g_aBoolKeywords)
-        if (matchesKeyword(Keyword, psz))
+        if (rtGetOptMatchesKeyword(Keyword, psz))
         {
             pValue->f = Keyword.fValue;
             return INF_SUCCESS;
@@ -380,7 +381,7 @@ int convertBool(const char *psz, PRTOPTVALUE pValue)
     return ERR_OPT_UNKNOWN_OPTION;
 }
 
-bool equalsAsciiIgnoreCase(const char *psz, const char *pszLower)
+bool rtGetOptEqualsAsciiIgnoreCase(const char *psz, const char *pszLower)
 {
     for (; *pszLower; psz++, pszLower++)
         if (*psz != *pszLower && *psz != *pszLower - ('a' - 'A'))
@@ -388,11 +389,11 @@ bool equalsAsciiIgnoreCase(const char *psz, const char *pszLower)
     return *psz == '\0';
 }
 
-int convertBoolOnOff(const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertBoolOnOff(const char *psz, PRTOPTVALUE pValue)
 {
-    if (equalsAsciiIgnoreCase(psz, "on"))
+    if (rtGetOptEqualsAsciiIgnoreCase(psz, "on"))
         pValue->f = true;
-    else if (equalsAsciiIgnoreCase(psz, "off"))
+    else if (rtGetOptEqualsAsciiIgnoreCase(psz, "off"))
         pValue->f = false;
     else
     {
@@ -407,18 +408,18 @@ int convertBoolOnOff(const char *psz, PRTOPTVALUE pValue)
  */
 
 /** Base of one pair number: a "0x" prefix selects 16 unless a base bit decides. */
-unsigned pairNumberBase(uint32_t fFlags, const char *psz)
+unsigned rtGetOptPairNumberBase(uint32_t fFlags, const char *psz)
 {
-    unsigned uBase = baseFromFlags(fFlags);
+    unsigned uBase = rtGetOptBaseFromFlags(fFlags);
     if (uBase == 16 || uBase == 10)
         return uBase;
-    if (hasHexPrefix(psz))
+    if (rtGetOptHasHexPrefix(psz))
         return 16;
     return uBase == 8 ? 8 : 10;
 }
 
 /** Parses one pair number, as a prefix or (@a fWhole) the whole rest of the text. */
-int parsePairNumber(bool f64Bit, bool fWhole, const char *psz, unsigned uBase, char **ppszNext, uint64_t *pu64)
+int rtGetOptParsePairNumber(bool f64Bit, bool fWhole, const char *psz, unsigned uBase, char **ppszNext, uint64_t *pu64)
 {
     if (f64Bit)
         return fWhole ? RTStrParseU64Whole(psz, uBase, pu64) : RTStrParseU64(psz, ppszNext, uBase, pu64);
@@ -428,7 +429,7 @@ int parsePairNumber(bool f64Bit, bool fWhole, const char *psz, unsigned uBase, c
     return rc;
 }
 
-int convertPair(uint32_t fFlags, const char *psz, PRTOPTVALUE pValue)
+int rtGetOptConvertPair(uint32_t fFlags, const char *psz, PRTOPTVALUE pValue)
 {
     uint32_t uType = fFlags & RTOPT_VAL_MASK;
     const bool f64Bit = uType == RTOPT_VAL_UINT64_PAIR || uType == RTOPT_VAL_UINT64_OPTIONAL_PAIR;
@@ -436,18 +437,19 @@ int convertPair(uint32_t fFlags, const char *psz, PRTOPTVALUE pValue)
 
     char *pszNext = NULL;
     uint64_t uFirst = 0;
-    int rc = parsePairNumber(f64Bit, false, psz, pairNumberBase(fFlags, psz), &pszNext, &uFirst);
+    int rc = rtGetOptParsePairNumber(f64Bit, false, psz, rtGetOptPairNumberBase(fFlags, psz), &pszNext, &uFirst);
     if (rc != INF_SUCCESS && rc != WRN_TRAILING_CHARS && rc != WRN_TRAILING_SPACES)
         return ERR_OPT_BAD_VALUE_FORMAT;
 
-    const char *pszSecond = skipBlanks(pszNext);
+    const char *pszSecond = rtGetOptSkipBlanks(pszNext);
     if (*pszSecond == '/' || *pszSecond == ':' || *pszSecond == '|')
-        pszSecond = skipBlanks(pszSecond + 1);
+        pszSecond = rtGetOptSkipBlanks(pszSecond + 1);
 
     uint64_t uSecond = f64Bit ? UINT64_MAX : UINT32_MAX;
     if (pszSecond != pszNext)
     {
-        rc = parsePairNumber(f64Bit, true, pszSecond, pairNumberBase(fFlags, pszSecond), NULL, &uSecond);
+        rc =
+            rtGetOptParsePairNumber(f64Bit, true, pszSecond, rtGetOptPairNumberBase(fFlags, pszSecond), NULL, &uSecond);
         if (rc != INF_SUCCESS)
             return ERR_OPT_BAD_VALUE_FORMAT;
     }
@@ -473,30 +475,30 @@ int rtGetOptConvertValue(uint32_t fFlags, const char *pszValue, PRTOPTVALUE pVal
 {
     uint32_t uType = fFlags & RTOPT_VAL_MASK;
     uint32_t fBase = fFlags & BASE_BITS;
-    if (fBase && (!(isIntegerType(uType) || isPairType(uType)) || (fBase & (fBase - 1))))
+    if (fBase && (!(rtGetOptIsIntegerType(uType) || rtGetOptIsPairType(uType)) || (fBase & (fBase - 1))))
         return ERR_INTERNAL_ERROR;
 
-    if (isIntegerType(uType))
-        return convertInteger(fFlags, pszValue, pValue);
-    if (isPairType(uType))
-        return convertPair(fFlags, pszValue, pValue);
+    if (rtGetOptIsIntegerType(uType))
+        return rtGetOptConvertInteger(fFlags, pszValue, pValue);
+    if (rtGetOptIsPairType(uType))
+        return rtGetOptConvertPair(fFlags, pszValue, pValue);
     switch (uType)
     {
         case RTOPT_VAL_STRING:
             pValue->psz = pszValue;
             return INF_SUCCESS;
         case RTOPT_VAL_IPV4ADDR:
-            return convertIPv4Addr(pszValue, pValue);
+            return rtGetOptConvertIPv4Addr(pszValue, pValue);
         case RTOPT_VAL_IPV4CIDR:
-            return convertIPv4Cidr(pszValue, pValue);
+            return rtGetOptConvertIPv4Cidr(pszValue, pValue);
         case RTOPT_VAL_MACADDR:
-            return convertMacAddr(pszValue, pValue);
+            return rtGetOptConvertMacAddr(pszValue, pValue);
         case RTOPT_VAL_UUID:
-            return convertUuid(pszValue, pValue);
+            return rtGetOptConvertUuid(pszValue, pValue);
         case RTOPT_VAL_BOOL_ONOFF:
-            return convertBoolOnOff(pszValue, pValue);
+            return rtGetOptConvertBoolOnOff(pszValue, pValue);
         case RTOPT_VAL_BOOL:
-            return convertBool(pszValue, pValue);
+            return rtGetOptConvertBool(pszValue, pValue);
         default:
             return ERR_INTERNAL_ERROR;
     }

@@ -24,7 +24,7 @@ const RTOPTDEF g_aBuiltinOptions[] = {
     {"-version", 'V', 0},
 };
 
-bool isDashCodePoint(RTUNICP uCp)
+bool rtGetOptIsDashCodePoint(RTUNICP uCp)
 {
     switch (uCp)
     {
@@ -44,18 +44,18 @@ bool isDashCodePoint(RTUNICP uCp)
     }
 }
 
-bool isDigit(char ch)
+bool rtGetOptIsDigit(char ch)
 {
     return ch >= '0' && ch <= '9';
 }
 
-char foldAsciiLetter(char ch)
+char rtGetOptFoldAsciiLetter(char ch)
 {
     return ch >= 'A' && ch <= 'Z' ? (char)(ch + ('a' - 'A')) : ch;
 }
 
 /** Bytes of the dash character at @a psz (a '-' or a Unicode dash), 0 when there is none. */
-size_t dashLength(const char *psz)
+size_t rtGetOptDashLength(const char *psz)
 {
     if (*psz == '-')
         return 1;
@@ -63,7 +63,7 @@ size_t dashLength(const char *psz)
         return 0;
     const char *pszNext = psz;
     RTUNICP uCp = 0;
-    if (RT_FAILURE(RTStrCpDecode(&pszNext, &uCp)) || !isDashCodePoint(uCp))
+    if (RT_FAILURE(RTStrCpDecode(&pszNext, &uCp)) || !rtGetOptIsDashCodePoint(uCp))
         return 0;
     return (size_t)(pszNext - psz);
 }
@@ -73,7 +73,7 @@ size_t dashLength(const char *psz)
  * a name '-' against any dash, and with @a fICase ASCII letters of either case.
  * @returns true and the argument bytes consumed in *pcchArg on a match.
  */
-bool matchNamePrefix(const char *pszName, const char *pszArg, bool fICase, size_t *pcchArg)
+bool rtGetOptMatchNamePrefix(const char *pszName, const char *pszArg, bool fICase, size_t *pcchArg)
 {
     const char *pszArgStart = pszArg;
     while (*pszName)
@@ -86,14 +86,15 @@ bool matchNamePrefix(const char *pszName, const char *pszArg, bool fICase, size_
         }
         if (*pszName == '-')
         {
-            size_t cchDash = dashLength(pszArg);
+            size_t cchDash = rtGetOptDashLength(pszArg);
             if (cchDash == 0)
                 return false;
             pszName++;
             pszArg += cchDash;
             continue;
         }
-        if (fICase && *pszArg && foldAsciiLetter(*pszName) == foldAsciiLetter(*pszArg) && (unsigned char)*pszArg < 0x80)
+        if (fICase && *pszArg && rtGetOptFoldAsciiLetter(*pszName) == rtGetOptFoldAsciiLetter(*pszArg) &&
+            (unsigned char)*pszArg < 0x80)
         {
             pszName++;
             pszArg++;
@@ -109,20 +110,20 @@ bool matchNamePrefix(const char *pszName, const char *pszArg, bool fICase, size_
  * one dash before a digit (RTOPT_INDEX_DASH) and, with RTOPT_INDEX, the digits.
  * @returns the position after the optional dash via *pcchDash and after the
  *          digits as the result. */
-const char *skipIndexPart(const char *psz, uint32_t fFlags, size_t *pcchDash)
+const char *rtGetOptSkipIndexPart(const char *psz, uint32_t fFlags, size_t *pcchDash)
 {
     *pcchDash = 0;
     if (fFlags & RTOPT_INDEX_DASH)
     {
-        size_t cchDash = dashLength(psz);
-        if (cchDash && isDigit(psz[cchDash]))
+        size_t cchDash = rtGetOptDashLength(psz);
+        if (cchDash && rtGetOptIsDigit(psz[cchDash]))
         {
             *pcchDash = cchDash;
             psz += cchDash;
         }
     }
     if (fFlags & RTOPT_INDEX)
-        while (isDigit(*psz))
+        while (rtGetOptIsDigit(*psz))
             psz++;
     return psz;
 }
@@ -131,12 +132,12 @@ const char *skipIndexPart(const char *psz, uint32_t fFlags, size_t *pcchDash)
  * Whether @a pszArg is the long option @a pDef. On a match *pcchMatch is the
  * length of the name (plus a skipped index dash) in the argument's bytes.
  */
-bool matchLongOption(PCRTOPTDEF pDef, const char *pszArg, size_t *pcchMatch)
+bool rtGetOptMatchLongOption(PCRTOPTDEF pDef, const char *pszArg, size_t *pcchMatch)
 {
     if (!pDef->pszLong)
         return false;
     size_t cchName = 0;
-    if (!matchNamePrefix(pDef->pszLong, pszArg, (pDef->fFlags & RTOPT_ICASE) != 0, &cchName))
+    if (!rtGetOptMatchNamePrefix(pDef->pszLong, pszArg, (pDef->fFlags & RTOPT_ICASE) != 0, &cchName))
         return false;
 
     const bool fHasValue = (pDef->fFlags & RTOPT_VAL_MASK) != 0;
@@ -147,26 +148,26 @@ bool matchLongOption(PCRTOPTDEF pDef, const char *pszArg, size_t *pcchMatch)
     }
 
     size_t cchDash = 0;
-    const char *pszAfter = skipIndexPart(&pszArg[cchName], pDef->fFlags, &cchDash);
+    const char *pszAfter = rtGetOptSkipIndexPart(&pszArg[cchName], pDef->fFlags, &cchDash);
     if (*pszAfter != '\0' && (!fHasValue || (*pszAfter != ':' && *pszAfter != '=')))
         return false;
     *pcchMatch = cchName + cchDash;
     return true;
 }
 
-PCRTOPTDEF findLongOption(const RTOPTSTATE *pState, const char *pszArg, size_t *pcchMatch)
+PCRTOPTDEF rtGetOptFindLongOption(const RTOPTSTATE *pState, const char *pszArg, size_t *pcchMatch)
 {
     for (int32_t i = 0; i < pState->cOptions; i++)
-        if (matchLongOption(&pState->paOptions[i], pszArg, pcchMatch))
+        if (rtGetOptMatchLongOption(&pState->paOptions[i], pszArg, pcchMatch))
             return &pState->paOptions[i];
     if (!(pState->fFlags & RTOPT_INIT_NO_BUILTINS))
         for (const RTOPTDEF &Def : g_aBuiltinOptions)
-            if (matchLongOption(&Def, pszArg, pcchMatch))
+            if (rtGetOptMatchLongOption(&Def, pszArg, pcchMatch))
                 return &Def;
     return NULL;
 }
 
-PCRTOPTDEF findShortOption(const RTOPTSTATE *pState, char ch)
+PCRTOPTDEF rtGetOptFindShortOption(const RTOPTSTATE *pState, char ch)
 {
     if ((unsigned char)ch == 0 || (unsigned char)ch >= 0x80)
         return NULL;
@@ -181,14 +182,14 @@ PCRTOPTDEF findShortOption(const RTOPTSTATE *pState, char ch)
     return ch == '?' ? &g_aBuiltinOptions[0] : NULL;
 }
 
-bool isOptionsFirst(const RTOPTSTATE *pState)
+bool rtGetOptIsOptionsFirst(const RTOPTSTATE *pState)
 {
     return (pState->fFlags & RTOPT_INIT_OPTIONS_FIRST) != 0;
 }
 
 /** Moves the entry after the collected non-options to position @a idx, in
  * front of them, keeping their order. Nothing moves in the default mode. */
-void moveInFrontOfNonOptions(RTOPTSTATE *pState, int32_t idx)
+void rtGetOptMoveInFrontOfNonOptions(RTOPTSTATE *pState, int32_t idx)
 {
     int32_t cNonOptions = pState->cNonOptions;
     if (cNonOptions <= 0 || cNonOptions == NON_OPTIONS_ALL)
@@ -200,7 +201,7 @@ void moveInFrontOfNonOptions(RTOPTSTATE *pState, int32_t idx)
 }
 
 /** Leaves a group of short options: the next index moves past its argument. */
-void endShortGroup(RTOPTSTATE *pState)
+void rtGetOptEndShortGroup(RTOPTSTATE *pState)
 {
     if (pState->pszNextShort)
     {
@@ -213,29 +214,29 @@ void endShortGroup(RTOPTSTATE *pState)
  * Takes the argument after the collected non-options as the option's value,
  * moving it in front of them.
  */
-int takeNextArgument(RTOPTSTATE *pState, const char **ppszValue)
+int rtGetOptTakeNextArgument(RTOPTSTATE *pState, const char **ppszValue)
 {
     int32_t cNonOptions = pState->cNonOptions == NON_OPTIONS_ALL ? 0 : pState->cNonOptions;
     if (pState->iNext >= pState->cArgs || cNonOptions >= pState->cArgs - pState->iNext)
         return ERR_OPT_VALUE_MISSING;
-    moveInFrontOfNonOptions(pState, pState->iNext);
+    rtGetOptMoveInFrontOfNonOptions(pState, pState->iNext);
     *ppszValue = pState->papszArgs[pState->iNext];
     pState->iNext++;
     return INF_SUCCESS;
 }
 
 /** The default index of an index option, or UINT32_MAX when it must be given. */
-uint32_t defaultIndex(uint32_t fFlags)
+uint32_t rtGetOptDefaultIndex(uint32_t fFlags)
 {
     uint32_t uField = (fFlags & RTOPT_INDEX_DEFAULT_MASK) >> 20;
     return uField ? uField - 1 : UINT32_MAX;
 }
 
 /** Finds the value of a long index option whose index starts at @a pszRest. */
-int takeIndexedValue(RTOPTSTATE *pState, PCRTOPTDEF pDef, const char *pszRest, uint32_t *puIndex,
-                     const char **ppszValue)
+int rtGetOptTakeIndexedValue(RTOPTSTATE *pState, PCRTOPTDEF pDef, const char *pszRest, uint32_t *puIndex,
+                             const char **ppszValue)
 {
-    uint32_t uDefault = defaultIndex(pDef->fFlags);
+    uint32_t uDefault = rtGetOptDefaultIndex(pDef->fFlags);
     if (*pszRest == '\0' && uDefault == UINT32_MAX)
         return ERR_OPT_INDEX_MISSING;
 
@@ -258,7 +259,7 @@ int takeIndexedValue(RTOPTSTATE *pState, PCRTOPTDEF pDef, const char *pszRest, u
         return ERR_OPT_BAD_VALUE_FORMAT;
     else
     {
-        rc = takeNextArgument(pState, ppszValue);
+        rc = rtGetOptTakeNextArgument(pState, ppszValue);
         if (RT_FAILURE(rc))
             return rc;
     }
@@ -267,12 +268,12 @@ int takeIndexedValue(RTOPTSTATE *pState, PCRTOPTDEF pDef, const char *pszRest, u
 }
 
 /** The index of a long index option without value; the rest must be the index alone. */
-int parseFlagIndex(PCRTOPTDEF pDef, const char *pszRest, uint32_t *puIndex)
+int rtGetOptParseFlagIndex(PCRTOPTDEF pDef, const char *pszRest, uint32_t *puIndex)
 {
     if (*pszRest == '\0')
     {
         /* The default applies as it does for options with a value. */
-        *puIndex = defaultIndex(pDef->fFlags);
+        *puIndex = rtGetOptDefaultIndex(pDef->fFlags);
         return *puIndex != UINT32_MAX ? INF_SUCCESS : ERR_OPT_INDEX_MISSING;
     }
     uint32_t uIndex = 0;
@@ -294,37 +295,37 @@ struct OPTMATCH
 };
 
 /** Value and index of a matched option with a value type. */
-int processValueOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puIndex, PRTOPTVALUE pValue)
+int rtGetOptProcessValueOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puIndex, PRTOPTVALUE pValue)
 {
     const char *pszValue = NULL;
     int rc = INF_SUCCESS;
     if (Match.pszAfterShort)
     {
         const char *pszRest = Match.pszAfterShort;
-        endShortGroup(pState);
+        rtGetOptEndShortGroup(pState);
         if (*pszRest == '\0')
-            rc = takeNextArgument(pState, &pszValue);
+            rc = rtGetOptTakeNextArgument(pState, &pszValue);
         else
             pszValue = *pszRest == ':' || *pszRest == '=' ? pszRest + 1 : pszRest;
     }
     else if (Match.pDef->fFlags & RTOPT_INDEX)
-        rc = takeIndexedValue(pState, Match.pDef, Match.pszArg + Match.cchMatch, puIndex, &pszValue);
+        rc = rtGetOptTakeIndexedValue(pState, Match.pDef, Match.pszArg + Match.cchMatch, puIndex, &pszValue);
     else if (Match.pszArg[Match.cchMatch] != '\0')
         pszValue = &Match.pszArg[Match.cchMatch + 1];
     else
-        rc = takeNextArgument(pState, &pszValue);
+        rc = rtGetOptTakeNextArgument(pState, &pszValue);
     if (RT_FAILURE(rc))
         return rc;
     return rtGetOptConvertValue(Match.pDef->fFlags, pszValue, pValue);
 }
 
 /** Group and index handling of a matched option without value. */
-int processFlagOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puIndex)
+int rtGetOptProcessFlagOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puIndex)
 {
     if (Match.pszAfterShort)
     {
         if (*Match.pszAfterShort == '\0')
-            endShortGroup(pState);
+            rtGetOptEndShortGroup(pState);
         else
         {
             if (!pState->pszNextShort)
@@ -334,7 +335,7 @@ int processFlagOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puInd
         return INF_SUCCESS;
     }
     if (Match.pDef->fFlags & RTOPT_INDEX)
-        return parseFlagIndex(Match.pDef, Match.pszArg + Match.cchMatch, puIndex);
+        return rtGetOptParseFlagIndex(Match.pDef, Match.pszArg + Match.cchMatch, puIndex);
     return INF_SUCCESS;
 }
 
@@ -344,9 +345,9 @@ int processFlagOption(RTOPTSTATE *pState, const OPTMATCH &Match, uint32_t *puInd
  * @returns INF_SUCCESS (pMatch->pDef null when nothing matched), or the
  *          decoder's status for a malformed first character.
  */
-int matchArgument(const RTOPTSTATE *pState, const char *pszArg, OPTMATCH *pMatch, bool *pfDash)
+int rtGetOptMatchArgument(const RTOPTSTATE *pState, const char *pszArg, OPTMATCH *pMatch, bool *pfDash)
 {
-    pMatch->pDef = findLongOption(pState, pszArg, &pMatch->cchMatch);
+    pMatch->pDef = rtGetOptFindLongOption(pState, pszArg, &pMatch->cchMatch);
     if (pMatch->pDef)
     {
         pMatch->pszArg = pszArg;
@@ -361,10 +362,10 @@ int matchArgument(const RTOPTSTATE *pState, const char *pszArg, OPTMATCH *pMatch
         if (RT_FAILURE(rc))
             return rc;
     }
-    *pfDash = isDashCodePoint(uFirst);
+    *pfDash = rtGetOptIsDashCodePoint(uFirst);
     if (*pfDash && *pszAfterFirst != '\0' && *pszAfterFirst != '-' && (unsigned char)*pszAfterFirst < 0x80)
     {
-        pMatch->pDef = findShortOption(pState, *pszAfterFirst);
+        pMatch->pDef = rtGetOptFindShortOption(pState, *pszAfterFirst);
         if (pMatch->pDef)
             pMatch->pszAfterShort = pszAfterFirst + 1;
     }
@@ -377,7 +378,7 @@ int matchArgument(const RTOPTSTATE *pState, const char *pszArg, OPTMATCH *pMatch
  *          result RTGetOpt returns (0, INF_OPT_NOT_OPTION, ERR_OPT_UNKNOWN_OPTION,
  *          a decoding status) with pMatch->pDef null.
  */
-int findNextOption(RTOPTSTATE *pState, OPTMATCH *pMatch, PRTOPTVALUE pValue)
+int rtGetOptFindNextOption(RTOPTSTATE *pState, OPTMATCH *pMatch, PRTOPTVALUE pValue)
 {
     for (;;)
     {
@@ -397,18 +398,18 @@ int findNextOption(RTOPTSTATE *pState, OPTMATCH *pMatch, PRTOPTVALUE pValue)
         pState->iNext++;
 
         bool fDash = false;
-        int rc = matchArgument(pState, pszArg, pMatch, &fDash);
+        int rc = rtGetOptMatchArgument(pState, pszArg, pMatch, &fDash);
         if (RT_FAILURE(rc) || pMatch->pDef)
             return rc;
 
         if (pszArg[0] == '-' && pszArg[1] == '-' && pszArg[2] == '\0')
         {
-            moveInFrontOfNonOptions(pState, pState->iNext - 1);
+            rtGetOptMoveInFrontOfNonOptions(pState, pState->iNext - 1);
             pState->cNonOptions = NON_OPTIONS_ALL;
             continue;
         }
 
-        if (!isOptionsFirst(pState))
+        if (!rtGetOptIsOptionsFirst(pState))
         {
             /* Only an ASCII '-' makes an unknown option here: "/x" and "" are plain arguments. */
             pValue->psz = pszArg;
@@ -426,7 +427,7 @@ int findNextOption(RTOPTSTATE *pState, OPTMATCH *pMatch, PRTOPTVALUE pValue)
     }
 }
 
-void clearValueHead(PRTOPTVALUE pValue)
+void rtGetOptClearValueHead(PRTOPTVALUE pValue)
 {
     /* The first two 32-bit words: the pointer member on every target and all of a 64-bit value. */
     pValue->u64 = 0;
@@ -465,12 +466,12 @@ int RTGetOpt(PRTOPTSTATE pState, PRTOPTVALUE pValue)
         return ERR_INVALID_POINTER;
     pState->pDefLast = NULL;
     pState->uIndex = UINT32_MAX;
-    clearValueHead(pValue);
+    rtGetOptClearValueHead(pValue);
 
     OPTMATCH Match = {NULL, NULL, NULL, 0};
     if (pState->pszNextShort)
     {
-        Match.pDef = findShortOption(pState, *pState->pszNextShort);
+        Match.pDef = rtGetOptFindShortOption(pState, *pState->pszNextShort);
         if (!Match.pDef)
         {
             pValue->psz = pState->pszNextShort;
@@ -481,16 +482,16 @@ int RTGetOpt(PRTOPTSTATE pState, PRTOPTVALUE pValue)
     }
     else
     {
-        int rc = findNextOption(pState, &Match, pValue);
+        int rc = rtGetOptFindNextOption(pState, &Match, pValue);
         if (!Match.pDef)
             return rc;
-        moveInFrontOfNonOptions(pState, pState->iNext - 1);
+        rtGetOptMoveInFrontOfNonOptions(pState, pState->iNext - 1);
     }
 
     pValue->pDef = Match.pDef;
     uint32_t uIndex = UINT32_MAX;
-    int rc = Match.pDef->fFlags & RTOPT_VAL_MASK ? processValueOption(pState, Match, &uIndex, pValue)
-                                                 : processFlagOption(pState, Match, &uIndex);
+    int rc = Match.pDef->fFlags & RTOPT_VAL_MASK ? rtGetOptProcessValueOption(pState, Match, &uIndex, pValue)
+                                                 : rtGetOptProcessFlagOption(pState, Match, &uIndex);
     if (RT_FAILURE(rc))
         return rc;
     pState->pDefLast = Match.pDef;
@@ -504,22 +505,22 @@ int RTGetOptTakeValue(PRTOPTSTATE pState, PRTOPTVALUE pValue, uint32_t fFlags)
         return ERR_INVALID_POINTER;
     if (!(fFlags & RTOPT_VAL_MASK) || (fFlags & ~(RTOPT_VAL_MASK | UINT32_C(0x00ff0000))))
         return ERR_INVALID_PARAMETER;
-    clearValueHead(pValue);
-    /* Set before anything can fail, so that a report of a missing value can name the option. */
-    pValue->pDef = pState->pDefLast;
+    rtGetOptClearValueHead(pValue);
 
     const char *pszValue = NULL;
     if (pState->pszNextShort)
     {
         /* Inside a group ("-xs") the rest of the group is the value, as for a short option with one. */
         pszValue = pState->pszNextShort;
-        endShortGroup(pState);
+        rtGetOptEndShortGroup(pState);
     }
     else
     {
-        int rc = takeNextArgument(pState, &pszValue);
+        int rc = rtGetOptTakeNextArgument(pState, &pszValue);
         if (RT_FAILURE(rc))
-            return rc;
+            return rc; /* nothing taken: the union stays cleared */
     }
+    /* A value was taken: a failed conversion leaves the option's definition for the error report. */
+    pValue->pDef = pState->pDefLast;
     return rtGetOptConvertValue(fFlags, pszValue, pValue);
 }

@@ -5,19 +5,23 @@
 
 #ifdef RT_WITH_SEAMS
 #include "internal/message.h"
+#include "internal/process.h"
 #include "internal/rand.h"
 #include "internal/thread.h"
 
+RTSEAMSTHREAD g_rtSeamsThread;
 RTSEAMSMSG g_rtSeamsMsg;
 RTSEAMSRAND g_rtSeamsRand;
-RTSEAMSTHREAD g_rtSeamsThread;
+RTSEAMSATEXIT g_rtSeamsAtExit;
 
 void rtSeamsResetAll(void)
 {
+    g_rtSeamsThread = RTSEAMSTHREAD();
     g_rtSeamsMsg = RTSEAMSMSG();
     g_rtSeamsRand = RTSEAMSRAND();
+    g_rtSeamsAtExit = RTSEAMSATEXIT();
     rtRandSeamsForget();
-    g_rtSeamsThread = RTSEAMSTHREAD();
+    rtAtExitSeamsForget();
     rtSeamsResetOs();
 }
 

@@ -8,7 +8,7 @@ namespace
 {
 
 /** True when exactly one of the bits in @a fPair is set in @a fFlags. */
-bool exactlyOneOf(uint32_t fFlags, uint32_t fPair)
+bool rtSemWaitExactlyOneOf(uint32_t fFlags, uint32_t fPair)
 {
     uint32_t const fSet = fFlags & fPair;
     return fSet != 0 && (fSet & (fSet - 1)) == 0;
@@ -20,12 +20,12 @@ bool RTSemWaitAreFlagsValid(uint32_t fFlags)
 {
     if (fFlags & ~RTSEMWAIT_F_VALID_MASK)
         return false;
-    if (!exactlyOneOf(fFlags, RTSEMWAIT_F_RESUME | RTSEMWAIT_F_NORESUME))
+    if (!rtSemWaitExactlyOneOf(fFlags, RTSEMWAIT_F_RESUME | RTSEMWAIT_F_NORESUME))
         return false;
     if (fFlags & RTSEMWAIT_F_INDEFINITE)
         return true;
-    return exactlyOneOf(fFlags, RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_ABSOLUTE) &&
-           exactlyOneOf(fFlags, RTSEMWAIT_F_NANOSECS | RTSEMWAIT_F_MILLISECS);
+    return rtSemWaitExactlyOneOf(fFlags, RTSEMWAIT_F_RELATIVE | RTSEMWAIT_F_ABSOLUTE) &&
+           rtSemWaitExactlyOneOf(fFlags, RTSEMWAIT_F_NANOSECS | RTSEMWAIT_F_MILLISECS);
 }
 
 bool rtSemWaitNeedsStartTime(uint32_t fFlags)

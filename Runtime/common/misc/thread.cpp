@@ -25,7 +25,7 @@ uint32_t g_acThreadsByType[RTTHREADTYPE_END] = {};
 bool volatile g_fThreadInitialized = false;
 bool volatile g_fProcessTerminating = false;
 
-void lockRegistry(void)
+void rtThreadLockRegistry(void)
 {
     if (__atomic_load_n(&g_hThreadRWSem, __ATOMIC_ACQUIRE) == NIL_RTSEMRW)
         RTThreadSubsystemInit();
@@ -34,20 +34,20 @@ void lockRegistry(void)
         rtThreadReportFailure(true, "%Rra\n", rc);
 }
 
-void unlockRegistry(void)
+void rtThreadUnlockRegistry(void)
 {
     int rc = RTSemRWWriteUnlock(g_hThreadRWSem);
     if (RT_FAILURE(rc))
         rtThreadReportFailure(true, "%Rra\n", rc);
 }
 
-uint32_t loadFlags(uint32_t const volatile *pfFlags)
+uint32_t rtThreadLoadFlags(uint32_t const volatile *pfFlags)
 {
     return __atomic_load_n(pfFlags, __ATOMIC_SEQ_CST);
 }
 
 /** Unlinks @a pThread, which is in the tree, and updates the counts. Registry lock held. */
-void unlinkLocked(PRTTHREADINT pThread)
+void rtThreadUnlinkLocked(PRTTHREADINT pThread)
 {
     PRTAVLU32NODECORE pRemoved = rtAvlU32Remove(&g_ThreadTree, pThread->Core.Key);
     if (pRemoved != &pThread->Core)
@@ -58,19 +58,19 @@ void unlinkLocked(PRTTHREADINT pThread)
     g_acThreadsByType[pThread->enmType]--;
 }
 
-void removeFromRegistry(PRTTHREADINT pThread)
+void rtThreadRemoveFromRegistry(PRTTHREADINT pThread)
 {
-    lockRegistry();
-    if (loadFlags(&pThread->fIntFlags) & RTTHREADINT_F_IN_REGISTRY)
-        unlinkLocked(pThread);
-    unlockRegistry();
+    rtThreadLockRegistry();
+    if (rtThreadLoadFlags(&pThread->fIntFlags) & RTTHREADINT_F_IN_REGISTRY)
+        rtThreadUnlinkLocked(pThread);
+    rtThreadUnlockRegistry();
 }
 
 /** Destroys a record whose last reference is gone. */
-void destroyRecord(PRTTHREADINT pThread)
+void rtThreadDestroyRecord(PRTTHREADINT pThread)
 {
-    if (loadFlags(&pThread->fIntFlags) & RTTHREADINT_F_IN_REGISTRY)
-        removeFromRegistry(pThread);
+    if (rtThreadLoadFlags(&pThread->fIntFlags) & RTTHREADINT_F_IN_REGISTRY)
+        rtThreadRemoveFromRegistry(pThread);
     __atomic_store_n(&pThread->u32Magic, RTTHREADINT_MAGIC_DEAD, __ATOMIC_SEQ_CST);
     pThread->Core.Key = 0;
     RTSemEventMultiDispose(pThread->EventUser);
@@ -82,7 +82,8 @@ void destroyRecord(PRTTHREADINT pThread)
 }
 
 /** Allocates and fills a record with both events (references 2, plus 1 when waitable). */
-int allocRecord(RTTHREADTYPE enmType, uint32_t fFlags, uint32_t fIntFlags, const char *pszName, PRTTHREADINT *ppThread)
+int rtThreadAllocRecord(RTTHREADTYPE enmType, uint32_t fFlags, uint32_t fIntFlags, const char *pszName,
+                        PRTTHREADINT *ppThread)
 {
     PRTTHREADINT pThread = (PRTTHREADINT)RT_SEAM(g_rtSeamsThread, RTMemAllocZTag)(sizeof(*pThread), RTMEM_TAG);
     if (!pThread)
@@ -112,14 +113,14 @@ int allocRecord(RTTHREADTYPE enmType, uint32_t fFlags, uint32_t fIntFlags, const
 }
 
 /** Destroys a record that never got going, whatever references it holds. */
-void discardRecord(PRTTHREADINT pThread)
+void rtThreadDiscardRecord(PRTTHREADINT pThread)
 {
     __atomic_store_n(&pThread->cRefs, 1, __ATOMIC_SEQ_CST);
     rtThreadRelease(pThread);
 }
 
 /** @a hThread's record with a reference taken, or null when the handle is not a live thread. */
-PRTTHREADINT retainHandle(RTTHREAD hThread)
+PRTTHREADINT rtThreadRetainHandle(RTTHREAD hThread)
 {
     if (!RT_VALID_PTR(hThread) || __atomic_load_n(&hThread->u32Magic, __ATOMIC_SEQ_CST) != RTTHREADINT_MAGIC)
         return NULL;
@@ -130,7 +131,7 @@ PRTTHREADINT retainHandle(RTTHREAD hThread)
     return NULL;
 }
 
-bool isLiveHandle(RTTHREAD hThread)
+bool rtThreadIsLiveHandle(RTTHREAD hThread)
 {
     return RT_VALID_PTR(hThread) && __atomic_load_n(&hThread->u32Magic, __ATOMIC_SEQ_CST) == RTTHREADINT_MAGIC;
 }
@@ -156,8 +157,8 @@ void rtThreadReportFailure(bool fFatal, const char *pszFormat, ...)
 void rtThreadInsert(PRTTHREADINT pThread, RTNATIVETHREAD NativeThread)
 {
     uint32_t const uKey = (uint32_t)NativeThread;
-    lockRegistry();
-    if (!(loadFlags(&pThread->fIntFlags) & RTTHREADINT_F_TERMINATED))
+    rtThreadLockRegistry();
+    if (!(rtThreadLoadFlags(&pThread->fIntFlags) & RTTHREADINT_F_TERMINATED))
     {
         PRTTHREADINT pOld = (PRTTHREADINT)rtAvlU32Get(&g_ThreadTree, uKey);
         if (pOld != pThread)
@@ -166,8 +167,8 @@ void rtThreadInsert(PRTTHREADINT pThread, RTNATIVETHREAD NativeThread)
             {
                 /* A dead thread whose identifier the system gave out again. A registered
                    thread was kept alive by the registry alone: that reference goes too. */
-                unlinkLocked(pOld);
-                if (loadFlags(&pOld->fIntFlags) & RTTHREADINT_F_REGISTERED)
+                rtThreadUnlinkLocked(pOld);
+                if (rtThreadLoadFlags(&pOld->fIntFlags) & RTTHREADINT_F_REGISTERED)
                     rtThreadRelease(pOld);
             }
             pThread->Core.Key = uKey;
@@ -178,24 +179,24 @@ void rtThreadInsert(PRTTHREADINT pThread, RTNATIVETHREAD NativeThread)
             g_acThreadsByType[pThread->enmType]++;
         }
     }
-    unlockRegistry();
+    rtThreadUnlockRegistry();
 }
 
 PRTTHREADINT rtThreadGetByNative(RTNATIVETHREAD NativeThread)
 {
-    lockRegistry();
+    rtThreadLockRegistry();
     PRTTHREADINT pThread = (PRTTHREADINT)rtAvlU32Get(&g_ThreadTree, (uint32_t)NativeThread);
     if (pThread)
         __atomic_add_fetch(&pThread->cRefs, 1, __ATOMIC_SEQ_CST);
-    unlockRegistry();
+    rtThreadUnlockRegistry();
     return pThread;
 }
 
 uint32_t rtThreadRegistryCount(void)
 {
-    lockRegistry();
+    rtThreadLockRegistry();
     uint32_t cThreads = g_cThreadsInTree;
-    unlockRegistry();
+    rtThreadUnlockRegistry();
     return cThreads;
 }
 
@@ -203,7 +204,7 @@ uint32_t rtThreadRelease(PRTTHREADINT pThread)
 {
     int32_t cRefs = __atomic_sub_fetch(&pThread->cRefs, 1, __ATOMIC_SEQ_CST);
     if (cRefs == 0)
-        destroyRecord(pThread);
+        rtThreadDestroyRecord(pThread);
     return cRefs > 0 ? (uint32_t)cRefs : 0;
 }
 
@@ -224,7 +225,7 @@ int rtThreadMain(PRTTHREADINT pThread, RTNATIVETHREAD NativeThread)
     __atomic_or_fetch(&pThread->fIntFlags, RTTHREADINT_F_TERMINATED, __ATOMIC_SEQ_CST);
     RTSemEventMultiRaise(pThread->EventTerminated);
 
-    removeFromRegistry(pThread);
+    rtThreadRemoveFromRegistry(pThread);
     rtThreadRelease(pThread);
     return rc;
 }
@@ -232,7 +233,7 @@ int rtThreadMain(PRTTHREADINT pThread, RTNATIVETHREAD NativeThread)
 PRTTHREADINT rtThreadBlocking(RTTHREADSTATE enmState)
 {
     PRTTHREADINT pThread = rtThreadNativeGetSelf();
-    if (!isLiveHandle(pThread))
+    if (!rtThreadIsLiveHandle(pThread))
         return NULL;
     int32_t enmExpected = RTTHREADSTATE_RUNNING;
     __atomic_compare_exchange_n(&pThread->enmState, &enmExpected, (int32_t)enmState, false, __ATOMIC_SEQ_CST,
@@ -273,7 +274,7 @@ int RTThreadCreate(PRTTHREAD phThread, PFNRTTHREAD pfnThread, void *pvUser, size
         return rc;
 
     PRTTHREADINT pThread = NULL;
-    rc = allocRecord(enmType, fFlags, 0, pszName, &pThread);
+    rc = rtThreadAllocRecord(enmType, fFlags, 0, pszName, &pThread);
     if (RT_SUCCESS(rc))
     {
         pThread->pfnThread = pfnThread;
@@ -289,7 +290,7 @@ int RTThreadCreate(PRTTHREAD phThread, PFNRTTHREAD pfnThread, void *pvUser, size
                 *phThread = pThread;
             return 0;
         }
-        discardRecord(pThread);
+        rtThreadDiscardRecord(pThread);
     }
     rtThreadReportFailure(false, "%Rra\n", rc);
     return rc;
@@ -306,13 +307,13 @@ int RTThreadRegisterCurrent(RTTHREADTYPE enmType, uint32_t fFlags, uint32_t fInt
         return ERR_INVALID_FLAGS;
 
     PRTTHREADINT pThread = NULL;
-    rc = allocRecord(enmType, fFlags & ~RTTHREADCREATE_F_WAITABLE, fIntFlags | RTTHREADINT_F_REGISTERED, pszName,
-                     &pThread);
+    rc = rtThreadAllocRecord(enmType, fFlags & ~RTTHREADCREATE_F_WAITABLE, fIntFlags | RTTHREADINT_F_REGISTERED,
+                             pszName, &pThread);
     if (RT_FAILURE(rc))
         return rc == ERR_NO_TMP_MEMORY ? ERR_NO_MEMORY : rc;
     if (RT_FAILURE(rtThreadNativeSetSelf(pThread)))
     {
-        discardRecord(pThread);
+        rtThreadDiscardRecord(pThread);
         return ERR_SELF_TLS_NOT_SET;
     }
     rtThreadNativePublishName(pThread);
@@ -346,7 +347,7 @@ int RTThreadSubsystemInit(void)
 
 int RTThreadSignalUserEvent(RTTHREAD hThread)
 {
-    PRTTHREADINT pThread = retainHandle(hThread);
+    PRTTHREADINT pThread = rtThreadRetainHandle(hThread);
     if (!pThread)
         return ERR_INVALID_HANDLE;
     int rc = RTSemEventMultiRaise(pThread->EventUser);
@@ -356,7 +357,7 @@ int RTThreadSignalUserEvent(RTTHREAD hThread)
 
 int RTThreadWaitUserEvent(RTTHREAD hThread, RTMSINTERVAL cMillies)
 {
-    PRTTHREADINT pThread = retainHandle(hThread);
+    PRTTHREADINT pThread = rtThreadRetainHandle(hThread);
     if (!pThread)
         return ERR_INVALID_HANDLE;
     int rc = RTSemEventMultiWait(pThread->EventUser, cMillies);
@@ -366,11 +367,11 @@ int RTThreadWaitUserEvent(RTTHREAD hThread, RTMSINTERVAL cMillies)
 
 int RTThreadWaitForExit(RTTHREAD hThread, RTMSINTERVAL cMillies, int *prcThread)
 {
-    PRTTHREADINT pThread = retainHandle(hThread);
+    PRTTHREADINT pThread = rtThreadRetainHandle(hThread);
     if (!pThread)
         return ERR_INVALID_HANDLE;
     int rc = ERR_NOT_WAITABLE;
-    if (loadFlags(&pThread->fFlags) & RTTHREADCREATE_F_WAITABLE)
+    if (rtThreadLoadFlags(&pThread->fFlags) & RTTHREADCREATE_F_WAITABLE)
     {
         if (rtThreadIsProcessTerminating() && rtThreadNativeVanishedAtExit(pThread))
         {
@@ -398,7 +399,7 @@ int RTThreadWaitForExit(RTTHREAD hThread, RTMSINTERVAL cMillies, int *prcThread)
 RTTHREAD RTThreadSelf(void)
 {
     PRTTHREADINT pThread = rtThreadNativeGetSelf();
-    return isLiveHandle(pThread) ? pThread : NIL_RTTHREAD;
+    return rtThreadIsLiveHandle(pThread) ? pThread : NIL_RTTHREAD;
 }
 
 const char *RTThreadGetSelfName(void)
@@ -409,31 +410,31 @@ const char *RTThreadGetSelfName(void)
 
 const char *RTThreadGetName(RTTHREAD hThread)
 {
-    return isLiveHandle(hThread) ? hThread->szName : NULL;
+    return rtThreadIsLiveHandle(hThread) ? hThread->szName : NULL;
 }
 
 RTNATIVETHREAD RTThreadGetNative(RTTHREAD hThread)
 {
-    if (!isLiveHandle(hThread) || hThread->Core.Key == 0)
+    if (!rtThreadIsLiveHandle(hThread) || hThread->Core.Key == 0)
         return NIL_RTNATIVETHREAD;
     return hThread->Core.Key;
 }
 
 RTTHREADSTATE RTThreadGetState(RTTHREAD hThread)
 {
-    if (!isLiveHandle(hThread))
+    if (!rtThreadIsLiveHandle(hThread))
         return RTTHREADSTATE_INVALID;
     return (RTTHREADSTATE)__atomic_load_n(&hThread->enmState, __ATOMIC_SEQ_CST);
 }
 
 RTTHREAD RTThreadAddRef(RTTHREAD hThread)
 {
-    return retainHandle(hThread);
+    return rtThreadRetainHandle(hThread);
 }
 
 uint32_t RTThreadDropRef(RTTHREAD hThread)
 {
-    if (!isLiveHandle(hThread))
+    if (!rtThreadIsLiveHandle(hThread))
         return 0;
     return rtThreadRelease(hThread);
 }

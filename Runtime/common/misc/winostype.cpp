@@ -6,7 +6,7 @@
 namespace
 {
 
-RTWINOSTYPE classify9x(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild)
+RTWINOSTYPE rtWinOsClassify9x(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild)
 {
     if (uMajor != 4)
         return RTWINOSTYPE_UNKNOWN;
@@ -30,7 +30,7 @@ RTWINOSTYPE classify9x(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild)
 }
 
 /** 6.0 to 6.4: one workstation and one server class per minor version. */
-RTWINOSTYPE classifyNt6(uint32_t uMinor, bool fWorkstation)
+RTWINOSTYPE rtWinOsClassifyNt6(uint32_t uMinor, bool fWorkstation)
 {
     static const RTWINOSTYPE s_aenmWorkstation[] = {RTWINOSTYPE_VISTA, RTWINOSTYPE_W7, RTWINOSTYPE_W8, RTWINOSTYPE_W81,
                                                     RTWINOSTYPE_W10};
@@ -41,7 +41,7 @@ RTWINOSTYPE classifyNt6(uint32_t uMinor, bool fWorkstation)
     return fWorkstation ? s_aenmWorkstation[uMinor] : s_aenmServer[uMinor];
 }
 
-RTWINOSTYPE classifyNt10(uint32_t uBuild, bool fWorkstation)
+RTWINOSTYPE rtWinOsClassifyNt10(uint32_t uBuild, bool fWorkstation)
 {
     if (fWorkstation)
         return uBuild < 22000 ? RTWINOSTYPE_W10 : RTWINOSTYPE_W11;
@@ -50,7 +50,7 @@ RTWINOSTYPE classifyNt10(uint32_t uBuild, bool fWorkstation)
     return uBuild < 20348 ? RTWINOSTYPE_2019 : RTWINOSTYPE_2022;
 }
 
-RTWINOSTYPE classifyNt(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild, bool fWorkstation)
+RTWINOSTYPE rtWinOsClassifyNt(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild, bool fWorkstation)
 {
     switch (uMajor)
     {
@@ -67,9 +67,9 @@ RTWINOSTYPE classifyNt(uint32_t uMajor, uint32_t uMinor, uint32_t uBuild, bool f
                 return RTWINOSTYPE_XP;
             return uMinor == 2 ? RTWINOSTYPE_2003 : RTWINOSTYPE_NT_UNKNOWN;
         case 6:
-            return classifyNt6(uMinor, fWorkstation);
+            return rtWinOsClassifyNt6(uMinor, fWorkstation);
         case 10:
-            return uMinor == 0 ? classifyNt10(uBuild, fWorkstation) : RTWINOSTYPE_NT_UNKNOWN;
+            return uMinor == 0 ? rtWinOsClassifyNt10(uBuild, fWorkstation) : RTWINOSTYPE_NT_UNKNOWN;
         default:
             return RTWINOSTYPE_NT_UNKNOWN;
     }
@@ -81,8 +81,8 @@ RTWINOSTYPE rtWinOsTypeFromVersion(uint32_t uPlatform, uint32_t uMajor, uint32_t
                                    uint8_t bProductType)
 {
     if (uPlatform == RTWINPLATFORM_9X)
-        return classify9x(uMajor, uMinor, uBuild & 0xffff);
+        return rtWinOsClassify9x(uMajor, uMinor, uBuild & 0xffff);
     if (uPlatform == RTWINPLATFORM_NT)
-        return classifyNt(uMajor, uMinor, uBuild, bProductType == RTWINPRODUCT_WORKSTATION);
+        return rtWinOsClassifyNt(uMajor, uMinor, uBuild, bProductType == RTWINPRODUCT_WORKSTATION);
     return RTWINOSTYPE_UNKNOWN;
 }

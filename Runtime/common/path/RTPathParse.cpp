@@ -50,7 +50,7 @@ size_t rtPathParseRoot(RTPATHPARSER *pState)
     size_t cchRoot = 0;
     if (pState->fStyle == RTPATH_STYLE_UNIX)
     {
-        if (psz[0] == '/')
+        if (rtPathIsSep(psz[0], RTPATH_STYLE_UNIX))
         {
             cchRoot = 1;
             pState->fProps |= RTPATH_PROP_ABSOLUTE | RTPATH_PROP_ROOT_SLASH;
@@ -173,7 +173,8 @@ int RTPathParse(const char *pszPath, PRTPATHCOMPONENTS pParsed, size_t cbParsed,
         off = rtPathSkipSeps(&State, 0);
         if (off == cchPath)
             return ERR_PATH_ZERO_LENGTH;
-        State.fProps = RTPATH_PROP_RELATIVE | (off ? RTPATH_PROP_EXTRA_SLASHES : 0);
+        /* A middle piece joins text before it at a separator: it is never taken as normalised. */
+        State.fProps = RTPATH_PROP_RELATIVE | RTPATH_PROP_EXTRA_SLASHES;
     }
     else
     {

@@ -135,7 +135,7 @@ char *RTPathFilename(const char *pszPath)
         return NULL;
     const char *pszName = pszPath;
     for (const char *psz = pszPath; *psz; psz++)
-        if (*psz == '\\' || *psz == '/' || *psz == ':')
+        if (rtPathIsNameBoundary(*psz))
             pszName = psz + 1;
     return *pszName ? (char *)pszName : NULL;
 }
@@ -150,7 +150,7 @@ char *RTPathSuffix(const char *pszPath)
     {
         if (*psz == '.')
             pszDot = psz;
-        else if (*psz == '\\' || *psz == '/' || *psz == ':')
+        else if (rtPathIsNameBoundary(*psz))
             pszDot = NULL;
     }
     if (!pszDot || pszDot == pszPath || pszDot + 1 == psz)
@@ -243,7 +243,7 @@ bool RTPathHasPath(const char *pszPath)
     if (!RT_VALID_PTR(pszPath))
         return false;
     for (const char *psz = pszPath; *psz; psz++)
-        if (*psz == '\\' || *psz == '/' || *psz == ':')
+        if (rtPathIsNameBoundary(*psz))
             return true;
     return false;
 }
@@ -276,7 +276,7 @@ size_t RTPathEnsureTrailingSeparator(char *pszPath, size_t cbPath)
         return 2;
     }
     char chLast = pszPath[cch - 1];
-    if (chLast == '\\' || chLast == '/' || chLast == ':')
+    if (rtPathIsNameBoundary(chLast))
         return cch;
     if (cbPath < cch + 2)
         return 0;

@@ -7,6 +7,7 @@
  */
 #include <rt/rand.h>
 #include <rt/err.h>
+#include "internal/cinit.h"
 #include "internal/rand.h"
 
 #if !defined(__i386__) && !defined(__x86_64__)
@@ -31,7 +32,7 @@ RTRAND g_hProcessRand = NIL_RTRAND;
  * so callers still get numbers within their range. */
 RTRANDPM g_FallbackRand;
 /** Makes and seeds the process-wide generator; never fails. */
-RTRAND createProcessGenerator(void)
+RTRAND rtRandCreateProcessGenerator(void)
 {
     RTRAND hRand = NIL_RTRAND;
     if (RT_FAILURE(RTRandAdvCreateParkMiller(&hRand)))
@@ -45,7 +46,7 @@ RTRAND createProcessGenerator(void)
 }
 
 /** The process-wide generator, made by the first caller while concurrent first callers wait. */
-RTRAND getProcessGenerator(void)
+RTRAND rtRandGetProcessGenerator(void)
 {
     for (;;)
     {
@@ -55,7 +56,7 @@ RTRAND getProcessGenerator(void)
         if (uState == kOnceUninitialised &&
             __atomic_compare_exchange_n(&g_uOnceState, &uState, kOnceBusy, false, __ATOMIC_ACQUIRE, __ATOMIC_RELAXED))
         {
-            g_hProcessRand = createProcessGenerator();
+            g_hProcessRand = rtRandCreateProcessGenerator();
             __atomic_store_n(&g_uOnceState, kOnceReady, __ATOMIC_RELEASE);
             return g_hProcessRand;
         }
@@ -67,7 +68,7 @@ RTRAND getProcessGenerator(void)
 
 uint32_t RTRandU32Ex(uint32_t u32First, uint32_t u32Last)
 {
-    return RTRandAdvU32Ex(getProcessGenerator(), u32First, u32Last);
+    return RTRandAdvU32Ex(rtRandGetProcessGenerator(), u32First, u32Last);
 }
 
 uint64_t rtRandSeedCounter(void)
@@ -93,3 +94,6 @@ void rtRandSeamsForget(void)
     rtRandTerm();
 }
 #endif
+
+/* The process-wide generator goes with the process. */
+RT_TERMINATOR(rtRandTerm);

@@ -28,7 +28,7 @@ uint32_t const g_uRangeStates = UINT32_C(2147483646);
 uint32_t const g_uRangeSmallLimit = UINT32_C(134217727);
 
 /** One step of the generator, in 64 bits so the product cannot overflow. */
-uint32_t pmStep(uint32_t uX)
+uint32_t rtRandParkMillerStep(uint32_t uX)
 {
     if (uX == 0)
         uX = g_uPmZeroReplacement;
@@ -36,24 +36,24 @@ uint32_t pmStep(uint32_t uX)
 }
 
 /** Advances the state and returns it. */
-uint32_t pmNext(PRTRANDPM pThis)
+uint32_t rtRandParkMillerNext(PRTRANDPM pThis)
 {
-    pThis->u32X = pmStep(pThis->u32X);
+    pThis->u32X = rtRandParkMillerStep(pThis->u32X);
     return pThis->u32X;
 }
 
 /** Refills the reservoir from one more step when fewer than @a cNeeded bits are left. */
-void pmEnsureReservoir(PRTRANDPM pThis, uint32_t cNeeded)
+void rtRandParkMillerEnsureReservoir(PRTRANDPM pThis, uint32_t cNeeded)
 {
     if (pThis->cBits < cNeeded)
     {
-        pThis->u32Bits = pmNext(pThis);
+        pThis->u32Bits = rtRandParkMillerNext(pThis);
         pThis->cBits = g_cReservoirBits;
     }
 }
 
 /** Takes @a cBits bits from the low end of the reservoir (which holds enough). */
-uint32_t pmTakeReservoirBits(PRTRANDPM pThis, uint32_t cBits)
+uint32_t rtRandParkMillerTakeReservoirBits(PRTRANDPM pThis, uint32_t cBits)
 {
     uint32_t const uBits = pThis->u32Bits & ((UINT32_C(1) << cBits) - 1);
     pThis->u32Bits >>= cBits;
@@ -61,15 +61,15 @@ uint32_t pmTakeReservoirBits(PRTRANDPM pThis, uint32_t cBits)
     return uBits;
 }
 
-uint32_t pmGetU32(PRTRANDPM pThis, uint32_t u32First, uint32_t u32Last)
+uint32_t rtRandParkMillerGetU32(PRTRANDPM pThis, uint32_t u32First, uint32_t u32Last)
 {
     uint32_t const uRange = u32Last - u32First;
-    uint32_t const uX = pmNext(pThis);
+    uint32_t const uX = rtRandParkMillerNext(pThis);
     if (uRange == g_uRangeFull)
     {
         /* 30 bits from the state, the top 2 from the reservoir. */
-        pmEnsureReservoir(pThis, 2);
-        return u32First + ((pmTakeReservoirBits(pThis, 2) << 30) | (uX >> 1));
+        rtRandParkMillerEnsureReservoir(pThis, 2);
+        return u32First + ((rtRandParkMillerTakeReservoirBits(pThis, 2) << 30) | (uX >> 1));
     }
     if (uRange == g_uRangeStates)
         return u32First + uX;
@@ -77,28 +77,28 @@ uint32_t pmGetU32(PRTRANDPM pThis, uint32_t u32First, uint32_t u32Last)
         return u32First + (uX >> 1) % (uRange + 1);
 
     /* 36 bits (6 from the reservoir above the state's 30) keep the modulo bias small. */
-    pmEnsureReservoir(pThis, 6);
-    uint64_t const uValue = ((uint64_t)pmTakeReservoirBits(pThis, 6) << 30) | (uX >> 1);
+    rtRandParkMillerEnsureReservoir(pThis, 6);
+    uint64_t const uValue = ((uint64_t)rtRandParkMillerTakeReservoirBits(pThis, 6) << 30) | (uX >> 1);
     return u32First + (uint32_t)(uValue % ((uint64_t)uRange + 1));
 }
 
-uint64_t pmGetU64(PRTRANDPM pThis, uint64_t u64First, uint64_t u64Last)
+uint64_t rtRandParkMillerGetU64(PRTRANDPM pThis, uint64_t u64First, uint64_t u64Last)
 {
     uint64_t const uRange = u64Last - u64First;
     if (uRange <= UINT32_MAX)
-        return u64First + pmGetU32(pThis, 0, (uint32_t)uRange);
-    uint64_t const uHigh = pmGetU32(pThis, 0, UINT32_MAX);
-    uint64_t const uValue = (uHigh << 32) | pmGetU32(pThis, 0, UINT32_MAX);
+        return u64First + rtRandParkMillerGetU32(pThis, 0, (uint32_t)uRange);
+    uint64_t const uHigh = rtRandParkMillerGetU32(pThis, 0, UINT32_MAX);
+    uint64_t const uValue = (uHigh << 32) | rtRandParkMillerGetU32(pThis, 0, UINT32_MAX);
     if (uRange == UINT64_MAX)
         return uValue;
     return u64First + uValue % (uRange + 1);
 }
 
-void pmGetBytes(PRTRANDPM pThis, uint8_t *pb, size_t cb)
+void rtRandParkMillerGetBytes(PRTRANDPM pThis, uint8_t *pb, size_t cb)
 {
     while (cb > 0)
     {
-        uint32_t uDraw = pmGetU32(pThis, 0, UINT32_MAX);
+        uint32_t uDraw = rtRandParkMillerGetU32(pThis, 0, UINT32_MAX);
         for (unsigned i = 0; i < 4 && cb > 0; i++, cb--)
         {
             *pb++ = (uint8_t)uDraw;
@@ -107,7 +107,7 @@ void pmGetBytes(PRTRANDPM pThis, uint8_t *pb, size_t cb)
     }
 }
 
-int pmSeed(PRTRANDPM pThis, uint64_t u64Seed)
+int rtRandParkMillerSeed(PRTRANDPM pThis, uint64_t u64Seed)
 {
     pThis->u32X = (uint32_t)u64Seed;
     pThis->u32Bits = 0;
@@ -115,7 +115,7 @@ int pmSeed(PRTRANDPM pThis, uint64_t u64Seed)
     return INF_SUCCESS;
 }
 
-int pmSaveState(PRTRANDPM pThis, char *pszState, size_t *pcbState)
+int rtRandParkMillerSaveState(PRTRANDPM pThis, char *pszState, size_t *pcbState)
 {
     if (*pcbState < RTRAND_PM_STATE_SIZE)
     {
@@ -129,7 +129,7 @@ int pmSaveState(PRTRANDPM pThis, char *pszState, size_t *pcbState)
 }
 
 /** Parses exactly @a cDigits hexadecimal digits followed by @a chEnd; advances *ppsz past @a chEnd. */
-bool parseHexField(const char **ppsz, unsigned cDigits, char chEnd, uint32_t *puValue)
+bool rtRandParkMillerParseHexField(const char **ppsz, unsigned cDigits, char chEnd, uint32_t *puValue)
 {
     const char *psz = *ppsz;
     uint32_t uValue = 0;
@@ -147,14 +147,14 @@ bool parseHexField(const char **ppsz, unsigned cDigits, char chEnd, uint32_t *pu
     return true;
 }
 
-int pmRestoreState(PRTRANDPM pThis, const char *pszState)
+int rtRandParkMillerRestoreState(PRTRANDPM pThis, const char *pszState)
 {
     if (pszState[0] != 'P' || pszState[1] != 'M' || pszState[2] != ':')
         return ERR_PARSE_ERROR;
     const char *psz = pszState + 3;
     uint32_t uX, uBits, cBits;
-    if (!parseHexField(&psz, 8, ',', &uX) || !parseHexField(&psz, 8, ',', &uBits) ||
-        !parseHexField(&psz, 2, ';', &cBits) || *psz != '\0')
+    if (!rtRandParkMillerParseHexField(&psz, 8, ',', &uX) || !rtRandParkMillerParseHexField(&psz, 8, ',', &uBits) ||
+        !rtRandParkMillerParseHexField(&psz, 2, ';', &cBits) || *psz != '\0')
         return ERR_PARSE_ERROR;
     pThis->u32X = uX;
     pThis->u32Bits = uBits;
@@ -162,7 +162,7 @@ int pmRestoreState(PRTRANDPM pThis, const char *pszState)
     return INF_SUCCESS;
 }
 
-int pmDestroy(PRTRANDPM pThis)
+int rtRandParkMillerDestroy(PRTRANDPM pThis)
 {
     pThis->u32Magic = RTRAND_MAGIC_DEAD;
     RTMemFree(pThis);
@@ -170,7 +170,7 @@ int pmDestroy(PRTRANDPM pThis)
 }
 
 /** A handle that points at a live generator. */
-bool isLiveGenerator(RTRAND hRand)
+bool rtRandParkMillerIsLive(RTRAND hRand)
 {
     return RT_VALID_PTR(hRand) && hRand->u32Magic == RTRAND_MAGIC;
 }
@@ -180,13 +180,13 @@ bool isLiveGenerator(RTRAND hRand)
 void rtRandParkMillerInitRecord(PRTRANDPM pThis)
 {
     pThis->u32Magic = RTRAND_MAGIC;
-    pThis->pfnGetBytes = pmGetBytes;
-    pThis->pfnGetU32 = pmGetU32;
-    pThis->pfnGetU64 = pmGetU64;
-    pThis->pfnSeed = pmSeed;
-    pThis->pfnSaveState = pmSaveState;
-    pThis->pfnRestoreState = pmRestoreState;
-    pThis->pfnDestroy = pmDestroy;
+    pThis->pfnGetBytes = rtRandParkMillerGetBytes;
+    pThis->pfnGetU32 = rtRandParkMillerGetU32;
+    pThis->pfnGetU64 = rtRandParkMillerGetU64;
+    pThis->pfnSeed = rtRandParkMillerSeed;
+    pThis->pfnSaveState = rtRandParkMillerSaveState;
+    pThis->pfnRestoreState = rtRandParkMillerRestoreState;
+    pThis->pfnDestroy = rtRandParkMillerDestroy;
     pThis->u32X = RTRANDPM_INITIAL_STATE;
     pThis->u32Bits = 0;
     pThis->cBits = 0;
@@ -206,35 +206,35 @@ int RTRandAdvCreateParkMiller(RTRAND *phRand)
 
 int RTRandAdvSeed(RTRAND hRand, uint64_t u64Seed)
 {
-    if (!isLiveGenerator(hRand))
+    if (!rtRandParkMillerIsLive(hRand))
         return ERR_INVALID_HANDLE;
     return hRand->pfnSeed(hRand, u64Seed);
 }
 
 uint32_t RTRandAdvU32Ex(RTRAND hRand, uint32_t u32First, uint32_t u32Last)
 {
-    if (!isLiveGenerator(hRand))
+    if (!rtRandParkMillerIsLive(hRand))
         return UINT32_MAX;
     return hRand->pfnGetU32(hRand, u32First, u32Last);
 }
 
 uint64_t RTRandAdvU64Ex(RTRAND hRand, uint64_t u64First, uint64_t u64Last)
 {
-    if (!isLiveGenerator(hRand))
+    if (!rtRandParkMillerIsLive(hRand))
         return UINT64_MAX;
     return hRand->pfnGetU64(hRand, u64First, u64Last);
 }
 
 void RTRandAdvBytes(RTRAND hRand, void *pv, size_t cb)
 {
-    if (!isLiveGenerator(hRand) || cb == 0 || !RT_VALID_PTR(pv))
+    if (!rtRandParkMillerIsLive(hRand) || cb == 0 || !RT_VALID_PTR(pv))
         return;
     hRand->pfnGetBytes(hRand, (uint8_t *)pv, cb);
 }
 
 int RTRandAdvSaveState(RTRAND hRand, char *pszState, size_t *pcbState)
 {
-    if (!isLiveGenerator(hRand))
+    if (!rtRandParkMillerIsLive(hRand))
         return ERR_INVALID_HANDLE;
     if (!RT_VALID_PTR(pcbState))
         return ERR_INVALID_POINTER;
@@ -243,7 +243,7 @@ int RTRandAdvSaveState(RTRAND hRand, char *pszState, size_t *pcbState)
 
 int RTRandAdvRestoreState(RTRAND hRand, const char *pszState)
 {
-    if (!isLiveGenerator(hRand))
+    if (!rtRandParkMillerIsLive(hRand))
         return ERR_INVALID_HANDLE;
     if (!RT_VALID_PTR(pszState))
         return ERR_INVALID_POINTER;
@@ -254,7 +254,7 @@ int RTRandAdvDestroy(RTRAND hRand)
 {
     if (hRand == NIL_RTRAND)
         return INF_SUCCESS;
-    if (!isLiveGenerator(hRand))
+    if (!rtRandParkMillerIsLive(hRand))
         return ERR_INVALID_HANDLE;
     return hRand->pfnDestroy(hRand);
 }

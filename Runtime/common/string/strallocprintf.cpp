@@ -24,7 +24,7 @@ struct ALLOCSINK
     char achStack[g_cbStackBuffer];
 };
 
-size_t growthStep(size_t cbBuf, size_t cbPiece)
+size_t rtstrAPrintfGrowthStep(size_t cbBuf, size_t cbPiece)
 {
     size_t cbStep = RT_MIN(cbBuf, g_cbGrowthMax);
     if (cbPiece > g_cbGrowthStepLimit)
@@ -34,9 +34,9 @@ size_t growthStep(size_t cbBuf, size_t cbPiece)
 }
 
 /** Makes room for @a cbPiece more bytes and a terminator. */
-bool grow(ALLOCSINK *pSink, size_t cbPiece)
+bool rtstrAPrintfGrow(ALLOCSINK *pSink, size_t cbPiece)
 {
-    size_t const cbStep = growthStep(pSink->cbBuf, cbPiece);
+    size_t const cbStep = rtstrAPrintfGrowthStep(pSink->cbBuf, cbPiece);
     if (cbStep > g_cbGrowthStepLimit || pSink->cbBuf + cbStep - 1 > g_cchResultMax)
         return false;
     size_t const cbNew = pSink->cbBuf + cbStep;
@@ -60,12 +60,12 @@ bool grow(ALLOCSINK *pSink, size_t cbPiece)
     return true;
 }
 
-size_t allocOutput(void *pvArg, const char *pachChars, size_t cbChars)
+size_t rtstrAPrintfAllocOutput(void *pvArg, const char *pachChars, size_t cbChars)
 {
     ALLOCSINK *pSink = (ALLOCSINK *)pvArg;
     if (pSink->fFailed || !cbChars)
         return 0;
-    if (cbChars >= pSink->cbBuf - pSink->cch && !grow(pSink, cbChars))
+    if (cbChars >= pSink->cbBuf - pSink->cch && !rtstrAPrintfGrow(pSink, cbChars))
     {
         pSink->fFailed = true;
         return 0;
@@ -77,7 +77,7 @@ size_t allocOutput(void *pvArg, const char *pachChars, size_t cbChars)
 }
 
 /** Moves the finished text into an allocation of exactly its size. */
-char *finish(ALLOCSINK *pSink)
+char *rtstrAPrintfFinish(ALLOCSINK *pSink)
 {
     size_t const cbResult = pSink->cch + 1;
     char *pszResult;
@@ -109,7 +109,7 @@ int RTStrAllocPrintfV(char **ppszBuffer, const char *pszFormat, va_list args, co
     Sink.cch = 0;
     Sink.fFailed = false;
     Sink.pszTag = pszTag;
-    RTStrFmtV(allocOutput, &Sink, NULL, NULL, pszFormat, args);
+    RTStrFmtV(rtstrAPrintfAllocOutput, &Sink, NULL, NULL, pszFormat, args);
 
     if (Sink.fFailed)
     {
@@ -118,7 +118,7 @@ int RTStrAllocPrintfV(char **ppszBuffer, const char *pszFormat, va_list args, co
         *ppszBuffer = NULL;
         return -1;
     }
-    *ppszBuffer = finish(&Sink);
+    *ppszBuffer = rtstrAPrintfFinish(&Sink);
     return *ppszBuffer ? (int)Sink.cch : -1;
 }
 

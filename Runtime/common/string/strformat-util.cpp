@@ -6,7 +6,7 @@
 namespace
 {
 
-size_t outputSpaces(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int cSpaces)
+size_t rtstrFmtOutputSpaces(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int cSpaces)
 {
     static const char s_szSpaces[] = "                                ";
     size_t cbWritten = 0;
@@ -27,11 +27,11 @@ size_t rtstrFormatPadded(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char
     int cPad = cchWidth > 0 && (size_t)cchWidth > cch ? cchWidth - (int)cch : 0;
     size_t cbWritten = 0;
     if (!(fFlags & RTFMT_F_LEFT))
-        cbWritten += outputSpaces(pfnOutput, pvArgOutput, cPad);
+        cbWritten += rtstrFmtOutputSpaces(pfnOutput, pvArgOutput, cPad);
     if (cch)
         cbWritten += pfnOutput(pvArgOutput, pach, cch);
     if (fFlags & RTFMT_F_LEFT)
-        cbWritten += outputSpaces(pfnOutput, pvArgOutput, cPad);
+        cbWritten += rtstrFmtOutputSpaces(pfnOutput, pvArgOutput, cPad);
     return cbWritten;
 }
 

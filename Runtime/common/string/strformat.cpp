@@ -32,12 +32,12 @@ struct FMTCONV
  * here so a hostile format cannot overflow an int. */
 int const g_cchFieldMax = 0x3fffffff;
 
-size_t output(FMTSINK const *pSink, const char *pach, size_t cch)
+size_t rtstrFmtOutput(FMTSINK const *pSink, const char *pach, size_t cch)
 {
     return cch ? pSink->pfnOutput(pSink->pvArgOutput, pach, cch) : 0;
 }
 
-size_t outputRepeated(FMTSINK const *pSink, char ch, size_t cch)
+size_t rtstrFmtOutputRepeated(FMTSINK const *pSink, char ch, size_t cch)
 {
     char achChunk[32];
     for (size_t i = 0; i < sizeof(achChunk); i++)
@@ -46,7 +46,7 @@ size_t outputRepeated(FMTSINK const *pSink, char ch, size_t cch)
     while (cch > 0)
     {
         size_t const cchChunk = RT_MIN(cch, sizeof(achChunk));
-        cbWritten += output(pSink, achChunk, cchChunk);
+        cbWritten += rtstrFmtOutput(pSink, achChunk, cchChunk);
         cch -= cchChunk;
     }
     return cbWritten;
@@ -56,7 +56,7 @@ size_t outputRepeated(FMTSINK const *pSink, char ch, size_t cch)
  * Parsing.
  */
 
-const char *parseDecimal(const char *psz, int *piValue)
+const char *rtstrFmtParseDecimal(const char *psz, int *piValue)
 {
     int iValue = 0;
     while (*psz >= '0' && *psz <= '9')
@@ -68,7 +68,7 @@ const char *parseDecimal(const char *psz, int *piValue)
     return psz;
 }
 
-const char *parseFlags(const char *psz, unsigned *pfFlags)
+const char *rtstrFmtParseFlags(const char *psz, unsigned *pfFlags)
 {
     for (;; psz++)
     {
@@ -98,7 +98,7 @@ const char *parseFlags(const char *psz, unsigned *pfFlags)
     }
 }
 
-const char *parseWidth(const char *psz, va_list *pArgs, FMTCONV *pConv)
+const char *rtstrFmtParseWidth(const char *psz, va_list *pArgs, FMTCONV *pConv)
 {
     if (*psz == '*')
     {
@@ -115,12 +115,12 @@ const char *parseWidth(const char *psz, va_list *pArgs, FMTCONV *pConv)
     if (*psz >= '0' && *psz <= '9')
     {
         pConv->fFlags |= RTFMT_F_WIDTH;
-        return parseDecimal(psz, &pConv->cchWidth);
+        return rtstrFmtParseDecimal(psz, &pConv->cchWidth);
     }
     return psz;
 }
 
-const char *parsePrecision(const char *psz, va_list *pArgs, FMTCONV *pConv)
+const char *rtstrFmtParsePrecision(const char *psz, va_list *pArgs, FMTCONV *pConv)
 {
     if (*psz != '.')
         return psz;
@@ -132,10 +132,10 @@ const char *parsePrecision(const char *psz, va_list *pArgs, FMTCONV *pConv)
         pConv->cchPrecision = iPrecision < 0 ? 0 : iPrecision;
         return psz + 1;
     }
-    return parseDecimal(psz, &pConv->cchPrecision); /* '.' alone is precision 0 */
+    return rtstrFmtParseDecimal(psz, &pConv->cchPrecision); /* '.' alone is precision 0 */
 }
 
-const char *parseSize(const char *psz, char *pchArgSize)
+const char *rtstrFmtParseSize(const char *psz, char *pchArgSize)
 {
     *pchArgSize = RTSTRFMT_SIZE_NONE;
     switch (*psz)
@@ -186,14 +186,14 @@ const char *parseSize(const char *psz, char *pchArgSize)
  * Integers.
  */
 
-unsigned sizeFlagForBytes(size_t cb)
+unsigned rtstrFmtSizeFlagForBytes(size_t cb)
 {
     return cb == 8 ? RTFMT_F_64BIT : RTFMT_F_32BIT;
 }
 
 /** Reads an integer argument of the conversion's size with the type the caller
  * passed it as; adds the width flag the number routine narrows by. */
-uint64_t readInteger(va_list *pArgs, char chArgSize, bool fSigned, unsigned *pfFlags)
+uint64_t rtstrFmtReadInteger(va_list *pArgs, char chArgSize, bool fSigned, unsigned *pfFlags)
 {
     switch (chArgSize)
     {
@@ -201,12 +201,12 @@ uint64_t readInteger(va_list *pArgs, char chArgSize, bool fSigned, unsigned *pfF
             *pfFlags |= RTFMT_F_64BIT;
             return fSigned ? (uint64_t)va_arg(*pArgs, long long) : va_arg(*pArgs, unsigned long long);
         case RTSTRFMT_SIZE_LONG:
-            *pfFlags |= sizeFlagForBytes(sizeof(long));
+            *pfFlags |= rtstrFmtSizeFlagForBytes(sizeof(long));
             return fSigned ? (uint64_t)(int64_t)va_arg(*pArgs, long) : va_arg(*pArgs, unsigned long);
         case RTSTRFMT_SIZE_SIZE:
         case RTSTRFMT_SIZE_PTRD: /* size_t and ptrdiff_t are each other's unsigned and signed twin here */
             static_assert(sizeof(size_t) == sizeof(ptrdiff_t), "size_t and ptrdiff_t differ in size");
-            *pfFlags |= sizeFlagForBytes(sizeof(size_t));
+            *pfFlags |= rtstrFmtSizeFlagForBytes(sizeof(size_t));
             return fSigned ? (uint64_t)(int64_t)va_arg(*pArgs, ptrdiff_t) : va_arg(*pArgs, size_t);
         case RTSTRFMT_SIZE_16BIT:
             *pfFlags |= RTFMT_F_16BIT; /* passed as int; the number routine narrows */
@@ -223,7 +223,7 @@ uint64_t readInteger(va_list *pArgs, char chArgSize, bool fSigned, unsigned *pfF
 
 /** Number of leading characters the number routine puts before the digits:
  * a sign, then "0", "0x" or "0X". */
-int numberHeadLength(const char *pszNumber, unsigned uiBase, unsigned fFlags)
+int rtstrFmtNumberHeadLength(const char *pszNumber, unsigned uiBase, unsigned fFlags)
 {
     int cch = 0;
     if ((fFlags & RTFMT_F_SIGNED) && (pszNumber[0] == '-' || pszNumber[0] == '+' || pszNumber[0] == ' '))
@@ -235,55 +235,55 @@ int numberHeadLength(const char *pszNumber, unsigned uiBase, unsigned fFlags)
 
 /** Outputs a number in a field of any width. The number routine keeps its text
  * within 63 characters, so wider fields are padded here. */
-size_t outputNumber(FMTSINK const *pSink, uint64_t uValue, unsigned uiBase, FMTCONV const *pConv)
+size_t rtstrFmtOutputNumber(FMTSINK const *pSink, uint64_t uValue, unsigned uiBase, FMTCONV const *pConv)
 {
     char szNumber[RTSTR_NUMBER_BUF_SIZE];
     if (pConv->cchWidth < RTSTR_NUMBER_BUF_SIZE)
     {
         int const cch = RTStrFmtNumber(szNumber, uValue, uiBase, pConv->cchWidth, pConv->cchPrecision, pConv->fFlags);
-        return output(pSink, szNumber, (size_t)cch);
+        return rtstrFmtOutput(pSink, szNumber, (size_t)cch);
     }
 
     int const cch = RTStrFmtNumber(szNumber, uValue, uiBase, 0, pConv->cchPrecision, pConv->fFlags);
     if ((pConv->fFlags & (RTFMT_F_ZEROPAD | RTFMT_F_LEFT)) != RTFMT_F_ZEROPAD)
         return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, szNumber, (size_t)cch, pConv->cchWidth,
                                  pConv->fFlags);
-    int const cchHead = numberHeadLength(szNumber, uiBase, pConv->fFlags);
-    size_t cbWritten = output(pSink, szNumber, (size_t)cchHead);
-    cbWritten += outputRepeated(pSink, '0', (size_t)(pConv->cchWidth - cch));
-    cbWritten += output(pSink, &szNumber[cchHead], (size_t)(cch - cchHead));
+    int const cchHead = rtstrFmtNumberHeadLength(szNumber, uiBase, pConv->fFlags);
+    size_t cbWritten = rtstrFmtOutput(pSink, szNumber, (size_t)cchHead);
+    cbWritten += rtstrFmtOutputRepeated(pSink, '0', (size_t)(pConv->cchWidth - cch));
+    cbWritten += rtstrFmtOutput(pSink, &szNumber[cchHead], (size_t)(cch - cchHead));
     return cbWritten;
 }
 
-size_t formatInteger(FMTSINK const *pSink, va_list *pArgs, FMTCONV *pConv, unsigned uiBase, bool fSigned)
+size_t rtstrFmtInteger(FMTSINK const *pSink, va_list *pArgs, FMTCONV *pConv, unsigned uiBase, bool fSigned)
 {
     if (fSigned)
         pConv->fFlags |= RTFMT_F_SIGNED;
-    uint64_t const uValue = readInteger(pArgs, pConv->chArgSize, fSigned, &pConv->fFlags);
-    return outputNumber(pSink, uValue, uiBase, pConv);
+    uint64_t const uValue = rtstrFmtReadInteger(pArgs, pConv->chArgSize, fSigned, &pConv->fFlags);
+    return rtstrFmtOutputNumber(pSink, uValue, uiBase, pConv);
 }
 
 /** "%p": lower-case hexadecimal, zero-padded to 8 characters (a '#' prefix
  * included) unless a width is given. */
-size_t formatPointer(FMTSINK const *pSink, va_list *pArgs, FMTCONV *pConv)
+size_t rtstrFmtPointer(FMTSINK const *pSink, va_list *pArgs, FMTCONV *pConv)
 {
     uintptr_t const uPtr = (uintptr_t)va_arg(*pArgs, void *);
     pConv->fFlags &= ~(RTFMT_F_CAPITAL | RTFMT_F_SIGNED | RTFMT_F_GROUP);
-    pConv->fFlags |= sizeFlagForBytes(sizeof(void *));
+    pConv->fFlags |= rtstrFmtSizeFlagForBytes(sizeof(void *));
     if (!(pConv->fFlags & RTFMT_F_WIDTH))
     {
         pConv->cchWidth = 8;
         pConv->fFlags |= RTFMT_F_ZEROPAD | RTFMT_F_WIDTH;
         pConv->fFlags &= ~RTFMT_F_LEFT;
     }
-    return outputNumber(pSink, uPtr, 16, pConv);
+    return rtstrFmtOutputNumber(pSink, uPtr, 16, pConv);
 }
 
 /*
  * Strings.
  */
 
-size_t formatUtf8String(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
+size_t rtstrFmtUtf8String(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     const char *psz = va_arg(*pArgs, const char *);
     if (!RT_VALID_PTR(psz))
@@ -295,7 +295,7 @@ size_t formatUtf8String(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pCo
 
 /** Reads the next code point of a UTF-16 string. Returns false at the end or
  * at a malformed unit (a lone surrogate), which ends the string too. */
-bool nextUtf16Cp(const void **ppv, RTUNICP *pCp)
+bool rtstrFmtNextUtf16Cp(const void **ppv, RTUNICP *pCp)
 {
     const RTUTF16 *pwsz = (const RTUTF16 *)*ppv;
     RTUTF16 const wc = pwsz[0];
@@ -316,7 +316,7 @@ bool nextUtf16Cp(const void **ppv, RTUNICP *pCp)
 
 /** Reads the next code point of a UTF-32 string; a value that is no Unicode
  * scalar value (a surrogate or beyond U+10FFFF) ends the string like a NUL. */
-bool nextUtf32Cp(const void **ppv, RTUNICP *pCp)
+bool rtstrFmtNextUtf32Cp(const void **ppv, RTUNICP *pCp)
 {
     const RTUNICP *pu = (const RTUNICP *)*ppv;
     RTUNICP const uCp = *pu;
@@ -329,7 +329,7 @@ bool nextUtf32Cp(const void **ppv, RTUNICP *pCp)
 
 typedef bool FNNEXTCP(const void **ppv, RTUNICP *pCp);
 
-size_t encodeUtf8(char *pch, RTUNICP uCp)
+size_t rtstrFmtEncodeUtf8(char *pch, RTUNICP uCp)
 {
     if (uCp < 0x80)
     {
@@ -358,7 +358,7 @@ size_t encodeUtf8(char *pch, RTUNICP uCp)
 
 /** Outputs a UTF-16 or UTF-32 string as UTF-8. Precision and width count code
  * points; the text is counted first so the padding can go before it. */
-size_t formatWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pfnNextCp, FMTCONV const *pConv)
+size_t rtstrFmtWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pfnNextCp, FMTCONV const *pConv)
 {
     size_t const cCpMax = pConv->fFlags & RTFMT_F_PRECISION ? (size_t)pConv->cchPrecision : ~(size_t)0;
     size_t cCps = 0;
@@ -369,7 +369,7 @@ size_t formatWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pf
     size_t const cPad = (size_t)pConv->cchWidth > cCps ? (size_t)pConv->cchWidth - cCps : 0;
     size_t cbWritten = 0;
     if (!(pConv->fFlags & RTFMT_F_LEFT))
-        cbWritten += outputRepeated(pSink, ' ', cPad);
+        cbWritten += rtstrFmtOutputRepeated(pSink, ' ', cPad);
 
     char achBuf[RTSTR_NUMBER_BUF_SIZE];
     size_t cchBuf = 0;
@@ -378,52 +378,52 @@ size_t formatWideString(FMTSINK const *pSink, const void *pvString, FNNEXTCP *pf
     {
         if (cchBuf > sizeof(achBuf) - 4)
         {
-            cbWritten += output(pSink, achBuf, cchBuf);
+            cbWritten += rtstrFmtOutput(pSink, achBuf, cchBuf);
             cchBuf = 0;
         }
-        cchBuf += encodeUtf8(&achBuf[cchBuf], uCp);
+        cchBuf += rtstrFmtEncodeUtf8(&achBuf[cchBuf], uCp);
     }
-    cbWritten += output(pSink, achBuf, cchBuf);
+    cbWritten += rtstrFmtOutput(pSink, achBuf, cchBuf);
 
     if (pConv->fFlags & RTFMT_F_LEFT)
-        cbWritten += outputRepeated(pSink, ' ', cPad);
+        cbWritten += rtstrFmtOutputRepeated(pSink, ' ', cPad);
     return cbWritten;
 }
 
-size_t formatString(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
+size_t rtstrFmtString(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     bool const fUtf16 = pConv->chArgSize == RTSTRFMT_SIZE_LONG;
     if (!fUtf16 && pConv->chArgSize != RTSTRFMT_SIZE_64BIT)
-        return formatUtf8String(pSink, pArgs, pConv);
+        return rtstrFmtUtf8String(pSink, pArgs, pConv);
     const void *pv = va_arg(*pArgs, const void *);
     if (!RT_VALID_PTR(pv))
         return rtstrFormatBadPointer(pSink->pfnOutput, pSink->pvArgOutput, pv, pConv->cchWidth, pConv->fFlags,
                                      fUtf16 ? "!BadStrW" : "!BadStrU");
-    return formatWideString(pSink, pv, fUtf16 ? nextUtf16Cp : nextUtf32Cp, pConv);
+    return rtstrFmtWideString(pSink, pv, fUtf16 ? rtstrFmtNextUtf16Cp : rtstrFmtNextUtf32Cp, pConv);
 }
 
-size_t formatChar(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
+size_t rtstrFmtChar(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     char const ch = (char)va_arg(*pArgs, int);
     return rtstrFormatPadded(pSink->pfnOutput, pSink->pvArgOutput, &ch, 1, pConv->cchWidth, pConv->fFlags);
 }
 
-size_t formatDouble(FMTSINK const *pSink, va_list *pArgs)
+size_t rtstrFmtDouble(FMTSINK const *pSink, va_list *pArgs)
 {
     char szText[RTSTR_NUMBER_BUF_SIZE];
     int const cch = rtstrFormatR64(szText, va_arg(*pArgs, double));
-    return output(pSink, szText, (size_t)cch);
+    return rtstrFmtOutput(pSink, szText, (size_t)cch);
 }
 
 /*
  * The format loop.
  */
 
-size_t formatList(FMTSINK const *pSink, const char *pszFormat, va_list *pArgs);
+size_t rtstrFmtList(FMTSINK const *pSink, const char *pszFormat, va_list *pArgs);
 
 /** "%N": a format string and a pointer to its va_list, formatted in place. A
  * copy of the list is used so the caller's list stays as it was. */
-size_t formatNested(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
+size_t rtstrFmtNested(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
 {
     const char *pszNested = va_arg(*pArgs, const char *);
     va_list *pNestedArgs = va_arg(*pArgs, va_list *);
@@ -435,14 +435,14 @@ size_t formatNested(FMTSINK const *pSink, va_list *pArgs, FMTCONV const *pConv)
                                      "!BadVaList");
     va_list nestedArgs;
     va_copy(nestedArgs, *pNestedArgs);
-    size_t const cbWritten = formatList(pSink, pszNested, &nestedArgs);
+    size_t const cbWritten = rtstrFmtList(pSink, pszNested, &nestedArgs);
     va_end(nestedArgs);
     return cbWritten;
 }
 
 /** "%M": formatting goes on with another format string; a pointer that cannot
  * be read prints as a bad pointer and ends formatting. */
-const char *switchFormat(FMTSINK const *pSink, va_list *pArgs, size_t *pcbWritten)
+const char *rtstrFmtSwitchFormat(FMTSINK const *pSink, va_list *pArgs, size_t *pcbWritten)
 {
     const char *pszNext = va_arg(*pArgs, const char *);
     if (RT_VALID_PTR(pszNext))
@@ -453,13 +453,13 @@ const char *switchFormat(FMTSINK const *pSink, va_list *pArgs, size_t *pcbWritte
 
 /** Parses the conversion after a '%' (at @a psz), outputs it and returns where
  * formatting goes on (for "%M" the new format), or null when formatting ends. */
-const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pArgs, size_t *pcbWritten)
+const char *rtstrFmtConversion(FMTSINK const *pSink, const char *psz, va_list *pArgs, size_t *pcbWritten)
 {
     FMTCONV Conv = {0, 0, -1, RTSTRFMT_SIZE_NONE};
-    psz = parseFlags(psz, &Conv.fFlags);
-    psz = parseWidth(psz, pArgs, &Conv);
-    psz = parsePrecision(psz, pArgs, &Conv);
-    psz = parseSize(psz, &Conv.chArgSize);
+    psz = rtstrFmtParseFlags(psz, &Conv.fFlags);
+    psz = rtstrFmtParseWidth(psz, pArgs, &Conv);
+    psz = rtstrFmtParsePrecision(psz, pArgs, &Conv);
+    psz = rtstrFmtParseSize(psz, &Conv.chArgSize);
 
     char const chLetter = *psz;
     if (!chLetter)
@@ -469,29 +469,29 @@ const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pAr
     {
         case 'd':
         case 'i':
-            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 10, true);
+            *pcbWritten += rtstrFmtInteger(pSink, pArgs, &Conv, 10, true);
             break;
         case 'u':
-            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 10, false);
+            *pcbWritten += rtstrFmtInteger(pSink, pArgs, &Conv, 10, false);
             break;
         case 'o':
-            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 8, false);
+            *pcbWritten += rtstrFmtInteger(pSink, pArgs, &Conv, 8, false);
             break;
         case 'X':
             Conv.fFlags |= RTFMT_F_CAPITAL;
             [[fallthrough]];
         case 'x':
-            *pcbWritten += formatInteger(pSink, pArgs, &Conv, 16, false);
+            *pcbWritten += rtstrFmtInteger(pSink, pArgs, &Conv, 16, false);
             break;
         case 'p':
-            *pcbWritten += formatPointer(pSink, pArgs, &Conv);
+            *pcbWritten += rtstrFmtPointer(pSink, pArgs, &Conv);
             break;
         case 'c':
-            *pcbWritten += formatChar(pSink, pArgs, &Conv);
+            *pcbWritten += rtstrFmtChar(pSink, pArgs, &Conv);
             break;
         case 's':
         case 'S':
-            *pcbWritten += formatString(pSink, pArgs, &Conv);
+            *pcbWritten += rtstrFmtString(pSink, pArgs, &Conv);
             break;
         case 'a':
         case 'A':
@@ -501,13 +501,13 @@ const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pAr
         case 'F':
         case 'g':
         case 'G':
-            *pcbWritten += formatDouble(pSink, pArgs);
+            *pcbWritten += rtstrFmtDouble(pSink, pArgs);
             break;
         case 'N':
-            *pcbWritten += formatNested(pSink, pArgs, &Conv);
+            *pcbWritten += rtstrFmtNested(pSink, pArgs, &Conv);
             break;
         case 'M':
-            return switchFormat(pSink, pArgs, pcbWritten);
+            return rtstrFmtSwitchFormat(pSink, pArgs, pcbWritten);
         case 'R':
             *pcbWritten += rtstrFormatRt(pSink->pfnOutput, pSink->pvArgOutput, &psz, pArgs, Conv.cchWidth,
                                          Conv.cchPrecision, Conv.fFlags, Conv.chArgSize);
@@ -522,7 +522,7 @@ const char *formatConversion(FMTSINK const *pSink, const char *psz, va_list *pAr
 }
 
 /** Formats @a pszFormat with *pArgs without the end-of-output call. */
-size_t formatList(FMTSINK const *pSink, const char *pszFormat, va_list *pArgs)
+size_t rtstrFmtList(FMTSINK const *pSink, const char *pszFormat, va_list *pArgs)
 {
     size_t cbWritten = 0;
     const char *psz = pszFormat;
@@ -531,18 +531,18 @@ size_t formatList(FMTSINK const *pSink, const char *pszFormat, va_list *pArgs)
         const char *pszRun = psz;
         while (*psz && *psz != '%')
             psz++;
-        cbWritten += output(pSink, pszRun, (size_t)(psz - pszRun));
+        cbWritten += rtstrFmtOutput(pSink, pszRun, (size_t)(psz - pszRun));
         if (!*psz)
             break;
 
         psz++; /* the '%' */
         if (*psz == '%')
         {
-            cbWritten += output(pSink, psz, 1);
+            cbWritten += rtstrFmtOutput(pSink, psz, 1);
             psz++;
         }
         else if (*psz)
-            psz = formatConversion(pSink, psz, pArgs, &cbWritten);
+            psz = rtstrFmtConversion(pSink, psz, pArgs, &cbWritten);
     }
     return cbWritten;
 }
@@ -555,7 +555,7 @@ size_t RTStrFmtV(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, PFNRTSTRFORMAT pfn
     FMTSINK const Sink = {pfnOutput, pvArgOutput, pfnFormat, pvArgFormat};
     va_list argsCopy;
     va_copy(argsCopy, args);
-    size_t cbWritten = formatList(&Sink, pszFormat, &argsCopy);
+    size_t cbWritten = rtstrFmtList(&Sink, pszFormat, &argsCopy);
     va_end(argsCopy);
     cbWritten += pfnOutput(pvArgOutput, NULL, 0);
     return cbWritten;

@@ -12,7 +12,7 @@ uint64_t const g_fQuietNanBit = UINT64_C(1) << 51;
 unsigned const g_uExponentAllOnes = 0x7ff;
 int const g_iExponentBias = 1023;
 
-int appendText(char *psz, int off, const char *pszText)
+int rtstrFmtFloatAppendText(char *psz, int off, const char *pszText)
 {
     while (*pszText)
         psz[off++] = *pszText++;
@@ -20,9 +20,9 @@ int appendText(char *psz, int off, const char *pszText)
     return off;
 }
 
-int appendMantissa(char *psz, int off, uint64_t uMantissa)
+int rtstrFmtFloatAppendMantissa(char *psz, int off, uint64_t uMantissa)
 {
-    off = appendText(psz, off, "0x");
+    off = rtstrFmtFloatAppendText(psz, off, "0x");
     return off + RTStrFmtNumber(&psz[off], uMantissa, 16, 0, 13, 0);
 }
 
@@ -40,17 +40,17 @@ int rtstrFormatR64(char *psz, double rd)
     if (uExponent == g_uExponentAllOnes)
     {
         if (!uMantissa)
-            return appendText(psz, 1, "Inf");
-        return appendText(psz, 1, uMantissa & g_fQuietNanBit ? "QNan" : "SNan");
+            return rtstrFmtFloatAppendText(psz, 1, "Inf");
+        return rtstrFmtFloatAppendText(psz, 1, uMantissa & g_fQuietNanBit ? "QNan" : "SNan");
     }
     if (uExponent == 0)
     {
         if (!uMantissa)
-            return appendText(psz, 1, "0");
-        return appendMantissa(psz, appendText(psz, 1, "0m"), uMantissa);
+            return rtstrFmtFloatAppendText(psz, 1, "0");
+        return rtstrFmtFloatAppendMantissa(psz, rtstrFmtFloatAppendText(psz, 1, "0m"), uMantissa);
     }
-    int off = appendMantissa(psz, appendText(psz, 1, "1m"), uMantissa);
-    off = appendText(psz, off, "^");
+    int off = rtstrFmtFloatAppendMantissa(psz, rtstrFmtFloatAppendText(psz, 1, "1m"), uMantissa);
+    off = rtstrFmtFloatAppendText(psz, off, "^");
     int64_t const iExponent = (int64_t)uExponent - g_iExponentBias;
     return off + RTStrFmtNumber(&psz[off], (uint64_t)iExponent, 10, 0, 0, RTFMT_F_SIGNED | RTFMT_F_64BIT);
 }

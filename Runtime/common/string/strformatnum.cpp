@@ -7,7 +7,7 @@ namespace
 {
 
 /** Reduces @a u64Value to the width the size flags give, sign-extending signed values. */
-uint64_t narrowToFlaggedWidth(uint64_t u64Value, unsigned fFlags)
+uint64_t rtstrFmtNumNarrowToFlaggedWidth(uint64_t u64Value, unsigned fFlags)
 {
     bool const fSigned = (fFlags & RTFMT_F_SIGNED) != 0;
     if (fFlags & RTFMT_F_8BIT)
@@ -20,7 +20,8 @@ uint64_t narrowToFlaggedWidth(uint64_t u64Value, unsigned fFlags)
 }
 
 /** Writes the digits of @a uMagnitude, most significant first, grouping by three with spaces when asked. */
-int formatDigits(char *pszDst, uint64_t uMagnitude, unsigned uiBase, int cMinDigits, bool fGroup, const char *pszDigits)
+int rtstrFmtNumDigits(char *pszDst, uint64_t uMagnitude, unsigned uiBase, int cMinDigits, bool fGroup,
+                      const char *pszDigits)
 {
     char achRev[RTSTR_NUMBER_BUF_SIZE];
     int cDigits = 0;
@@ -58,7 +59,7 @@ int RTStrFmtNumber(char *psz, uint64_t u64Value, unsigned uiBase, int cchWidth, 
     bool const fGroup = (fFlags & RTFMT_F_GROUP) && uiBase == 10 && !(fFlags & RTFMT_F_ZEROPAD);
 
     /* Sign. The magnitude of the most negative value is computed in unsigned arithmetic. */
-    u64Value = narrowToFlaggedWidth(u64Value, fFlags);
+    u64Value = rtstrFmtNumNarrowToFlaggedWidth(u64Value, fFlags);
     char szHead[4];
     int cchHead = 0;
     uint64_t uMagnitude = u64Value;
@@ -89,7 +90,7 @@ int RTStrFmtNumber(char *psz, uint64_t u64Value, unsigned uiBase, int cchWidth, 
        big enough for 64 binary digits plus group separators. */
     char achDigits[RTSTR_NUMBER_BUF_SIZE * 2];
     int cMinDigits = RT_MIN(RT_MAX(cchPrecision, 0), cchMax);
-    int cchDigits = formatDigits(achDigits, uMagnitude, uiBase, cMinDigits, fGroup, pszDigits);
+    int cchDigits = rtstrFmtNumDigits(achDigits, uMagnitude, uiBase, cMinDigits, fGroup, pszDigits);
     if (cchHead + cchDigits > cchMax) /* only base 2 and 3 can get here: keep the low-order digits */
     {
         int cchDrop = cchHead + cchDigits - cchMax;
@@ -119,7 +120,7 @@ int RTStrFmtNumber(char *psz, uint64_t u64Value, unsigned uiBase, int cchWidth, 
 namespace
 {
 
-intptr_t copyNumber(char *pszBuf, size_t cbBuf, const char *pszNumber, int cchNumber)
+intptr_t rtstrFmtNumCopy(char *pszBuf, size_t cbBuf, const char *pszNumber, int cchNumber)
 {
     if (cbBuf > (size_t)cchNumber)
     {
@@ -143,7 +144,7 @@ intptr_t RTStrFmtU32(char *pszBuf, size_t cbBuf, uint32_t u32Value, unsigned uiB
 {
     char szTmp[RTSTR_NUMBER_BUF_SIZE];
     int cch = RTStrFmtNumber(szTmp, u32Value, uiBase, cchWidth, cchPrecision, fFlags | RTFMT_F_32BIT);
-    return copyNumber(pszBuf, cbBuf, szTmp, cch);
+    return rtstrFmtNumCopy(pszBuf, cbBuf, szTmp, cch);
 }
 
 intptr_t RTStrFmtU64(char *pszBuf, size_t cbBuf, uint64_t u64Value, unsigned uiBase, int cchWidth, int cchPrecision,
@@ -151,5 +152,5 @@ intptr_t RTStrFmtU64(char *pszBuf, size_t cbBuf, uint64_t u64Value, unsigned uiB
 {
     char szTmp[RTSTR_NUMBER_BUF_SIZE];
     int cch = RTStrFmtNumber(szTmp, u64Value, uiBase, cchWidth, cchPrecision, fFlags | RTFMT_F_64BIT);
-    return copyNumber(pszBuf, cbBuf, szTmp, cch);
+    return rtstrFmtNumCopy(pszBuf, cbBuf, szTmp, cch);
 }

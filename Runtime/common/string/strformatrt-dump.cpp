@@ -25,73 +25,73 @@ struct DUMPWRITER
     RTSTRFMTBUF Buf;
 };
 
-void flush(DUMPWRITER *pWriter)
+void rtstrFmtDumpFlush(DUMPWRITER *pWriter)
 {
     if (pWriter->Buf.cch)
         pWriter->cbWritten += pWriter->pCtx->pfnOutput(pWriter->pCtx->pvArgOutput, pWriter->Buf.ach, pWriter->Buf.cch);
     pWriter->Buf.cch = 0;
 }
 
-void makeRoom(DUMPWRITER *pWriter, size_t cch)
+void rtstrFmtDumpMakeRoom(DUMPWRITER *pWriter, size_t cch)
 {
     if (pWriter->Buf.cch + cch > sizeof(pWriter->Buf.ach))
-        flush(pWriter);
+        rtstrFmtDumpFlush(pWriter);
 }
 
-void addCh(DUMPWRITER *pWriter, char ch)
+void rtstrFmtDumpAddCh(DUMPWRITER *pWriter, char ch)
 {
-    makeRoom(pWriter, 1);
+    rtstrFmtDumpMakeRoom(pWriter, 1);
     rtstrFmtBufAddCh(&pWriter->Buf, ch);
 }
 
-void addStr(DUMPWRITER *pWriter, const char *psz)
+void rtstrFmtDumpAddStr(DUMPWRITER *pWriter, const char *psz)
 {
     while (*psz)
-        addCh(pWriter, *psz++);
+        rtstrFmtDumpAddCh(pWriter, *psz++);
 }
 
-void addNumber(DUMPWRITER *pWriter, uint64_t uValue, unsigned uiBase, int cchDigits)
+void rtstrFmtDumpAddNumber(DUMPWRITER *pWriter, uint64_t uValue, unsigned uiBase, int cchDigits)
 {
     char szNum[RTSTR_NUMBER_BUF_SIZE];
     RTStrFmtNumber(szNum, uValue, uiBase, cchDigits, 0, RTFMT_F_ZEROPAD);
-    addStr(pWriter, szNum);
+    rtstrFmtDumpAddStr(pWriter, szNum);
 }
 
-void addHex(DUMPWRITER *pWriter, uint64_t uValue, int cchDigits)
+void rtstrFmtDumpAddHex(DUMPWRITER *pWriter, uint64_t uValue, int cchDigits)
 {
-    addNumber(pWriter, uValue, 16, cchDigits);
+    rtstrFmtDumpAddNumber(pWriter, uValue, 16, cchDigits);
 }
 
-void addSpaces(DUMPWRITER *pWriter, unsigned cSpaces)
+void rtstrFmtDumpAddSpaces(DUMPWRITER *pWriter, unsigned cSpaces)
 {
     while (cSpaces-- > 0)
-        addCh(pWriter, ' ');
+        rtstrFmtDumpAddCh(pWriter, ' ');
 }
 
 constexpr int kcchAddress = (int)sizeof(void *) * 2;
 constexpr size_t kcbLine = 16;
 
-void addAddress(DUMPWRITER *pWriter, const uint8_t *pb)
+void rtstrFmtDumpAddAddress(DUMPWRITER *pWriter, const uint8_t *pb)
 {
-    addHex(pWriter, (uintptr_t)pb, kcchAddress);
+    rtstrFmtDumpAddHex(pWriter, (uintptr_t)pb, kcchAddress);
 }
 
-void dumpBytes(DUMPWRITER *pWriter, const uint8_t *pb, size_t cb, char chSeparator)
+void rtstrFmtDumpBytes(DUMPWRITER *pWriter, const uint8_t *pb, size_t cb, char chSeparator)
 {
     if (pWriter->pCtx->fFlags & RTFMT_F_PREFIX)
     {
-        addAddress(pWriter, pb);
-        addStr(pWriter, ": ");
+        rtstrFmtDumpAddAddress(pWriter, pb);
+        rtstrFmtDumpAddStr(pWriter, ": ");
     }
     for (size_t i = 0; i < cb; i++)
     {
         if (i)
-            addCh(pWriter, chSeparator);
-        addHex(pWriter, pb[i], 2);
+            rtstrFmtDumpAddCh(pWriter, chSeparator);
+        rtstrFmtDumpAddHex(pWriter, pb[i], 2);
     }
 }
 
-bool sameLine(const uint8_t *pb1, const uint8_t *pb2)
+bool rtstrFmtDumpSameLine(const uint8_t *pb1, const uint8_t *pb2)
 {
     for (size_t i = 0; i < kcbLine; i++)
         if (pb1[i] != pb2[i])
@@ -99,57 +99,57 @@ bool sameLine(const uint8_t *pb1, const uint8_t *pb2)
     return true;
 }
 
-void addDittoLine(DUMPWRITER *pWriter, unsigned cRepeats)
+void rtstrFmtDumpAddDittoLine(DUMPWRITER *pWriter, unsigned cRepeats)
 {
-    addCh(pWriter, '\n');
-    addSpaces(pWriter, kcchAddress + 6);
-    addStr(pWriter, " ****  <ditto x ");
-    addNumber(pWriter, cRepeats, 10, 0);
-    addCh(pWriter, '>');
+    rtstrFmtDumpAddCh(pWriter, '\n');
+    rtstrFmtDumpAddSpaces(pWriter, kcchAddress + 6);
+    rtstrFmtDumpAddStr(pWriter, " ****  <ditto x ");
+    rtstrFmtDumpAddNumber(pWriter, cRepeats, 10, 0);
+    rtstrFmtDumpAddCh(pWriter, '>');
 }
 
-void addDumpLine(DUMPWRITER *pWriter, const uint8_t *pbStart, size_t off, size_t cbLine)
+void rtstrFmtDumpAddDumpLine(DUMPWRITER *pWriter, const uint8_t *pbStart, size_t off, size_t cbLine)
 {
     if (off)
-        addCh(pWriter, '\n');
-    addAddress(pWriter, pbStart + off);
-    addCh(pWriter, '/');
-    addHex(pWriter, off, 4);
-    addCh(pWriter, ':');
+        rtstrFmtDumpAddCh(pWriter, '\n');
+    rtstrFmtDumpAddAddress(pWriter, pbStart + off);
+    rtstrFmtDumpAddCh(pWriter, '/');
+    rtstrFmtDumpAddHex(pWriter, off, 4);
+    rtstrFmtDumpAddCh(pWriter, ':');
     for (size_t i = 0; i < kcbLine; i++)
     {
         if (i < cbLine)
         {
-            addCh(pWriter, i == kcbLine / 2 ? '-' : ' ');
-            addHex(pWriter, pbStart[off + i], 2);
+            rtstrFmtDumpAddCh(pWriter, i == kcbLine / 2 ? '-' : ' ');
+            rtstrFmtDumpAddHex(pWriter, pbStart[off + i], 2);
         }
         else
-            addSpaces(pWriter, 3);
+            rtstrFmtDumpAddSpaces(pWriter, 3);
     }
-    addSpaces(pWriter, 2);
+    rtstrFmtDumpAddSpaces(pWriter, 2);
     for (size_t i = 0; i < cbLine; i++)
     {
         uint8_t const b = pbStart[off + i];
-        addCh(pWriter, b >= 0x20 && b < 0x7f ? (char)b : '.');
+        rtstrFmtDumpAddCh(pWriter, b >= 0x20 && b < 0x7f ? (char)b : '.');
     }
 }
 
-void dumpLines(DUMPWRITER *pWriter, const uint8_t *pb, size_t cb)
+void rtstrFmtDumpLines(DUMPWRITER *pWriter, const uint8_t *pb, size_t cb)
 {
     unsigned cRepeats = 0;
     for (size_t off = 0; off < cb; off += kcbLine)
     {
         size_t const cbLine = RT_MIN(kcbLine, cb - off);
         bool const fLastLine = off + cbLine >= cb;
-        if (off && !fLastLine && sameLine(pb + off, pb + off - kcbLine))
+        if (off && !fLastLine && rtstrFmtDumpSameLine(pb + off, pb + off - kcbLine))
         {
             cRepeats++;
             continue;
         }
         if (cRepeats)
-            addDittoLine(pWriter, cRepeats);
+            rtstrFmtDumpAddDittoLine(pWriter, cRepeats);
         cRepeats = 0;
-        addDumpLine(pWriter, pb, off, cbLine);
+        rtstrFmtDumpAddDumpLine(pWriter, pb, off, cbLine);
     }
 }
 
@@ -173,9 +173,9 @@ size_t rtstrFormatRtHexDump(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 
     DUMPWRITER Writer = {pCtx, 0, {}};
     if (chForm == 'd')
-        dumpLines(&Writer, pb, cb);
+        rtstrFmtDumpLines(&Writer, pb, cb);
     else
-        dumpBytes(&Writer, pb, cb, chForm == 's' ? ' ' : ':');
-    flush(&Writer);
+        rtstrFmtDumpBytes(&Writer, pb, cb, chForm == 's' ? ' ' : ':');
+    rtstrFmtDumpFlush(&Writer);
     return Writer.cbWritten;
 }

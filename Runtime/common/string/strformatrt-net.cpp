@@ -9,29 +9,29 @@
 namespace
 {
 
-void addDecimal(RTSTRFMTBUF *pBuf, uint32_t u)
+void rtstrFmtNetAddDecimal(RTSTRFMTBUF *pBuf, uint32_t u)
 {
     rtstrFmtBufAddNum(pBuf, u, 10, 0, 0);
 }
 
-void addHexByte(RTSTRFMTBUF *pBuf, uint8_t b)
+void rtstrFmtNetAddHexByte(RTSTRFMTBUF *pBuf, uint8_t b)
 {
     rtstrFmtBufAddNum(pBuf, b, 16, 2, RTFMT_F_ZEROPAD);
 }
 
-void addIPv4(RTSTRFMTBUF *pBuf, const uint8_t *pbAddr)
+void rtstrFmtNetAddIPv4(RTSTRFMTBUF *pBuf, const uint8_t *pbAddr)
 {
     for (unsigned i = 0; i < 4; i++)
     {
         if (i)
             rtstrFmtBufAddCh(pBuf, '.');
-        addDecimal(pBuf, pbAddr[i]);
+        rtstrFmtNetAddDecimal(pBuf, pbAddr[i]);
     }
 }
 
 /** The text of RFC 5952: lower case, no leading zeros, the first longest run
  * of two or more zero groups written as "::". */
-void addIPv6(RTSTRFMTBUF *pBuf, const uint8_t *pbAddr)
+void rtstrFmtNetAddIPv6(RTSTRFMTBUF *pBuf, const uint8_t *pbAddr)
 {
     uint16_t au16Groups[8];
     for (unsigned i = 0; i < 8; i++)
@@ -70,23 +70,23 @@ void addIPv6(RTSTRFMTBUF *pBuf, const uint8_t *pbAddr)
     }
 }
 
-void addMac(RTSTRFMTBUF *pBuf, const uint8_t *pbMac)
+void rtstrFmtNetAddMac(RTSTRFMTBUF *pBuf, const uint8_t *pbMac)
 {
     for (unsigned i = 0; i < 6; i++)
     {
         if (i)
             rtstrFmtBufAddCh(pBuf, ':');
-        addHexByte(pBuf, pbMac[i]);
+        rtstrFmtNetAddHexByte(pBuf, pbMac[i]);
     }
 }
 
-void addPort(RTSTRFMTBUF *pBuf, uint32_t uPort)
+void rtstrFmtNetAddPort(RTSTRFMTBUF *pBuf, uint32_t uPort)
 {
     rtstrFmtBufAddCh(pBuf, ':');
-    addDecimal(pBuf, uPort);
+    rtstrFmtNetAddDecimal(pBuf, uPort);
 }
 
-size_t outputBadPointer(const RTSTRFMTRT *pCtx, const void *pv, const char *pszMarker)
+size_t rtstrFmtNetOutputBadPointer(const RTSTRFMTRT *pCtx, const void *pv, const char *pszMarker)
 {
     return rtstrFormatBadPointer(pCtx->pfnOutput, pCtx->pvArgOutput, pv, pCtx->cchWidth, pCtx->fFlags, pszMarker);
 }
@@ -96,58 +96,58 @@ size_t outputBadPointer(const RTSTRFMTRT *pCtx, const void *pv, const char *pszM
 size_t rtstrFormatRtIPv4(const RTSTRFMTRT *pCtx, uint32_t u32Addr)
 {
     RTSTRFMTBUF Buf = {};
-    addIPv4(&Buf, (const uint8_t *)&u32Addr); /* the bytes as they lie in memory */
+    rtstrFmtNetAddIPv4(&Buf, (const uint8_t *)&u32Addr); /* the bytes as they lie in memory */
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
 size_t rtstrFormatRtIPv6(const RTSTRFMTRT *pCtx, const void *pvAddr)
 {
     if (!rtstrFmtIsReadable(pvAddr, sizeof(RTNETADDRIPV6)))
-        return outputBadPointer(pCtx, pvAddr, "!BadIPv6");
+        return rtstrFmtNetOutputBadPointer(pCtx, pvAddr, "!BadIPv6");
     RTSTRFMTBUF Buf = {};
-    addIPv6(&Buf, (const uint8_t *)pvAddr);
+    rtstrFmtNetAddIPv6(&Buf, (const uint8_t *)pvAddr);
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
 size_t rtstrFormatRtMac(const RTSTRFMTRT *pCtx, const void *pvMac)
 {
     if (!rtstrFmtIsReadable(pvMac, sizeof(RTMAC)))
-        return outputBadPointer(pCtx, pvMac, "!BadMac");
+        return rtstrFmtNetOutputBadPointer(pCtx, pvMac, "!BadMac");
     RTSTRFMTBUF Buf = {};
-    addMac(&Buf, (const uint8_t *)pvMac);
+    rtstrFmtNetAddMac(&Buf, (const uint8_t *)pvMac);
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
 size_t rtstrFormatRtNetAddr(const RTSTRFMTRT *pCtx, const void *pvNetAddr)
 {
     if (!rtstrFmtIsReadable(pvNetAddr, sizeof(RTNETADDR)))
-        return outputBadPointer(pCtx, pvNetAddr, "!BadNetAddr");
+        return rtstrFmtNetOutputBadPointer(pCtx, pvNetAddr, "!BadNetAddr");
     const RTNETADDR *pAddr = (const RTNETADDR *)pvNetAddr;
     bool const fPort = pAddr->uPort != RTNETADDR_PORT_NA;
     RTSTRFMTBUF Buf = {};
     switch (pAddr->enmType)
     {
         case RTNETADDRTYPE_IPV4:
-            addIPv4(&Buf, pAddr->uAddr.au8);
+            rtstrFmtNetAddIPv4(&Buf, pAddr->uAddr.au8);
             if (fPort)
-                addPort(&Buf, pAddr->uPort);
+                rtstrFmtNetAddPort(&Buf, pAddr->uPort);
             break;
         case RTNETADDRTYPE_IPV6:
             if (fPort)
                 rtstrFmtBufAddCh(&Buf, '[');
-            addIPv6(&Buf, pAddr->uAddr.au8);
+            rtstrFmtNetAddIPv6(&Buf, pAddr->uAddr.au8);
             if (fPort)
             {
                 rtstrFmtBufAddCh(&Buf, ']');
-                addPort(&Buf, pAddr->uPort);
+                rtstrFmtNetAddPort(&Buf, pAddr->uPort);
             }
             break;
         case RTNETADDRTYPE_MAC:
-            addMac(&Buf, pAddr->uAddr.au8);
+            rtstrFmtNetAddMac(&Buf, pAddr->uAddr.au8);
             break;
         default:
             rtstrFmtBufAddStr(&Buf, "unsupported-netaddr-type=");
-            addDecimal(&Buf, (uint32_t)pAddr->enmType);
+            rtstrFmtNetAddDecimal(&Buf, (uint32_t)pAddr->enmType);
             break;
     }
     return rtstrFmtBufOutputPadded(pCtx, &Buf);

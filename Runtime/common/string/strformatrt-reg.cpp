@@ -63,23 +63,23 @@ const REGDESC g_aX86Registers[] = {
 };
 
 /** True when the @a cch bytes at @a pch are exactly @a psz. */
-bool equalsText(const char *pch, size_t cch, const char *psz)
+bool rtstrFmtRegEqualsText(const char *pch, size_t cch, const char *psz)
 {
     return RTStrNLen(psz, cch + 1) == cch && rtstrFmtMatchForm(pch, psz) == cch;
 }
 
-const REGDESC *findRegister(const char *pchArch, size_t cchArch, const char *pchReg, size_t cchReg)
+const REGDESC *rtstrFmtRegFindRegister(const char *pchArch, size_t cchArch, const char *pchReg, size_t cchReg)
 {
-    if (!equalsText(pchArch, cchArch, "x86") && !equalsText(pchArch, cchArch, "amd64"))
+    if (!rtstrFmtRegEqualsText(pchArch, cchArch, "x86") && !rtstrFmtRegEqualsText(pchArch, cchArch, "amd64"))
         return nullptr;
     for (const REGDESC &Reg : g_aX86Registers)
-        if (equalsText(pchReg, cchReg, Reg.pszName))
+        if (rtstrFmtRegEqualsText(pchReg, cchReg, Reg.pszName))
             return &Reg;
     return nullptr;
 }
 
 /** Scans to @a chEnd; false when the format ends or another conversion starts first. */
-bool scanTo(const char **ppch, char chEnd)
+bool rtstrFmtRegScanTo(const char **ppch, char chEnd)
 {
     const char *pch = *ppch;
     while (*pch && *pch != chEnd && *pch != '%' && *pch != '[' && *pch != ']')
@@ -88,21 +88,21 @@ bool scanTo(const char **ppch, char chEnd)
     return *pch == chEnd;
 }
 
-size_t outputText(const RTSTRFMTRT *pCtx, const char *psz)
+size_t rtstrFmtRegOutputText(const RTSTRFMTRT *pCtx, const char *psz)
 {
     return pCtx->pfnOutput(pCtx->pvArgOutput, psz, RTStrLen(psz));
 }
 
-size_t outputFlags(const RTSTRFMTRT *pCtx, const REGDESC *pReg, uint64_t uValue)
+size_t rtstrFmtRegOutputFlags(const RTSTRFMTRT *pCtx, const REGDESC *pReg, uint64_t uValue)
 {
-    size_t cbWritten = outputText(pCtx, "{");
+    size_t cbWritten = rtstrFmtRegOutputText(pCtx, "{");
     bool fFirst = true;
     for (size_t i = 0; i < pReg->cBits; i++)
         if (uValue & pReg->paBits[i].fBit)
         {
             if (!fFirst)
-                cbWritten += outputText(pCtx, ",");
-            cbWritten += outputText(pCtx, pReg->paBits[i].pszName);
+                cbWritten += rtstrFmtRegOutputText(pCtx, ",");
+            cbWritten += rtstrFmtRegOutputText(pCtx, pReg->paBits[i].pszName);
             uValue &= ~(uint64_t)pReg->paBits[i].fBit;
             fFirst = false;
         }
@@ -110,10 +110,10 @@ size_t outputFlags(const RTSTRFMTRT *pCtx, const REGDESC *pReg, uint64_t uValue)
     {
         char szNum[RTSTR_NUMBER_BUF_SIZE];
         int cch = RTStrFmtNumber(szNum, uValue, 16, 0, 0, RTFMT_F_PREFIX);
-        cbWritten += outputText(pCtx, fFirst ? "unkn=" : ",unkn=");
+        cbWritten += rtstrFmtRegOutputText(pCtx, fFirst ? "unkn=" : ",unkn=");
         cbWritten += pCtx->pfnOutput(pCtx->pvArgOutput, szNum, (size_t)cch);
     }
-    return cbWritten + outputText(pCtx, "}");
+    return cbWritten + rtstrFmtRegOutputText(pCtx, "}");
 }
 
 } // namespace
@@ -122,14 +122,14 @@ size_t rtstrFormatRtRegister(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
     const char *pchArch = *ppszFormat + 1;
     const char *pch = pchArch;
-    if (!scanTo(&pch, '['))
+    if (!rtstrFmtRegScanTo(&pch, '['))
     {
         (*ppszFormat)++;
         return 0;
     }
     size_t const cchArch = (size_t)(pch - pchArch);
     const char *pchReg = ++pch;
-    if (!scanTo(&pch, ']'))
+    if (!rtstrFmtRegScanTo(&pch, ']'))
     {
         (*ppszFormat)++;
         return 0;
@@ -138,6 +138,6 @@ size_t rtstrFormatRtRegister(const RTSTRFMTRT *pCtx, const char **ppszFormat)
     *ppszFormat = pch + 1;
 
     uint64_t const uValue = va_arg(*pCtx->pArgs, uint64_t);
-    const REGDESC *pReg = findRegister(pchArch, cchArch, pchReg, cchReg);
-    return pReg ? outputFlags(pCtx, pReg, uValue) : 0;
+    const REGDESC *pReg = rtstrFmtRegFindRegister(pchArch, cchArch, pchReg, cchReg);
+    return pReg ? rtstrFmtRegOutputFlags(pCtx, pReg, uValue) : 0;
 }

@@ -13,7 +13,7 @@ namespace
 /** Renders an item through the given output; @a pvItem is what to render. */
 typedef size_t FNRENDER(const void *pvItem, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput);
 
-size_t countBytes(void *pvArg, const char *pach, size_t cb)
+size_t rtstrFmtStatusCountBytes(void *pvArg, const char *pach, size_t cb)
 {
     (void)pach;
     *(size_t *)pvArg += cb;
@@ -21,12 +21,12 @@ size_t countBytes(void *pvArg, const char *pach, size_t cb)
 }
 
 /** Renders an item padded to the conversion's width, measuring it first when it must be right-aligned. */
-size_t outputPadded(const RTSTRFMTRT *pCtx, FNRENDER *pfnRender, const void *pvItem)
+size_t rtstrFmtStatusOutputPadded(const RTSTRFMTRT *pCtx, FNRENDER *pfnRender, const void *pvItem)
 {
     if (pCtx->cchWidth <= 0)
         return pfnRender(pvItem, pCtx->pfnOutput, pCtx->pvArgOutput);
     size_t cchText = 0;
-    pfnRender(pvItem, countBytes, &cchText);
+    pfnRender(pvItem, rtstrFmtStatusCountBytes, &cchText);
     int const cPad = (size_t)pCtx->cchWidth > cchText ? pCtx->cchWidth - (int)cchText : 0;
     size_t cbWritten = 0;
     if (!(pCtx->fFlags & RTFMT_F_LEFT))
@@ -44,47 +44,47 @@ struct STATUSITEM
     size_t (*pfnText)(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp);
 };
 
-size_t renderStatus(const void *pvItem, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput)
+size_t rtstrFmtStatusRender(const void *pvItem, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput)
 {
     const STATUSITEM *pItem = (const STATUSITEM *)pvItem;
     char szTmp[RTSTR_NUMBER_BUF_SIZE];
     return pItem->pfnText(pItem->rc, pfnOutput, pvArgOutput, szTmp, sizeof(szTmp));
 }
 
-size_t statusName(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)
+size_t rtstrFmtStatusName(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)
 {
     return RTErrFormatName(rc, pfnOutput, pvArgOutput, pszTmp, cbTmp);
 }
 
-size_t statusMsg(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)
+size_t rtstrFmtStatusMsg(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)
 {
     return RTErrFormatMsg(rc, pfnOutput, pvArgOutput, pszTmp, cbTmp);
 }
 
-size_t statusAll(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)
+size_t rtstrFmtStatusAll(int32_t rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char *pszTmp, size_t cbTmp)
 {
     return RTErrFormatMsgAll(rc, pfnOutput, pvArgOutput, pszTmp, cbTmp);
 }
 
 /** The status renderer for the letter after "%Rr", or null. */
-STATUSITEM statusFormFor(char chForm)
+STATUSITEM rtstrFmtStatusFormFor(char chForm)
 {
     switch (chForm)
     {
         case 'c':
-            return {0, statusName};
+            return {0, rtstrFmtStatusName};
         case 's':
         case 'f':
-            return {0, statusMsg};
+            return {0, rtstrFmtStatusMsg};
         case 'a':
-            return {0, statusAll};
+            return {0, rtstrFmtStatusAll};
         default:
             return {0, nullptr};
     }
 }
 
 /** The Win32 error renderer for the letter after "%Rw", or null. */
-STATUSITEM winErrorFormFor(char chForm)
+STATUSITEM rtstrFmtStatusWinErrorFormFor(char chForm)
 {
     switch (chForm)
     {
@@ -98,7 +98,7 @@ STATUSITEM winErrorFormFor(char chForm)
     }
 }
 
-size_t formatStatusFamily(const RTSTRFMTRT *pCtx, const char **ppszFormat, STATUSITEM Item)
+size_t rtstrFmtStatusFamily(const RTSTRFMTRT *pCtx, const char **ppszFormat, STATUSITEM Item)
 {
     if (!Item.pfnText)
     {
@@ -107,7 +107,7 @@ size_t formatStatusFamily(const RTSTRFMTRT *pCtx, const char **ppszFormat, STATU
     }
     *ppszFormat += 2;
     Item.rc = va_arg(*pCtx->pArgs, int32_t);
-    return outputPadded(pCtx, renderStatus, &Item);
+    return rtstrFmtStatusOutputPadded(pCtx, rtstrFmtStatusRender, &Item);
 }
 
 struct ERRINFOITEM
@@ -116,7 +116,7 @@ struct ERRINFOITEM
     bool fWithStatus; /**< "%RTeic": the status's name before the message. */
 };
 
-size_t renderErrInfo(const void *pvItem, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput)
+size_t rtstrFmtStatusRenderErrInfo(const void *pvItem, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput)
 {
     const ERRINFOITEM *pItem = (const ERRINFOITEM *)pvItem;
     const char *pszMsg = pItem->pErrInfo->pszMsg;
@@ -138,12 +138,12 @@ size_t renderErrInfo(const void *pvItem, PFNRTSTROUTPUT pfnOutput, void *pvArgOu
 
 size_t rtstrFormatRtStatus(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
-    return formatStatusFamily(pCtx, ppszFormat, statusFormFor((*ppszFormat)[1]));
+    return rtstrFmtStatusFamily(pCtx, ppszFormat, rtstrFmtStatusFormFor((*ppszFormat)[1]));
 }
 
 size_t rtstrFormatRtWinError(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
-    return formatStatusFamily(pCtx, ppszFormat, winErrorFormFor((*ppszFormat)[1]));
+    return rtstrFmtStatusFamily(pCtx, ppszFormat, rtstrFmtStatusWinErrorFormFor((*ppszFormat)[1]));
 }
 
 size_t rtstrFormatRtErrInfo(const RTSTRFMTRT *pCtx, const void *pvErrInfo, bool fWithStatus)
@@ -152,5 +152,5 @@ size_t rtstrFormatRtErrInfo(const RTSTRFMTRT *pCtx, const void *pvErrInfo, bool 
         return rtstrFormatBadPointer(pCtx->pfnOutput, pCtx->pvArgOutput, pvErrInfo, pCtx->cchWidth, pCtx->fFlags,
                                      "!BadErrInfo");
     ERRINFOITEM const Item = {(const RTERRINFO *)pvErrInfo, fWithStatus};
-    return outputPadded(pCtx, renderErrInfo, &Item);
+    return rtstrFmtStatusOutputPadded(pCtx, rtstrFmtStatusRenderErrInfo, &Item);
 }

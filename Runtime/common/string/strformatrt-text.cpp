@@ -2,31 +2,27 @@
  * Text-processing "%R" families: a path's base name ("%Rbn"), the function
  * name inside a signature ("%Rfn") and XML escaping ("%RMas", "%RMes").
  */
+#include "internal/path.h"
 #include "internal/strformatrt.h"
 
 namespace
 {
 
-size_t outputBadPointer(const RTSTRFMTRT *pCtx, const void *pv, const char *pszMarker)
+size_t rtstrFmtTextOutputBadPointer(const RTSTRFMTRT *pCtx, const void *pv, const char *pszMarker)
 {
     return rtstrFormatBadPointer(pCtx->pfnOutput, pCtx->pvArgOutput, pv, pCtx->cchWidth, pCtx->fFlags, pszMarker);
 }
 
 /** Consumes the form @a pszForm at *ppszFormat and returns true, or consumes the family letter and returns false. */
-bool takeForm(const char **ppszFormat, const char *pszForm)
+bool rtstrFmtTextTakeForm(const char **ppszFormat, const char *pszForm)
 {
     size_t cch = rtstrFmtMatchForm(*ppszFormat, pszForm);
     *ppszFormat += cch ? cch : 1;
     return cch != 0;
 }
 
-bool isPathSeparator(char ch)
-{
-    return ch == '\\' || ch == '/' || ch == ':';
-}
-
 /** Characters of a (possibly qualified) C++ function name outside template brackets. */
-bool isNameChar(char ch)
+bool rtstrFmtTextIsNameChar(char ch)
 {
     return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_' || ch == ':' ||
            ch == '~' || ch == '$';
@@ -34,7 +30,7 @@ bool isNameChar(char ch)
 
 /** The end of the name in @a pszSig: the first '(' outside angle brackets (or the
  * end of the text), less any blanks before it. */
-const char *findFunctionNameEnd(const char *pszSig)
+const char *rtstrFmtTextFindFunctionNameEnd(const char *pszSig)
 {
     const char *pch = pszSig;
     unsigned cDepth = 0;
@@ -54,7 +50,7 @@ const char *findFunctionNameEnd(const char *pszSig)
 
 /** Walks back from @a pszEnd over the name and any balanced template arguments
  * that end it, stopping at the type words before it. */
-const char *findFunctionNameStart(const char *pszSig, const char *pszEnd)
+const char *rtstrFmtTextFindFunctionNameStart(const char *pszSig, const char *pszEnd)
 {
     const char *pch = pszEnd;
     unsigned cDepth = 0;
@@ -69,14 +65,14 @@ const char *findFunctionNameStart(const char *pszSig, const char *pszEnd)
                 break;
             cDepth--;
         }
-        else if (cDepth == 0 && !isNameChar(ch))
+        else if (cDepth == 0 && !rtstrFmtTextIsNameChar(ch))
             break;
         pch--;
     }
     return pch;
 }
 
-const char *xmlEntityFor(char ch, bool fAttribute)
+const char *rtstrFmtTextXmlEntityFor(char ch, bool fAttribute)
 {
     switch (ch)
     {
@@ -99,25 +95,25 @@ const char *xmlEntityFor(char ch, bool fAttribute)
     }
 }
 
-size_t escapedLength(const char *pch, size_t cch, bool fAttribute)
+size_t rtstrFmtTextEscapedLength(const char *pch, size_t cch, bool fAttribute)
 {
     size_t cchEscaped = 0;
     for (size_t i = 0; i < cch; i++)
     {
-        const char *pszEntity = xmlEntityFor(pch[i], fAttribute);
+        const char *pszEntity = rtstrFmtTextXmlEntityFor(pch[i], fAttribute);
         cchEscaped += pszEntity ? RTStrLen(pszEntity) : 1;
     }
     return cchEscaped;
 }
 
 /** Writes @a cch bytes at @a pch escaped, in runs between the characters needing an entity. */
-size_t outputEscaped(const RTSTRFMTRT *pCtx, const char *pch, size_t cch, bool fAttribute)
+size_t rtstrFmtTextOutputEscaped(const RTSTRFMTRT *pCtx, const char *pch, size_t cch, bool fAttribute)
 {
     size_t cbWritten = 0;
     size_t offRun = 0;
     for (size_t i = 0; i < cch; i++)
     {
-        const char *pszEntity = xmlEntityFor(pch[i], fAttribute);
+        const char *pszEntity = rtstrFmtTextXmlEntityFor(pch[i], fAttribute);
         if (!pszEntity)
             continue;
         if (i > offRun)
@@ -134,15 +130,15 @@ size_t outputEscaped(const RTSTRFMTRT *pCtx, const char *pch, size_t cch, bool f
 
 size_t rtstrFormatRtBaseName(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
-    if (!takeForm(ppszFormat, "bn"))
+    if (!rtstrFmtTextTakeForm(ppszFormat, "bn"))
         return 0;
     const char *pszPath = va_arg(*pCtx->pArgs, const char *);
     if (!RT_VALID_PTR(pszPath))
-        return outputBadPointer(pCtx, pszPath, "!BadBaseName");
+        return rtstrFmtTextOutputBadPointer(pCtx, pszPath, "!BadBaseName");
     const char *pszBase = pszPath;
     const char *pch = pszPath;
     for (; *pch; pch++)
-        if (isPathSeparator(*pch))
+        if (rtPathIsNameBoundary(*pch))
             pszBase = pch + 1;
     return rtstrFormatPadded(pCtx->pfnOutput, pCtx->pvArgOutput, pszBase, (size_t)(pch - pszBase), pCtx->cchWidth,
                              pCtx->fFlags);
@@ -150,13 +146,13 @@ size_t rtstrFormatRtBaseName(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 
 size_t rtstrFormatRtFunctionName(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
-    if (!takeForm(ppszFormat, "fn"))
+    if (!rtstrFmtTextTakeForm(ppszFormat, "fn"))
         return 0;
     const char *pszSig = va_arg(*pCtx->pArgs, const char *);
     if (!RT_VALID_PTR(pszSig))
-        return outputBadPointer(pCtx, pszSig, "!BadFnNm");
-    const char *pszEnd = findFunctionNameEnd(pszSig);
-    const char *pszName = findFunctionNameStart(pszSig, pszEnd);
+        return rtstrFmtTextOutputBadPointer(pCtx, pszSig, "!BadFnNm");
+    const char *pszEnd = rtstrFmtTextFindFunctionNameEnd(pszSig);
+    const char *pszName = rtstrFmtTextFindFunctionNameStart(pszSig, pszEnd);
     return rtstrFormatPadded(pCtx->pfnOutput, pCtx->pvArgOutput, pszName, (size_t)(pszEnd - pszName), pCtx->cchWidth,
                              pCtx->fFlags);
 }
@@ -177,16 +173,16 @@ size_t rtstrFormatRtXmlEscaped(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 
     const char *psz = va_arg(*pCtx->pArgs, const char *);
     if (!RT_VALID_PTR(psz))
-        return outputBadPointer(pCtx, psz, "!BadStr");
+        return rtstrFmtTextOutputBadPointer(pCtx, psz, "!BadStr");
     size_t const cch =
         pCtx->fFlags & RTFMT_F_PRECISION ? RTStrNLen(psz, (size_t)RT_MAX(pCtx->cchPrecision, 0)) : RTStrLen(psz);
-    size_t const cchEscaped = pCtx->cchWidth > 0 ? escapedLength(psz, cch, fAttribute) : 0;
+    size_t const cchEscaped = pCtx->cchWidth > 0 ? rtstrFmtTextEscapedLength(psz, cch, fAttribute) : 0;
     size_t const cchPad = (size_t)pCtx->cchWidth > cchEscaped ? (size_t)pCtx->cchWidth - cchEscaped : 0;
 
     size_t cbWritten = 0;
     if (!(pCtx->fFlags & RTFMT_F_LEFT))
         cbWritten += rtstrFormatPadded(pCtx->pfnOutput, pCtx->pvArgOutput, "", 0, (int)cchPad, 0);
-    cbWritten += outputEscaped(pCtx, psz, cch, fAttribute);
+    cbWritten += rtstrFmtTextOutputEscaped(pCtx, psz, cch, fAttribute);
     if (pCtx->fFlags & RTFMT_F_LEFT)
         cbWritten += rtstrFormatPadded(pCtx->pfnOutput, pCtx->pvArgOutput, "", 0, (int)cchPad, 0);
     return cbWritten;

@@ -165,7 +165,7 @@ const NAMEDTYPE g_aNamedTypes[] = {
 constexpr unsigned kfSizeFlags = RTFMT_F_8BIT | RTFMT_F_16BIT | RTFMT_F_32BIT | RTFMT_F_64BIT;
 
 /** The entry with the longest name that @a pszText starts with, and that name's length. */
-const NAMEDTYPE *lookupNamedType(const char *pszText, size_t *pcchName)
+const NAMEDTYPE *rtstrFmtRtLookupNamedType(const char *pszText, size_t *pcchName)
 {
     const NAMEDTYPE *pBest = nullptr;
     size_t cchBest = 0;
@@ -182,7 +182,7 @@ const NAMEDTYPE *lookupNamedType(const char *pszText, size_t *pcchName)
     return pBest;
 }
 
-unsigned sizeFlagsFor(unsigned cb)
+unsigned rtstrFmtRtSizeFlagsFor(unsigned cb)
 {
     switch (cb)
     {
@@ -198,7 +198,7 @@ unsigned sizeFlagsFor(unsigned cb)
 }
 
 /** Takes an integer argument of @a cb bytes; 1- and 2-byte values travel as 32 bits. */
-uint64_t fetchInteger(const RTSTRFMTRT *pCtx, unsigned cb)
+uint64_t rtstrFmtRtFetchInteger(const RTSTRFMTRT *pCtx, unsigned cb)
 {
     if (cb == 8)
         return va_arg(*pCtx->pArgs, uint64_t);
@@ -210,27 +210,27 @@ uint64_t fetchInteger(const RTSTRFMTRT *pCtx, unsigned cb)
     return u32;
 }
 
-size_t outputNumber(const RTSTRFMTRT *pCtx, uint64_t uValue, unsigned uiBase, int cchWidth, int cchPrecision,
-                    unsigned fFlags)
+size_t rtstrFmtRtOutputNumber(const RTSTRFMTRT *pCtx, uint64_t uValue, unsigned uiBase, int cchWidth, int cchPrecision,
+                              unsigned fFlags)
 {
     char szNum[RTSTR_NUMBER_BUF_SIZE];
     int cch = RTStrFmtNumber(szNum, uValue, uiBase, cchWidth, cchPrecision, fFlags);
     return pCtx->pfnOutput(pCtx->pvArgOutput, szNum, (size_t)cch);
 }
 
-size_t formatNumberKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
+size_t rtstrFmtRtNumberKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
 {
-    uint64_t const uValue = fetchInteger(pCtx, pType->cbArg);
-    unsigned fFlags = (pCtx->fFlags & ~(kfSizeFlags | RTFMT_F_SIGNED)) | sizeFlagsFor(pType->cbArg);
+    uint64_t const uValue = rtstrFmtRtFetchInteger(pCtx, pType->cbArg);
+    unsigned fFlags = (pCtx->fFlags & ~(kfSizeFlags | RTFMT_F_SIGNED)) | rtstrFmtRtSizeFlagsFor(pType->cbArg);
     if (pType->fSigned)
         fFlags |= RTFMT_F_SIGNED;
-    return outputNumber(pCtx, uValue, pType->uiBase, pCtx->cchWidth, pCtx->cchPrecision, fFlags);
+    return rtstrFmtRtOutputNumber(pCtx, uValue, pType->uiBase, pCtx->cchWidth, pCtx->cchPrecision, fFlags);
 }
 
-size_t formatFixedHexKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
+size_t rtstrFmtRtFixedHexKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
 {
-    uint64_t const uValue = fetchInteger(pCtx, pType->cbArg);
-    unsigned fFlags = (pCtx->fFlags & ~(kfSizeFlags | RTFMT_F_SIGNED)) | sizeFlagsFor(pType->cbArg);
+    uint64_t const uValue = rtstrFmtRtFetchInteger(pCtx, pType->cbArg);
+    unsigned fFlags = (pCtx->fFlags & ~(kfSizeFlags | RTFMT_F_SIGNED)) | rtstrFmtRtSizeFlagsFor(pType->cbArg);
     int cchWidth = pCtx->cchWidth;
     if (!(fFlags & RTFMT_F_WIDTH))
     {
@@ -238,10 +238,10 @@ size_t formatFixedHexKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
         cchWidth = pType->cbArg * 2 + (fFlags & RTFMT_F_PREFIX ? 2 : 0);
         fFlags = (fFlags & ~RTFMT_F_LEFT) | RTFMT_F_ZEROPAD;
     }
-    return outputNumber(pCtx, uValue, 16, cchWidth, pCtx->cchPrecision, fFlags);
+    return rtstrFmtRtOutputNumber(pCtx, uValue, 16, cchWidth, pCtx->cchPrecision, fFlags);
 }
 
-size_t formatHiddenKind(const RTSTRFMTRT *pCtx)
+size_t rtstrFmtRtHiddenKind(const RTSTRFMTRT *pCtx)
 {
     (void)va_arg(*pCtx->pArgs, uint32_t); /* taken, never shown */
     RTSTRFMTBUF Buf = {};
@@ -249,9 +249,9 @@ size_t formatHiddenKind(const RTSTRFMTRT *pCtx)
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
-size_t formatBoolKind(const RTSTRFMTRT *pCtx)
+size_t rtstrFmtRtBoolKind(const RTSTRFMTRT *pCtx)
 {
-    uint64_t const uValue = fetchInteger(pCtx, 1);
+    uint64_t const uValue = rtstrFmtRtFetchInteger(pCtx, 1);
     RTSTRFMTBUF Buf = {};
     if (uValue == 1)
         rtstrFmtBufAddStr(&Buf, pCtx->fFlags & RTFMT_F_PREFIX ? "true " : "true"); /* '#' lines up with "false" */
@@ -266,7 +266,7 @@ size_t formatBoolKind(const RTSTRFMTRT *pCtx)
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
-size_t formatFarPtrKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
+size_t rtstrFmtRtFarPtrKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
 {
     uint16_t uSel;
     uint64_t uOff;
@@ -293,7 +293,7 @@ size_t formatFarPtrKind(const RTSTRFMTRT *pCtx, const NAMEDTYPE *pType)
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
-size_t formatUuidKind(const RTSTRFMTRT *pCtx)
+size_t rtstrFmtRtUuidKind(const RTSTRFMTRT *pCtx)
 {
     const RTUUID *pUuid = va_arg(*pCtx->pArgs, const RTUUID *);
     if (!rtstrFmtIsReadable(pUuid, sizeof(*pUuid)))
@@ -314,10 +314,10 @@ size_t formatUuidKind(const RTSTRFMTRT *pCtx)
     return rtstrFmtBufOutputPadded(pCtx, &Buf);
 }
 
-size_t formatNamedType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
+size_t rtstrFmtRtNamedType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
     size_t cchName;
-    const NAMEDTYPE *pType = lookupNamedType(*ppszFormat, &cchName);
+    const NAMEDTYPE *pType = rtstrFmtRtLookupNamedType(*ppszFormat, &cchName);
     if (!pType)
     {
         (*ppszFormat)++;
@@ -327,15 +327,15 @@ size_t formatNamedType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
     switch (pType->enmKind)
     {
         case kNumber:
-            return formatNumberKind(pCtx, pType);
+            return rtstrFmtRtNumberKind(pCtx, pType);
         case kFixedHex:
-            return formatFixedHexKind(pCtx, pType);
+            return rtstrFmtRtFixedHexKind(pCtx, pType);
         case kHidden:
-            return formatHiddenKind(pCtx);
+            return rtstrFmtRtHiddenKind(pCtx);
         case kBool:
-            return formatBoolKind(pCtx);
+            return rtstrFmtRtBoolKind(pCtx);
         case kFarPtr:
-            return formatFarPtrKind(pCtx, pType);
+            return rtstrFmtRtFarPtrKind(pCtx, pType);
         case kIPv4:
             return rtstrFormatRtIPv4(pCtx, va_arg(*pCtx->pArgs, uint32_t));
         case kIPv6:
@@ -345,7 +345,7 @@ size_t formatNamedType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
         case kNetAddr:
             return rtstrFormatRtNetAddr(pCtx, va_arg(*pCtx->pArgs, const void *));
         case kUuid:
-            return formatUuidKind(pCtx);
+            return rtstrFmtRtUuidKind(pCtx);
         case kErrInfoAll:
             return rtstrFormatRtErrInfo(pCtx, va_arg(*pCtx->pArgs, const void *), true);
         case kErrInfoMsg:
@@ -355,7 +355,7 @@ size_t formatNamedType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 }
 
 /** "%RDtimespec": nanoseconds since the epoch, digits grouped. */
-size_t formatTimeFamily(const RTSTRFMTRT *pCtx, const char **ppszFormat)
+size_t rtstrFmtRtTimeFamily(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
     size_t cchForm = rtstrFmtMatchForm(*ppszFormat, "Dtimespec");
     if (!cchForm)
@@ -393,7 +393,7 @@ size_t rtstrFormatRt(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char **p
         case 'T':
         case 'U':
         case 'X':
-            return formatNamedType(&Ctx, ppszFormat);
+            return rtstrFmtRtNamedType(&Ctx, ppszFormat);
         case 'r':
             return rtstrFormatRtStatus(&Ctx, ppszFormat);
         case 'w':
@@ -407,7 +407,7 @@ size_t rtstrFormatRt(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const char **p
         case 'h':
             return rtstrFormatRtHexDump(&Ctx, ppszFormat);
         case 'D':
-            return formatTimeFamily(&Ctx, ppszFormat);
+            return rtstrFmtRtTimeFamily(&Ctx, ppszFormat);
         case 'A':
             return rtstrFormatRtRegister(&Ctx, ppszFormat);
         case '[':

@@ -32,25 +32,25 @@ uint32_t g_uGeneration;
 /** Set while a writer owns the table. */
 uint32_t g_fWriterBusy;
 
-template <typename T> T loadRelaxed(const T *p)
+template <typename T> T rtstrFmtTypeLoadRelaxed(const T *p)
 {
     return __atomic_load_n(p, __ATOMIC_RELAXED);
 }
 
-template <typename T> void storeRelaxed(T *p, T Value)
+template <typename T> void rtstrFmtTypeStoreRelaxed(T *p, T Value)
 {
     __atomic_store_n(p, Value, __ATOMIC_RELAXED);
 }
 
 /** Compares the name @a pchKey (@a cchKey bytes) with the entry's name: <0, 0 or >0. */
-int compareWithEntry(const char *pchKey, size_t cchKey, const TYPEENTRY *pEntry)
+int rtstrFmtTypeCompareWithEntry(const char *pchKey, size_t cchKey, const TYPEENTRY *pEntry)
 {
-    size_t const cchEntry = RT_MIN(loadRelaxed(&pEntry->cchName), (uint32_t)RTSTR_FORMAT_TYPE_NAME_MAX);
+    size_t const cchEntry = RT_MIN(rtstrFmtTypeLoadRelaxed(&pEntry->cchName), (uint32_t)RTSTR_FORMAT_TYPE_NAME_MAX);
     size_t const cchCommon = RT_MIN(cchKey, cchEntry);
     for (size_t i = 0; i < cchCommon; i++)
     {
         uint8_t const bKey = (uint8_t)pchKey[i];
-        uint8_t const bEntry = (uint8_t)loadRelaxed(&pEntry->achName[i]);
+        uint8_t const bEntry = (uint8_t)rtstrFmtTypeLoadRelaxed(&pEntry->achName[i]);
         if (bKey != bEntry)
             return bKey < bEntry ? -1 : 1;
     }
@@ -58,14 +58,14 @@ int compareWithEntry(const char *pchKey, size_t cchKey, const TYPEENTRY *pEntry)
 }
 
 /** Binary search: true and the entry's index when found, else false and the index to insert at. */
-bool searchTable(const char *pchName, size_t cchName, uint32_t *pidx)
+bool rtstrFmtTypeSearchTable(const char *pchName, size_t cchName, uint32_t *pidx)
 {
     uint32_t idxLow = 0;
-    uint32_t idxHigh = RT_MIN(loadRelaxed(&g_cTypes), (uint32_t)RTSTR_FORMAT_TYPE_MAX);
+    uint32_t idxHigh = RT_MIN(rtstrFmtTypeLoadRelaxed(&g_cTypes), (uint32_t)RTSTR_FORMAT_TYPE_MAX);
     while (idxLow < idxHigh)
     {
         uint32_t const idxMid = idxLow + (idxHigh - idxLow) / 2;
-        int const iDiff = compareWithEntry(pchName, cchName, &g_aTypes[idxMid]);
+        int const iDiff = rtstrFmtTypeCompareWithEntry(pchName, cchName, &g_aTypes[idxMid]);
         if (iDiff == 0)
         {
             *pidx = idxMid;
@@ -81,7 +81,7 @@ bool searchTable(const char *pchName, size_t cchName, uint32_t *pidx)
 }
 
 /** Looks a name up the lock-free way, copying what the caller needs out of the table. */
-bool findType(const char *pchName, size_t cchName, PFNRTSTRFORMATTYPE *ppfnHandler, void **ppvUser)
+bool rtstrFmtTypeFind(const char *pchName, size_t cchName, PFNRTSTRFORMATTYPE *ppfnHandler, void **ppvUser)
 {
     for (;;)
     {
@@ -89,11 +89,11 @@ bool findType(const char *pchName, size_t cchName, PFNRTSTRFORMATTYPE *ppfnHandl
         if (uGeneration & 1)
             continue; /* a writer is busy: wait for it to finish */
         uint32_t idx;
-        bool const fFound = searchTable(pchName, cchName, &idx);
+        bool const fFound = rtstrFmtTypeSearchTable(pchName, cchName, &idx);
         if (fFound)
         {
-            *ppfnHandler = loadRelaxed(&g_aTypes[idx].pfnHandler);
-            *ppvUser = loadRelaxed(&g_aTypes[idx].pvUser);
+            *ppfnHandler = rtstrFmtTypeLoadRelaxed(&g_aTypes[idx].pfnHandler);
+            *ppvUser = rtstrFmtTypeLoadRelaxed(&g_aTypes[idx].pvUser);
         }
         __atomic_thread_fence(__ATOMIC_ACQUIRE);
         if (__atomic_load_n(&g_uGeneration, __ATOMIC_RELAXED) == uGeneration)
@@ -101,55 +101,56 @@ bool findType(const char *pchName, size_t cchName, PFNRTSTRFORMATTYPE *ppfnHandl
     }
 }
 
-void lockWriters()
+void rtstrFmtTypeLockWriters()
 {
     while (__atomic_exchange_n(&g_fWriterBusy, 1u, __ATOMIC_ACQUIRE))
-        while (loadRelaxed(&g_fWriterBusy))
+        while (rtstrFmtTypeLoadRelaxed(&g_fWriterBusy))
         {
         }
 }
 
-void unlockWriters()
+void rtstrFmtTypeUnlockWriters()
 {
     __atomic_store_n(&g_fWriterBusy, 0u, __ATOMIC_RELEASE);
 }
 
-void beginChange()
+void rtstrFmtTypeBeginChange()
 {
-    storeRelaxed(&g_uGeneration, loadRelaxed(&g_uGeneration) + 1);
+    rtstrFmtTypeStoreRelaxed(&g_uGeneration, rtstrFmtTypeLoadRelaxed(&g_uGeneration) + 1);
     __atomic_thread_fence(__ATOMIC_RELEASE);
 }
 
-void endChange()
+void rtstrFmtTypeEndChange()
 {
-    __atomic_store_n(&g_uGeneration, loadRelaxed(&g_uGeneration) + 1, __ATOMIC_RELEASE);
+    __atomic_store_n(&g_uGeneration, rtstrFmtTypeLoadRelaxed(&g_uGeneration) + 1, __ATOMIC_RELEASE);
 }
 
-void copyEntry(TYPEENTRY *pDst, const TYPEENTRY *pSrc)
+void rtstrFmtTypeCopyEntry(TYPEENTRY *pDst, const TYPEENTRY *pSrc)
 {
-    storeRelaxed(&pDst->cchName, loadRelaxed(&pSrc->cchName));
+    rtstrFmtTypeStoreRelaxed(&pDst->cchName, rtstrFmtTypeLoadRelaxed(&pSrc->cchName));
     for (size_t i = 0; i < sizeof(pDst->achName); i++)
-        storeRelaxed(&pDst->achName[i], loadRelaxed(&pSrc->achName[i]));
-    storeRelaxed(&pDst->pfnHandler, loadRelaxed(&pSrc->pfnHandler));
-    storeRelaxed(&pDst->pvUser, loadRelaxed(&pSrc->pvUser));
+        rtstrFmtTypeStoreRelaxed(&pDst->achName[i], rtstrFmtTypeLoadRelaxed(&pSrc->achName[i]));
+    rtstrFmtTypeStoreRelaxed(&pDst->pfnHandler, rtstrFmtTypeLoadRelaxed(&pSrc->pfnHandler));
+    rtstrFmtTypeStoreRelaxed(&pDst->pvUser, rtstrFmtTypeLoadRelaxed(&pSrc->pvUser));
 }
 
-void fillEntry(TYPEENTRY *pEntry, const char *pszName, size_t cchName, PFNRTSTRFORMATTYPE pfnHandler, void *pvUser)
+void rtstrFmtTypeFillEntry(TYPEENTRY *pEntry, const char *pszName, size_t cchName, PFNRTSTRFORMATTYPE pfnHandler,
+                           void *pvUser)
 {
-    storeRelaxed(&pEntry->cchName, (uint32_t)cchName);
+    rtstrFmtTypeStoreRelaxed(&pEntry->cchName, (uint32_t)cchName);
     for (size_t i = 0; i < sizeof(pEntry->achName); i++)
-        storeRelaxed(&pEntry->achName[i], i < cchName ? pszName[i] : '\0');
-    storeRelaxed(&pEntry->pfnHandler, pfnHandler);
-    storeRelaxed(&pEntry->pvUser, pvUser);
+        rtstrFmtTypeStoreRelaxed(&pEntry->achName[i], i < cchName ? pszName[i] : '\0');
+    rtstrFmtTypeStoreRelaxed(&pEntry->pfnHandler, pfnHandler);
+    rtstrFmtTypeStoreRelaxed(&pEntry->pvUser, pvUser);
 }
 
-bool isForbiddenNameChar(char ch)
+bool rtstrFmtTypeIsForbiddenNameChar(char ch)
 {
     return ch == '[' || ch == ']' || ch == '%';
 }
 
 /** Checks a name for registration; its length on success. */
-int validateName(const char *pszName, size_t *pcchName)
+int rtstrFmtTypeValidateName(const char *pszName, size_t *pcchName)
 {
     if (!RT_VALID_PTR(pszName))
         return ERR_INVALID_POINTER;
@@ -157,63 +158,63 @@ int validateName(const char *pszName, size_t *pcchName)
     if (cchName == 0 || cchName > RTSTR_FORMAT_TYPE_NAME_MAX)
         return ERR_INVALID_PARAMETER;
     for (size_t i = 0; i < cchName; i++)
-        if (isForbiddenNameChar(pszName[i]))
+        if (rtstrFmtTypeIsForbiddenNameChar(pszName[i]))
             return ERR_INVALID_PARAMETER;
     *pcchName = cchName;
     return INF_SUCCESS;
 }
 
-int insertLocked(const char *pszName, size_t cchName, PFNRTSTRFORMATTYPE pfnHandler, void *pvUser)
+int rtstrFmtTypeInsertLocked(const char *pszName, size_t cchName, PFNRTSTRFORMATTYPE pfnHandler, void *pvUser)
 {
     uint32_t idx;
-    if (searchTable(pszName, cchName, &idx))
+    if (rtstrFmtTypeSearchTable(pszName, cchName, &idx))
         return ERR_ALREADY_EXISTS;
-    uint32_t const cTypes = loadRelaxed(&g_cTypes);
+    uint32_t const cTypes = rtstrFmtTypeLoadRelaxed(&g_cTypes);
     if (cTypes >= RTSTR_FORMAT_TYPE_MAX)
         return ERR_NO_MEMORY;
-    beginChange();
+    rtstrFmtTypeBeginChange();
     for (uint32_t i = cTypes; i > idx; i--)
-        copyEntry(&g_aTypes[i], &g_aTypes[i - 1]);
-    fillEntry(&g_aTypes[idx], pszName, cchName, pfnHandler, pvUser);
-    storeRelaxed(&g_cTypes, cTypes + 1);
-    endChange();
+        rtstrFmtTypeCopyEntry(&g_aTypes[i], &g_aTypes[i - 1]);
+    rtstrFmtTypeFillEntry(&g_aTypes[idx], pszName, cchName, pfnHandler, pvUser);
+    rtstrFmtTypeStoreRelaxed(&g_cTypes, cTypes + 1);
+    rtstrFmtTypeEndChange();
     return INF_SUCCESS;
 }
 
-int removeLocked(const char *pszName, size_t cchName)
+int rtstrFmtTypeRemoveLocked(const char *pszName, size_t cchName)
 {
     uint32_t idx;
-    if (!searchTable(pszName, cchName, &idx))
+    if (!rtstrFmtTypeSearchTable(pszName, cchName, &idx))
         return ERR_SYMBOL_NOT_FOUND;
-    uint32_t const cTypes = loadRelaxed(&g_cTypes);
-    beginChange();
+    uint32_t const cTypes = rtstrFmtTypeLoadRelaxed(&g_cTypes);
+    rtstrFmtTypeBeginChange();
     for (uint32_t i = idx; i + 1 < cTypes; i++)
-        copyEntry(&g_aTypes[i], &g_aTypes[i + 1]);
-    fillEntry(&g_aTypes[cTypes - 1], "", 0, nullptr, nullptr);
-    storeRelaxed(&g_cTypes, cTypes - 1);
-    endChange();
+        rtstrFmtTypeCopyEntry(&g_aTypes[i], &g_aTypes[i + 1]);
+    rtstrFmtTypeFillEntry(&g_aTypes[cTypes - 1], "", 0, nullptr, nullptr);
+    rtstrFmtTypeStoreRelaxed(&g_cTypes, cTypes - 1);
+    rtstrFmtTypeEndChange();
     return INF_SUCCESS;
 }
 
-int setUserLocked(const char *pszName, size_t cchName, void *pvUser)
+int rtstrFmtTypeSetUserLocked(const char *pszName, size_t cchName, void *pvUser)
 {
     uint32_t idx;
-    if (!searchTable(pszName, cchName, &idx))
+    if (!rtstrFmtTypeSearchTable(pszName, cchName, &idx))
         return ERR_SYMBOL_NOT_FOUND;
-    beginChange();
-    storeRelaxed(&g_aTypes[idx].pvUser, pvUser);
-    endChange();
+    rtstrFmtTypeBeginChange();
+    rtstrFmtTypeStoreRelaxed(&g_aTypes[idx].pvUser, pvUser);
+    rtstrFmtTypeEndChange();
     return INF_SUCCESS;
 }
 
 /** Name checks for lookups by name: a name that cannot be registered is simply not there. */
-int validateLookupName(const char *pszName, size_t *pcchName)
+int rtstrFmtTypeValidateLookupName(const char *pszName, size_t *pcchName)
 {
-    int rc = validateName(pszName, pcchName);
+    int rc = rtstrFmtTypeValidateName(pszName, pcchName);
     return rc == ERR_INVALID_PARAMETER ? ERR_SYMBOL_NOT_FOUND : rc;
 }
 
-size_t outputMissing(const RTSTRFMTRT *pCtx, const char *pchName, size_t cchName)
+size_t rtstrFmtTypeOutputMissing(const RTSTRFMTRT *pCtx, const char *pchName, size_t cchName)
 {
     size_t cbWritten = pCtx->pfnOutput(pCtx->pvArgOutput, "<missing:%R[", 12);
     if (cchName)
@@ -226,38 +227,38 @@ size_t outputMissing(const RTSTRFMTRT *pCtx, const char *pchName, size_t cchName
 int RTStrFormatTypeRegister(const char *pszType, PFNRTSTRFORMATTYPE pfnHandler, void *pvUser)
 {
     size_t cchName;
-    int rc = validateName(pszType, &cchName);
+    int rc = rtstrFmtTypeValidateName(pszType, &cchName);
     if (RT_FAILURE(rc))
         return rc;
     if (!RT_VALID_PTR((const void *)pfnHandler))
         return ERR_INVALID_POINTER;
-    lockWriters();
-    rc = insertLocked(pszType, cchName, pfnHandler, pvUser);
-    unlockWriters();
+    rtstrFmtTypeLockWriters();
+    rc = rtstrFmtTypeInsertLocked(pszType, cchName, pfnHandler, pvUser);
+    rtstrFmtTypeUnlockWriters();
     return rc;
 }
 
 int RTStrFormatTypeDeregister(const char *pszType)
 {
     size_t cchName;
-    int rc = validateLookupName(pszType, &cchName);
+    int rc = rtstrFmtTypeValidateLookupName(pszType, &cchName);
     if (RT_FAILURE(rc))
         return rc;
-    lockWriters();
-    rc = removeLocked(pszType, cchName);
-    unlockWriters();
+    rtstrFmtTypeLockWriters();
+    rc = rtstrFmtTypeRemoveLocked(pszType, cchName);
+    rtstrFmtTypeUnlockWriters();
     return rc;
 }
 
 int RTStrFormatTypeSetUser(const char *pszType, void *pvUser)
 {
     size_t cchName;
-    int rc = validateLookupName(pszType, &cchName);
+    int rc = rtstrFmtTypeValidateLookupName(pszType, &cchName);
     if (RT_FAILURE(rc))
         return rc;
-    lockWriters();
-    rc = setUserLocked(pszType, cchName, pvUser);
-    unlockWriters();
+    rtstrFmtTypeLockWriters();
+    rc = rtstrFmtTypeSetUserLocked(pszType, cchName, pvUser);
+    rtstrFmtTypeUnlockWriters();
     return rc;
 }
 
@@ -265,7 +266,7 @@ size_t rtstrFormatRtCustomType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 {
     const char *pchName = *ppszFormat + 1;
     const char *pch = pchName;
-    while (*pch && *pch != ']' && !isForbiddenNameChar(*pch))
+    while (*pch && *pch != ']' && !rtstrFmtTypeIsForbiddenNameChar(*pch))
         pch++;
     if (*pch != ']')
     {
@@ -278,8 +279,9 @@ size_t rtstrFormatRtCustomType(const RTSTRFMTRT *pCtx, const char **ppszFormat)
 
     PFNRTSTRFORMATTYPE pfnHandler = nullptr;
     void *pvUser = nullptr;
-    if (cchName == 0 || cchName > RTSTR_FORMAT_TYPE_NAME_MAX || !findType(pchName, cchName, &pfnHandler, &pvUser))
-        return outputMissing(pCtx, pchName, cchName);
+    if (cchName == 0 || cchName > RTSTR_FORMAT_TYPE_NAME_MAX ||
+        !rtstrFmtTypeFind(pchName, cchName, &pfnHandler, &pvUser))
+        return rtstrFmtTypeOutputMissing(pCtx, pchName, cchName);
 
     char szName[RTSTR_FORMAT_TYPE_NAME_MAX + 1];
     for (size_t i = 0; i < cchName; i++)

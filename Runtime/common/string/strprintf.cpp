@@ -15,7 +15,7 @@ struct BUFSINK
     size_t cchTotal;
 };
 
-size_t bufOutput(void *pvArg, const char *pachChars, size_t cbChars)
+size_t rtstrPrintfBufOutput(void *pvArg, const char *pachChars, size_t cbChars)
 {
     BUFSINK *pSink = (BUFSINK *)pvArg;
     pSink->cchTotal += cbChars;
@@ -32,12 +32,12 @@ size_t bufOutput(void *pvArg, const char *pachChars, size_t cbChars)
 
 /** Formats into the buffer; returns the full length of the text in *pcchTotal
  * and the bytes stored. */
-size_t formatIntoBuffer(char *pszBuffer, size_t cbBuffer, const char *pszFormat, va_list args, size_t *pcchTotal)
+size_t rtstrPrintfIntoBuffer(char *pszBuffer, size_t cbBuffer, const char *pszFormat, va_list args, size_t *pcchTotal)
 {
     BUFSINK Sink = {pszBuffer, cbBuffer, 0};
     if (cbBuffer)
         *pszBuffer = '\0';
-    RTStrFmtV(bufOutput, &Sink, NULL, NULL, pszFormat, args);
+    RTStrFmtV(rtstrPrintfBufOutput, &Sink, NULL, NULL, pszFormat, args);
     *pcchTotal = Sink.cchTotal;
     return cbBuffer ? (size_t)(Sink.pszNext - pszBuffer) : 0;
 }
@@ -49,7 +49,7 @@ size_t RTStrBufPrintfV(char *pszBuffer, size_t cbBuffer, const char *pszFormat, 
     if (!cbBuffer)
         return 0;
     size_t cchTotal;
-    return formatIntoBuffer(pszBuffer, cbBuffer, pszFormat, args, &cchTotal);
+    return rtstrPrintfIntoBuffer(pszBuffer, cbBuffer, pszFormat, args, &cchTotal);
 }
 
 size_t RTStrBufPrintf(char *pszBuffer, size_t cbBuffer, const char *pszFormat, ...)
@@ -64,7 +64,7 @@ size_t RTStrBufPrintf(char *pszBuffer, size_t cbBuffer, const char *pszFormat, .
 intptr_t RTStrBufPrintfExV(char *pszBuffer, size_t cbBuffer, const char *pszFormat, va_list args)
 {
     size_t cchTotal;
-    formatIntoBuffer(pszBuffer, cbBuffer, pszFormat, args, &cchTotal);
+    rtstrPrintfIntoBuffer(pszBuffer, cbBuffer, pszFormat, args, &cchTotal);
     return cchTotal < cbBuffer ? (intptr_t)cchTotal : ~(intptr_t)cchTotal;
 }
 

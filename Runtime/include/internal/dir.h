@@ -64,14 +64,6 @@ int rtDirNativeClose(RTDIRINTERNAL *pDir);
 /** Upper-case folding of one code point, as file names compare on this system. */
 RTUNICP rtDirFoldUpper(RTUNICP uc);
 
-/** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
-typedef enum RTDIRREPARSESTATE
-{
-    RTDIRREPARSESTATE_UNKNOWN = 0,
-    RTDIRREPARSESTATE_ACCEPTED,
-    RTDIRREPARSESTATE_REFUSED
-} RTDIRREPARSESTATE;
-
 #ifdef RT_WITH_SEAMS
 #include <rt/rand.h>
 

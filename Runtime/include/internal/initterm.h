@@ -86,8 +86,11 @@ extern RTR3WINSOCKENTRIES g_rtR3WinSock;
 /** The calls of start-up that tests may replace (see internal/seam.h). */
 typedef struct RTSEAMSINIT
 {
-    /** The look-ups of the optional entry points (and of RtlGetVersion). */
+    /** The look-ups of the optional entry points (and of RtlGetVersion), the
+     * hardening's included. */
     decltype(&GetProcAddress) pfnGetProcAddress;
+    /** The hardening's change of the error mode. */
+    decltype(&SetErrorMode) pfnSetErrorMode;
 } RTSEAMSINIT;
 extern RTSEAMSINIT g_rtSeamsInit;
 
@@ -103,14 +106,15 @@ void rtInitSeamsForget(void);
  * the socket library through the loader and resolves its entry points. A
  * missing optional entry point or socket library is no failure.
  *
- * The DLL-search hardening belongs between the version record and the
- * optional entry points (it needs the class, and the loader needs the module
- * handles); @a fFlags is for it.
+ * Between the version record and the optional entry points it hardens the
+ * process (rtR3InitNativeObtrusive: it needs the version class) unless
+ * @a fFlags holds RTR3INIT_F_UNOBTRUSIVE.
  *
  * Calling it again repeats the look-ups (same results) and keeps the socket
  * library already loaded.
  *
- * @returns INF_SUCCESS, or ERR_INTERNAL_ERROR_2 when kernel32 or ntdll is not
+ * @returns INF_SUCCESS; the hardening's failure (the steps after it are
+ *          still done); ERR_INTERNAL_ERROR_2 when kernel32 or ntdll is not
  *          loaded (then nothing else is done).
  */
 int rtR3InitNativeFirst(uint32_t fFlags);

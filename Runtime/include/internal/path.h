@@ -1,7 +1,7 @@
 /** @file
  * Internal path helpers shared by the path modules: separator and drive tests,
- * the reassembly steps RTPathAbsEx uses in place, and the hand-over of paths
- * to Win32 calls.
+ * the reassembly steps RTPathAbsEx uses in place, and the system side of the
+ * current directory.
  */
 #ifndef RT_INTERNAL_PATH_H
 #define RT_INTERNAL_PATH_H
@@ -18,6 +18,12 @@ static inline bool rtPathIsSep(char ch, uint32_t fStyle)
 static inline bool rtPathIsDosSep(char ch)
 {
     return ch == '\\' || ch == '/';
+}
+
+/** True for '\', '/' and ':', the characters after which a file name starts ('C:x' names 'x'). */
+static inline bool rtPathIsNameBoundary(char ch)
+{
+    return rtPathIsDosSep(ch) || ch == ':';
 }
 
 /** True for an ASCII letter. */
@@ -66,14 +72,25 @@ size_t rtPathParsedOutputLength(const RTPATHCOMPONENTS *pParsed);
  */
 size_t rtPathParsedWrite(const char *pszSrc, const RTPATHCOMPONENTS *pParsed, uint32_t fStyle, char *pszDst);
 
-#ifdef RT_OS_WINDOWS
 /**
- * Converts a UTF-8 path to the UTF-16 form Win32 path calls take. Every path
- * handed to a Win32 call goes through here. Free with rtPathWin32Free.
+ * How much of @a pszPath RTPathSetCurrent hands to the system: all of it, less
+ * one trailing '\' or '/' when the path is longer than one character and that
+ * separator does not follow ':' (a drive root 'X:\' keeps it).
  */
-int rtPathWin32FromUtf8(RTUTF16 **ppwszPath, const char *pszPath);
-/** Frees what rtPathWin32FromUtf8 returned; null is allowed. */
-void rtPathWin32Free(RTUTF16 *pwszPath);
-#endif
+size_t rtPathSetCurrentLength(const char *pszPath);
+
+/** @name The system side of the current-directory operations
+ * The shared front ends (RTPathGetCurrent, RTPathGetCurrentOnDrive,
+ * RTPathSetCurrent) check the arguments and apply the rules common to every
+ * build; these only ask or tell the system (the Windows code or the host shim).
+ * @{ */
+/** The current directory in full into @a pszPath (@a cbPath > 0): ERR_BUFFER_OVERFLOW
+ * with a terminated prefix when it does not fit. The drive letter's case is the system's. */
+int rtPathNativeGetCurrent(char *pszPath, size_t cbPath);
+/** The current directory of drive @a chDrive (a letter) into @a pszPath (@a cbPath > 0). */
+int rtPathNativeGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath);
+/** Makes @a pszPath (not empty, relative to the current directory unless absolute) current. */
+int rtPathNativeSetCurrent(const char *pszPath);
+/** @} */
 
 #endif

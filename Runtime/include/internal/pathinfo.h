@@ -1,6 +1,6 @@
 /** @file
- * Internals of the path information query: the remembered answer about not
- * following links, and its forgetting for tests. The attribute query
+ * Internals of the path information query: forgetting, for tests, its
+ * remembered answer about not following links (internal/reparse.h). The attribute query
  * (NtQueryFullAttributesFile) is one of start-up's optional entry points
  * (internal/initterm.h). Windows only.
  */
@@ -11,14 +11,6 @@
 #include <windows.h>
 #include <winternl.h>
 #include "internal/seam.h"
-
-/** Remembered answer whether the file system accepts FILE_OPEN_REPARSE_POINT. */
-typedef enum RTPATHINFOREPARSESTATE
-{
-    RTPATHINFOREPARSESTATE_UNKNOWN = 0,
-    RTPATHINFOREPARSESTATE_ACCEPTED,
-    RTPATHINFOREPARSESTATE_REFUSED
-} RTPATHINFOREPARSESTATE;
 
 #ifdef RT_WITH_SEAMS
 /** Forgets the remembered answer about FILE_OPEN_REPARSE_POINT. */

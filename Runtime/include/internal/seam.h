@@ -12,7 +12,8 @@
  *     call. Tables with system types sit where the header already has the
  *     system's header; an area whose two builds make different calls (the
  *     allocators) declares one table per build. A call of the runtime's own
- *     (`rtMsgWriteStdErr`) is a seam like a system call: `pfnrtMsgWriteStdErr`.
+ *     (`RTStreamPrintfV` in the program messages) is a seam like a system call:
+ *     `pfnRTStreamPrintfV`.
  *     The tables are defined in the seams*.cpp files of the portable runtime,
  *     the Windows runtime and the host shim.
  *   - The call site names the call through RT_SEAM: `RT_SEAM(g_rtSeamsFile,

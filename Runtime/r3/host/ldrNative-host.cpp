@@ -8,13 +8,13 @@
 namespace
 {
 
-int hostClose(PRTLDRMODINTERNAL pMod)
+int rtldrHostClose(PRTLDRMODINTERNAL pMod)
 {
     pMod->hNative = NIL_RTLDRMOD_NATIVE;
     return INF_SUCCESS;
 }
 
-int hostGetSymbol(PRTLDRMODINTERNAL pMod, const char *pszSymbol, void **ppvValue)
+int rtldrHostGetSymbol(PRTLDRMODINTERNAL pMod, const char *pszSymbol, void **ppvValue)
 {
     (void)pMod;
     (void)pszSymbol;
@@ -22,13 +22,13 @@ int hostGetSymbol(PRTLDRMODINTERNAL pMod, const char *pszSymbol, void **ppvValue
     return ERR_SYMBOL_NOT_FOUND;
 }
 
-int hostDone(PRTLDRMODINTERNAL pMod)
+int rtldrHostDone(PRTLDRMODINTERNAL pMod)
 {
     (void)pMod;
     return INF_SUCCESS;
 }
 
-int hostEnumSymbols(PRTLDRMODINTERNAL pMod, void *pvUser)
+int rtldrHostEnumSymbols(PRTLDRMODINTERNAL pMod, void *pvUser)
 {
     (void)pMod;
     (void)pvUser;
@@ -38,7 +38,8 @@ int hostEnumSymbols(PRTLDRMODINTERNAL pMod, void *pvUser)
 } // namespace
 
 const RTLDROPS g_rtldrNativeOps = {
-    RTLDROPS_NATIVE_NAME, hostClose, hostGetSymbol, hostDone, hostEnumSymbols, NULL, {}, RTLDROPS_END_MARKER,
+    RTLDROPS_NATIVE_NAME, rtldrHostClose, rtldrHostGetSymbol, rtldrHostDone, rtldrHostEnumSymbols, NULL, {},
+    RTLDROPS_END_MARKER,
 };
 
 int rtldrNativeLoadSystem(const char *pszName, const char *pszExt, uint32_t fFlags, PRTLDRMOD phLdrMod)

@@ -1,20 +1,10 @@
 /** @file
- * Program-message output for the host build: write(2) on standard error.
+ * Unbuffered error text for the host build: the raw writer as it is.
  */
-#include <errno.h>
-#include <unistd.h>
+#include <rt/rawwrite.h>
 #include "internal/message.h"
 
 void rtMsgWriteStdErr(const char *pch, size_t cch)
 {
-    while (cch > 0)
-    {
-        ssize_t cbWritten = write(STDERR_FILENO, pch, cch);
-        if (cbWritten < 0 && errno == EINTR)
-            continue;
-        if (cbWritten <= 0)
-            return;
-        pch += cbWritten;
-        cch -= (size_t)cbWritten;
-    }
+    RTRawWrite(pch, cch);
 }

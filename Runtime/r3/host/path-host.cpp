@@ -70,27 +70,13 @@ int rtPathShimSetDriveCurrent(char chDrive, const char *pszPath)
     return rtPathShimStore(&g_apszShimDriveCwd[rtPathUpper(chDrive) - 'A'], pszPath);
 }
 
-int RTPathGetCurrent(char *pszPath, size_t cbPath)
+int rtPathNativeGetCurrent(char *pszPath, size_t cbPath)
 {
-    if (!RT_VALID_PTR(pszPath))
-        return ERR_INVALID_POINTER;
-    if (!cbPath)
-        return ERR_BUFFER_OVERFLOW;
-    int rc = rtPathShimCopyOut(rtPathShimCwd(), pszPath, cbPath);
-    if (RT_SUCCESS(rc) && rtPathStartsWithDrive(pszPath))
-        pszPath[0] = rtPathUpper(pszPath[0]);
-    return rc;
+    return rtPathShimCopyOut(rtPathShimCwd(), pszPath, cbPath);
 }
 
-int RTPathGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath)
+int rtPathNativeGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath)
 {
-    if (!RT_VALID_PTR(pszPath))
-        return ERR_INVALID_POINTER;
-    if (!cbPath)
-        return ERR_BUFFER_OVERFLOW;
-    if (!rtPathIsLetter(chDrive))
-        return ERR_INVALID_PARAMETER;
-
     const char *pszCwd = rtPathShimCwd();
     if (rtPathStartsWithDrive(pszCwd) && rtPathUpper(pszCwd[0]) == rtPathUpper(chDrive))
         return rtPathShimCopyOut(pszCwd, pszPath, cbPath);
@@ -101,14 +87,10 @@ int RTPathGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath)
     return rtPathShimCopyOut(szRoot, pszPath, cbPath);
 }
 
-int RTPathSetCurrent(const char *pszPath)
+int rtPathNativeSetCurrent(const char *pszPath)
 {
-    if (!RT_VALID_PTR(pszPath))
-        return ERR_INVALID_POINTER;
-    if (!*pszPath)
-        return ERR_INVALID_PARAMETER;
-
-    /* Like the system, take a relative path from the current directory. */
+    /* Like the system, take a relative path from the current directory; the
+     * result is stored as it comes, so the shared rules show in host tests. */
     size_t cbAbs = RTPATH_MAX;
     char *pszAbs = NULL;
     int rc = ERR_BUFFER_OVERFLOW;
@@ -120,14 +102,8 @@ int RTPathSetCurrent(const char *pszPath)
             return ERR_NO_MEMORY;
         rc = RTPathAbsEx(NULL, pszPath, RTPATH_STYLE_HOST, pszAbs, &cbAbs);
     }
-
     if (RT_SUCCESS(rc))
-    {
-        size_t cch = strlen(pszAbs);
-        if (cch > 1 && rtPathIsDosSep(pszAbs[cch - 1]) && pszAbs[cch - 2] != ':')
-            pszAbs[cch - 1] = '\0';
         rc = rtPathShimSetCurrent(pszAbs);
-    }
     free(pszAbs);
     return rc;
 }

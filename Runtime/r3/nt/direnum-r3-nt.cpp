@@ -9,13 +9,15 @@
 #include <rt/path.h>
 #include <rt/path-win.h>
 #include "internal/dir.h"
+#include "internal/path.h"
+#include "internal/reparse.h"
 
 namespace
 {
 
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT for directories. A plain
  * shared value: concurrent first opens may both probe, with the same answer. */
-RTDIRREPARSESTATE volatile g_enmReparseState = RTDIRREPARSESTATE_UNKNOWN;
+RTREPARSESTATE volatile g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 
 #define RTDIR_NT_ACCESS  (SYNCHRONIZE | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES)
 #define RTDIR_NT_OPTIONS (FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT | FILE_OPEN_FOR_BACKUP_INTENT)
@@ -35,7 +37,7 @@ enum ReparseCheck
     REPARSE_QUERY_FAIL /**< The query failed; the status says why. */
 };
 
-ReparseCheck checkReparsePoint(HANDLE hDir, int *prc)
+ReparseCheck rtDirNtCheckReparsePoint(HANDLE hDir, int *prc)
 {
     IO_STATUS_BLOCK Ios;
     FILE_ATTRIBUTE_TAG_INFORMATION TagInfo;
@@ -61,18 +63,17 @@ ReparseCheck checkReparsePoint(HANDLE hDir, int *prc)
  * trailing separator, unless the path is only a root. Without the separator
  * a final symbolic link is the link itself and not the directory it names.
  */
-size_t cchPathToOpen(RTDIRINTERNAL const *pDir)
+size_t rtDirNtCchPathToOpen(RTDIRINTERNAL const *pDir)
 {
     size_t const cchRoot = RTPathRootSpecLen(pDir->pszPath);
-    if (pDir->cchPath > cchRoot && pDir->cchPath > 1 &&
-        (pDir->pszPath[pDir->cchPath - 1] == '\\' || pDir->pszPath[pDir->cchPath - 1] == '/'))
+    if (pDir->cchPath > cchRoot && pDir->cchPath > 1 && rtPathIsDosSep(pDir->pszPath[pDir->cchPath - 1]))
         return pDir->cchPath - 1;
     return pDir->cchPath;
 }
 
-int openOnce(RTDIRINTERNAL *pDir, ACCESS_MASK fAccess, ULONG fOptions, HANDLE *phDir, bool *pfObjDir)
+int rtDirNtOpenOnce(RTDIRINTERNAL *pDir, ACCESS_MASK fAccess, ULONG fOptions, HANDLE *phDir, bool *pfObjDir)
 {
-    size_t const cch = cchPathToOpen(pDir);
+    size_t const cch = rtDirNtCchPathToOpen(pDir);
     char const chSaved = pDir->pszPath[cch];
     pDir->pszPath[cch] = '\0';
     int rc = RTNtPathOpenDir(pDir->pszPath, fAccess, RTDIR_NT_SHARE, fOptions, OBJ_CASE_INSENSITIVE, phDir, pfObjDir);
@@ -86,19 +87,19 @@ int rtDirNativeOpen(RTDIRINTERNAL *pDir)
 {
     ACCESS_MASK fAccess = RTDIR_NT_ACCESS;
     ULONG fOptions = RTDIR_NT_OPTIONS;
-    if ((pDir->fFlags & RTDIR_F_NO_FOLLOW) && !pDir->fDirSlash && g_enmReparseState != RTDIRREPARSESTATE_REFUSED)
+    if ((pDir->fFlags & RTDIR_F_NO_FOLLOW) && !pDir->fDirSlash && g_enmReparseState != RTREPARSESTATE_REFUSED)
         fOptions |= FILE_OPEN_REPARSE_POINT;
     for (;;)
     {
         HANDLE hDir = INVALID_HANDLE_VALUE;
         bool fObjDir = false;
-        int rc = openOnce(pDir, fAccess, fOptions, &hDir, &fObjDir);
+        int rc = rtDirNtOpenOnce(pDir, fAccess, fOptions, &hDir, &fObjDir);
         if (RT_SUCCESS(rc))
         {
             if ((fOptions & FILE_OPEN_REPARSE_POINT) && !fObjDir)
             {
-                g_enmReparseState = RTDIRREPARSESTATE_ACCEPTED;
-                ReparseCheck enmCheck = checkReparsePoint(hDir, &rc);
+                g_enmReparseState = RTREPARSESTATE_ACCEPTED;
+                ReparseCheck enmCheck = rtDirNtCheckReparsePoint(hDir, &rc);
                 if (enmCheck != REPARSE_NONE)
                 {
                     RTNtPathClose(hDir);
@@ -118,7 +119,7 @@ int rtDirNativeOpen(RTDIRINTERNAL *pDir)
             fAccess &= ~(ACCESS_MASK)FILE_TRAVERSE;
         else if (rc == ERR_INVALID_PARAMETER && (fOptions & FILE_OPEN_REPARSE_POINT))
         {
-            g_enmReparseState = RTDIRREPARSESTATE_REFUSED;
+            g_enmReparseState = RTREPARSESTATE_REFUSED;
             fOptions &= ~(ULONG)FILE_OPEN_REPARSE_POINT;
         }
         else
@@ -138,6 +139,6 @@ int rtDirNativeClose(RTDIRINTERNAL *pDir)
 #ifdef RT_WITH_SEAMS
 void rtDirSeamsForget(void)
 {
-    g_enmReparseState = RTDIRREPARSESTATE_UNKNOWN;
+    g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 }
 #endif

@@ -16,6 +16,7 @@
 #include "internal/initterm.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
+#include "internal/reparse.h"
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE hFile, HANDLE hEvent, void *pfnApc, void *pvApcContext,
                                                IO_STATUS_BLOCK *pIos, void *pvInfo, ULONG cbInfo,
@@ -49,18 +50,18 @@ namespace
 
 /** Whether the file system takes FILE_OPEN_REPARSE_POINT here. A plain shared
  * value: concurrent first queries may both probe, with the same answer. */
-RTPATHINFOREPARSESTATE volatile g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
+RTREPARSESTATE volatile g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 
 /** NtQueryFullAttributesFile when the system has it (start-up looked it up). */
-PFNNTQUERYFULLATTRIBUTESFILE queryFullAttributesEntry(void)
+PFNNTQUERYFULLATTRIBUTESFILE rtPathInfoQueryFullAttributesEntry(void)
 {
     return g_pfnNtQueryFullAttributesFile;
 }
 
 /** The common part of the record from the pieces every native query reports. */
-void fillCommon(RTOBJINFO *pObjInfo, LARGE_INTEGER const *pcbObject, LARGE_INTEGER const *pcbAllocated,
-                LARGE_INTEGER const *pAccess, LARGE_INTEGER const *pWrite, LARGE_INTEGER const *pChange,
-                LARGE_INTEGER const *pCreation, RTFMODE fMode)
+void rtPathInfoFillCommon(RTOBJINFO *pObjInfo, LARGE_INTEGER const *pcbObject, LARGE_INTEGER const *pcbAllocated,
+                          LARGE_INTEGER const *pAccess, LARGE_INTEGER const *pWrite, LARGE_INTEGER const *pChange,
+                          LARGE_INTEGER const *pCreation, RTFMODE fMode)
 {
     pObjInfo->cbObject = pcbObject->QuadPart;
     pObjInfo->cbAllocated = pcbAllocated->QuadPart;
@@ -82,7 +83,7 @@ struct PathInfoQuery
     uint32_t fFlags;
 };
 
-RTFMODE modeFromAttributes(PathInfoQuery const *pQuery, ULONG fAttributes, ULONG uReparseTag)
+RTFMODE rtPathInfoModeFromAttributes(PathInfoQuery const *pQuery, ULONG fAttributes, ULONG uReparseTag)
 {
     return RTFsModeFromWinAttr((RTFMODE)fAttributes << RTFS_DOS_SHIFT, pQuery->pszPath, 0, uReparseTag, 0);
 }
@@ -98,15 +99,15 @@ enum QueryOutcome
 };
 
 /** Whether a failure of the attribute query or of the open leaves another way worth trying. */
-bool isRecoverableNtFailure(NTSTATUS rcNt)
+bool rtPathInfoIsRecoverableNtFailure(NTSTATUS rcNt)
 {
     return rcNt == PI_STATUS_ACCESS_DENIED || rcNt == PI_STATUS_SHARING_VIOLATION ||
            rcNt == PI_STATUS_OBJECT_TYPE_MISMATCH || rcNt == PI_STATUS_OBJECT_NAME_INVALID;
 }
 
-QueryOutcome queryWithoutOpen(PathInfoQuery *pQuery, int *prc)
+QueryOutcome rtPathInfoQueryWithoutOpen(PathInfoQuery *pQuery, int *prc)
 {
-    PFNNTQUERYFULLATTRIBUTESFILE pfn = queryFullAttributesEntry();
+    PFNNTQUERYFULLATTRIBUTESFILE pfn = rtPathInfoQueryFullAttributesEntry();
     if (!pfn || pQuery->enmAdditional == RTOBJINFOADD_UNIX)
         return QUERY_GO_ON;
     OBJECT_ATTRIBUTES ObjAttr;
@@ -118,13 +119,14 @@ QueryOutcome queryWithoutOpen(PathInfoQuery *pQuery, int *prc)
         /* A reparse point needs its tag, which only an open tells. */
         if (Info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
             return QUERY_GO_ON;
-        fillCommon(pQuery->pObjInfo, &Info.EndOfFile, &Info.AllocationSize, &Info.LastAccessTime, &Info.LastWriteTime,
-                   &Info.ChangeTime, &Info.CreationTime, modeFromAttributes(pQuery, Info.FileAttributes, 0));
+        rtPathInfoFillCommon(pQuery->pObjInfo, &Info.EndOfFile, &Info.AllocationSize, &Info.LastAccessTime,
+                             &Info.LastWriteTime, &Info.ChangeTime, &Info.CreationTime,
+                             rtPathInfoModeFromAttributes(pQuery, Info.FileAttributes, 0));
         rtFileFillUnknownAdditional(pQuery->pObjInfo, pQuery->enmAdditional);
         *prc = INF_SUCCESS;
         return QUERY_DONE;
     }
-    if (isRecoverableNtFailure(rcNt) || rcNt == PI_STATUS_INVALID_PARAMETER)
+    if (rtPathInfoIsRecoverableNtFailure(rcNt) || rcNt == PI_STATUS_INVALID_PARAMETER)
         return QUERY_GO_ON;
     *prc = RTErrConvertFromNtStatus(rcNt);
     return QUERY_DONE;
@@ -134,7 +136,7 @@ QueryOutcome queryWithoutOpen(PathInfoQuery *pQuery, int *prc)
  * Step 2: open with attribute access.
  */
 
-NTSTATUS openForAttributes(PathInfoQuery *pQuery, ULONG fOptions, HANDLE *phObj)
+NTSTATUS rtPathInfoOpenForAttributes(PathInfoQuery *pQuery, ULONG fOptions, HANDLE *phObj)
 {
     OBJECT_ATTRIBUTES ObjAttr;
     InitializeObjectAttributes(&ObjAttr, &pQuery->NtName, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
@@ -145,30 +147,30 @@ NTSTATUS openForAttributes(PathInfoQuery *pQuery, ULONG fOptions, HANDLE *phObj)
 }
 
 /** Opens the object, not following a final link when asked and the file system allows. */
-NTSTATUS openObject(PathInfoQuery *pQuery, HANDLE *phObj)
+NTSTATUS rtPathInfoOpenObject(PathInfoQuery *pQuery, HANDLE *phObj)
 {
     ULONG fOptions = PI_OPEN_OPTIONS;
     bool const fOnLink = (pQuery->fFlags & RTPATH_F_ON_LINK) != 0;
-    if (fOnLink && g_enmReparseState != RTPATHINFOREPARSESTATE_REFUSED)
+    if (fOnLink && g_enmReparseState != RTREPARSESTATE_REFUSED)
         fOptions |= FILE_OPEN_REPARSE_POINT;
-    NTSTATUS rcNt = openForAttributes(pQuery, fOptions, phObj);
-    if ((fOptions & FILE_OPEN_REPARSE_POINT) && g_enmReparseState == RTPATHINFOREPARSESTATE_UNKNOWN)
+    NTSTATUS rcNt = rtPathInfoOpenForAttributes(pQuery, fOptions, phObj);
+    if ((fOptions & FILE_OPEN_REPARSE_POINT) && g_enmReparseState == RTREPARSESTATE_UNKNOWN)
     {
         if (rcNt == PI_STATUS_INVALID_PARAMETER || rcNt == PI_STATUS_INVALID_PARAMETER_9)
         {
-            rcNt = openForAttributes(pQuery, fOptions & ~(ULONG)FILE_OPEN_REPARSE_POINT, phObj);
+            rcNt = rtPathInfoOpenForAttributes(pQuery, fOptions & ~(ULONG)FILE_OPEN_REPARSE_POINT, phObj);
             /* Still refused without the option: the option was not what the system objected to. */
             if (rcNt != PI_STATUS_INVALID_PARAMETER)
-                g_enmReparseState = RTPATHINFOREPARSESTATE_REFUSED;
+                g_enmReparseState = RTREPARSESTATE_REFUSED;
         }
         else if (NT_SUCCESS(rcNt))
-            g_enmReparseState = RTPATHINFOREPARSESTATE_ACCEPTED;
+            g_enmReparseState = RTREPARSESTATE_ACCEPTED;
     }
     return rcNt;
 }
 
 /** The reparse tag of an open object, 0 when it has none or the question is not understood. */
-ULONG queryReparseTag(HANDLE hObj)
+ULONG rtPathInfoQueryReparseTag(HANDLE hObj)
 {
     IO_STATUS_BLOCK Ios;
     FILE_ATTRIBUTE_TAG_INFORMATION TagInfo;
@@ -180,14 +182,14 @@ ULONG queryReparseTag(HANDLE hObj)
     return TagInfo.ReparseTag;
 }
 
-int queryOpenObject(PathInfoQuery *pQuery, HANDLE hObj)
+int rtPathInfoQueryOpenObject(PathInfoQuery *pQuery, HANDLE hObj)
 {
     int rc = RTFileQueryInfo((RTFILE)hObj, pQuery->pObjInfo, pQuery->enmAdditional);
     if (RT_SUCCESS(rc))
     {
         /* The handle's query knows neither the name nor the reparse tag: redo the mode with both. */
         RTFMODE const fAttributes = pQuery->pObjInfo->fMode & RTFS_DOS_MASK;
-        ULONG const uTag = fAttributes & RTFS_DOS_NT_REPARSE_POINT ? queryReparseTag(hObj) : 0;
+        ULONG const uTag = fAttributes & RTFS_DOS_NT_REPARSE_POINT ? rtPathInfoQueryReparseTag(hObj) : 0;
         pQuery->pObjInfo->fMode = RTFsModeFromWinAttr(fAttributes, pQuery->pszPath, 0, uTag, 0);
     }
     return rc;
@@ -204,7 +206,7 @@ struct NtNameSplit
     UNICODE_STRING Name;
 };
 
-bool splitNtName(UNICODE_STRING const *pNtName, NtNameSplit *pSplit)
+bool rtPathInfoSplitNtName(UNICODE_STRING const *pNtName, NtNameSplit *pSplit)
 {
     size_t cwc = pNtName->Length / sizeof(WCHAR);
     const WCHAR *pwc = pNtName->Buffer;
@@ -227,7 +229,7 @@ bool splitNtName(UNICODE_STRING const *pNtName, NtNameSplit *pSplit)
 }
 
 /** A name the directory query would take as a pattern (and answer with some other entry). */
-bool hasWildcards(UNICODE_STRING const *pName)
+bool rtPathInfoHasWildcards(UNICODE_STRING const *pName)
 {
     for (size_t i = 0; i < pName->Length / sizeof(WCHAR); i++)
     {
@@ -238,7 +240,7 @@ bool hasWildcards(UNICODE_STRING const *pName)
     return false;
 }
 
-bool equalsNoCase(UNICODE_STRING const *pA, const WCHAR *pwcB, size_t cbB)
+bool rtPathInfoEqualsNoCase(UNICODE_STRING const *pA, const WCHAR *pwcB, size_t cbB)
 {
     UNICODE_STRING B;
     B.Buffer = (PWSTR)pwcB;
@@ -248,7 +250,7 @@ bool equalsNoCase(UNICODE_STRING const *pA, const WCHAR *pwcB, size_t cbB)
 }
 
 /** The volume serial number of the volume @a hObj lives on, 0 when unknown. */
-uint32_t queryVolumeSerial(HANDLE hObj)
+uint32_t rtPathInfoQueryVolumeSerial(HANDLE hObj)
 {
     union
     {
@@ -263,7 +265,7 @@ uint32_t queryVolumeSerial(HANDLE hObj)
 }
 
 /** Fills the record from the object's entry in its parent file-system directory. */
-int queryParentDirectory(PathInfoQuery *pQuery, HANDLE hParent, UNICODE_STRING *pName)
+int rtPathInfoQueryParentDirectory(PathInfoQuery *pQuery, HANDLE hParent, UNICODE_STRING *pName)
 {
     union
     {
@@ -275,36 +277,36 @@ int queryParentDirectory(PathInfoQuery *pQuery, HANDLE hParent, UNICODE_STRING *
                                          TRUE, pName, TRUE);
     if (!NT_SUCCESS(rcNt))
         return RTErrConvertFromNtStatus(rcNt);
-    if (!equalsNoCase(pName, u.Entry.FileName, u.Entry.FileNameLength))
+    if (!rtPathInfoEqualsNoCase(pName, u.Entry.FileName, u.Entry.FileNameLength))
         return ERR_FILE_NOT_FOUND;
     /* For a reparse point the entry keeps the tag where the extended-attribute size would be. */
     ULONG const uTag = u.Entry.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT ? u.Entry.EaSize : 0;
-    fillCommon(pQuery->pObjInfo, &u.Entry.EndOfFile, &u.Entry.AllocationSize, &u.Entry.LastAccessTime,
-               &u.Entry.LastWriteTime, &u.Entry.ChangeTime, &u.Entry.CreationTime,
-               modeFromAttributes(pQuery, u.Entry.FileAttributes, uTag));
+    rtPathInfoFillCommon(pQuery->pObjInfo, &u.Entry.EndOfFile, &u.Entry.AllocationSize, &u.Entry.LastAccessTime,
+                         &u.Entry.LastWriteTime, &u.Entry.ChangeTime, &u.Entry.CreationTime,
+                         rtPathInfoModeFromAttributes(pQuery, u.Entry.FileAttributes, uTag));
     rtFileFillUnknownAdditional(pQuery->pObjInfo, pQuery->enmAdditional);
     if (pQuery->enmAdditional == RTOBJINFOADD_UNIX)
     {
         pQuery->pObjInfo->u.Unix.INodeId = (uint64_t)u.Entry.FileId.QuadPart;
-        pQuery->pObjInfo->u.Unix.INodeIdDevice = queryVolumeSerial(hParent);
+        pQuery->pObjInfo->u.Unix.INodeIdDevice = rtPathInfoQueryVolumeSerial(hParent);
     }
     return INF_SUCCESS;
 }
 
 /** The mode of an object of the native namespace, by the name of its type. */
-RTFMODE modeFromObjectType(UNICODE_STRING const *pTypeName)
+RTFMODE rtPathInfoModeFromObjectType(UNICODE_STRING const *pTypeName)
 {
-    if (equalsNoCase(pTypeName, L"Directory", 9 * sizeof(WCHAR)))
+    if (rtPathInfoEqualsNoCase(pTypeName, L"Directory", 9 * sizeof(WCHAR)))
         return RTFS_TYPE_DIRECTORY | RTFS_DOS_DIRECTORY | RTFS_UNIX_MASK;
-    if (equalsNoCase(pTypeName, L"SymbolicLink", 12 * sizeof(WCHAR)))
+    if (rtPathInfoEqualsNoCase(pTypeName, L"SymbolicLink", 12 * sizeof(WCHAR)))
         return RTFS_TYPE_SYMLINK | RTFS_DOS_NT_REPARSE_POINT | RTFS_UNIX_MASK;
-    if (equalsNoCase(pTypeName, L"Device", 6 * sizeof(WCHAR)))
+    if (rtPathInfoEqualsNoCase(pTypeName, L"Device", 6 * sizeof(WCHAR)))
         return RTFS_TYPE_DEV_CHAR | RTFS_DOS_NT_DEVICE | RTFS_UNIX_ALL_READ | RTFS_UNIX_ALL_WRITE;
     return RTFS_TYPE_FILE | RTFS_DOS_NT_NORMAL | RTFS_UNIX_ALL_READ | RTFS_UNIX_ALL_WRITE;
 }
 
 /** Fills the record from the object's entry in its parent object directory (the type is all it tells). */
-int queryParentObjectDirectory(PathInfoQuery *pQuery, UNICODE_STRING *pParent, UNICODE_STRING *pName)
+int rtPathInfoQueryParentObjectDirectory(PathInfoQuery *pQuery, UNICODE_STRING *pParent, UNICODE_STRING *pName)
 {
     OBJECT_ATTRIBUTES ObjAttr;
     InitializeObjectAttributes(&ObjAttr, pParent, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
@@ -329,13 +331,13 @@ int queryParentObjectDirectory(PathInfoQuery *pQuery, UNICODE_STRING *pParent, U
         rcNt = NtQueryDirectoryObject(hDir, &u, sizeof(u), TRUE, fRestart, &uContext, &cbReturned);
         if (!NT_SUCCESS(rcNt) || rcNt == PI_STATUS_NO_MORE_ENTRIES)
             break;
-        if (equalsNoCase(pName, u.Entry.Name.Buffer, u.Entry.Name.Length))
+        if (rtPathInfoEqualsNoCase(pName, u.Entry.Name.Buffer, u.Entry.Name.Length))
         {
             LARGE_INTEGER Zero;
             Zero.QuadPart = 0;
             /* No times are kept for these: 0 in the native count is what the file systems report for "unknown". */
-            fillCommon(pQuery->pObjInfo, &Zero, &Zero, &Zero, &Zero, &Zero, &Zero,
-                       modeFromObjectType(&u.Entry.TypeName));
+            rtPathInfoFillCommon(pQuery->pObjInfo, &Zero, &Zero, &Zero, &Zero, &Zero, &Zero,
+                                 rtPathInfoModeFromObjectType(&u.Entry.TypeName));
             rtFileFillUnknownAdditional(pQuery->pObjInfo, pQuery->enmAdditional);
             rc = INF_SUCCESS;
             break;
@@ -350,10 +352,10 @@ int queryParentObjectDirectory(PathInfoQuery *pQuery, UNICODE_STRING *pParent, U
  * directory, or in the parent object directory when the parent is not a
  * file-system directory. Returns @a rcOpen when neither tells anything.
  */
-int queryFromParent(PathInfoQuery *pQuery, int rcOpen)
+int rtPathInfoQueryFromParent(PathInfoQuery *pQuery, int rcOpen)
 {
     NtNameSplit Split;
-    if (!splitNtName(&pQuery->NtName, &Split) || hasWildcards(&Split.Name))
+    if (!rtPathInfoSplitNtName(&pQuery->NtName, &Split) || rtPathInfoHasWildcards(&Split.Name))
         return rcOpen;
     OBJECT_ATTRIBUTES ObjAttr;
     InitializeObjectAttributes(&ObjAttr, &Split.Parent, OBJ_CASE_INSENSITIVE, pQuery->hRootDir, NULL);
@@ -365,34 +367,34 @@ int queryFromParent(PathInfoQuery *pQuery, int rcOpen)
     int rc;
     if (NT_SUCCESS(rcNt))
     {
-        rc = queryParentDirectory(pQuery, hParent, &Split.Name);
+        rc = rtPathInfoQueryParentDirectory(pQuery, hParent, &Split.Name);
         NtClose(hParent);
     }
     else
-        rc = queryParentObjectDirectory(pQuery, &Split.Parent, &Split.Name);
+        rc = rtPathInfoQueryParentObjectDirectory(pQuery, &Split.Parent, &Split.Name);
     return RT_SUCCESS(rc) ? rc : rcOpen;
 }
 
-int queryByNtName(PathInfoQuery *pQuery)
+int rtPathInfoQueryByNtName(PathInfoQuery *pQuery)
 {
     int rc = INF_SUCCESS;
-    if (queryWithoutOpen(pQuery, &rc) == QUERY_DONE)
+    if (rtPathInfoQueryWithoutOpen(pQuery, &rc) == QUERY_DONE)
         return rc;
     HANDLE hObj = INVALID_HANDLE_VALUE;
-    NTSTATUS rcNt = openObject(pQuery, &hObj);
+    NTSTATUS rcNt = rtPathInfoOpenObject(pQuery, &hObj);
     if (NT_SUCCESS(rcNt))
     {
-        rc = queryOpenObject(pQuery, hObj);
+        rc = rtPathInfoQueryOpenObject(pQuery, hObj);
         NtClose(hObj);
         return rc;
     }
     rc = RTErrConvertFromNtStatus(rcNt);
-    if (isRecoverableNtFailure(rcNt))
-        return queryFromParent(pQuery, rc);
+    if (rtPathInfoIsRecoverableNtFailure(rcNt))
+        return rtPathInfoQueryFromParent(pQuery, rc);
     return rc;
 }
 
-int checkQueryArgs(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional, uint32_t fFlags)
+int rtPathInfoCheckQueryArgs(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional, uint32_t fFlags)
 {
     if (!RT_VALID_PTR(pszPath) || !RT_VALID_PTR(pObjInfo))
         return ERR_INVALID_POINTER;
@@ -410,7 +412,7 @@ int checkQueryArgs(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdd
 
 int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enmAdditional, uint32_t fFlags)
 {
-    int rc = checkQueryArgs(pszPath, pObjInfo, enmAdditional, fFlags);
+    int rc = rtPathInfoCheckQueryArgs(pszPath, pObjInfo, enmAdditional, fFlags);
     if (RT_FAILURE(rc))
         return rc;
     PathInfoQuery Query;
@@ -421,7 +423,7 @@ int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enm
     rc = RTNtPathFromWinUtf8(&Query.NtName, &Query.hRootDir, pszPath);
     if (RT_FAILURE(rc))
         return rc;
-    rc = queryByNtName(&Query);
+    rc = rtPathInfoQueryByNtName(&Query);
     RTNtPathFree(&Query.NtName);
     return rc;
 }
@@ -429,6 +431,6 @@ int RTPathQueryInfoEx(const char *pszPath, RTOBJINFO *pObjInfo, RTOBJINFOADD enm
 #ifdef RT_WITH_SEAMS
 void rtPathInfoSeamsForget(void)
 {
-    g_enmReparseState = RTPATHINFOREPARSESTATE_UNKNOWN;
+    g_enmReparseState = RTREPARSESTATE_UNKNOWN;
 }
 #endif

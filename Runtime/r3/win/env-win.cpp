@@ -31,7 +31,7 @@ struct EnvValueUtf16
  * and is empty. Systems of major version 3 return 0 without an error for
  * missing variables too, so there a size query must confirm it exists.
  */
-int classifyZeroLength(const RTUTF16 *pwszVar)
+int rtEnvClassifyZeroLength(const RTUTF16 *pwszVar)
 {
     DWORD dwErr = GetLastError();
     if (dwErr != NO_ERROR)
@@ -46,7 +46,7 @@ int classifyZeroLength(const RTUTF16 *pwszVar)
  * value does not fit (it may grow between calls). The caller frees
  * pValue->pwszHeap in every case.
  */
-int readValueUtf16(const RTUTF16 *pwszVar, EnvValueUtf16 *pValue)
+int rtEnvReadValueUtf16(const RTUTF16 *pwszVar, EnvValueUtf16 *pValue)
 {
     pValue->pwszHeap = NULL;
     RTUTF16 *pwszBuf = pValue->awcStack;
@@ -71,24 +71,24 @@ int readValueUtf16(const RTUTF16 *pwszVar, EnvValueUtf16 *pValue)
     }
     pValue->pwsz = pwszBuf;
     pValue->cwc = cwcRet;
-    return cwcRet != 0 ? INF_SUCCESS : classifyZeroLength(pwszVar);
+    return cwcRet != 0 ? INF_SUCCESS : rtEnvClassifyZeroLength(pwszVar);
 }
 
 /** Converts the name to UTF-16 and reads the variable; the caller frees pValue->pwszHeap in every case. */
-int queryValue(const char *pszVar, EnvValueUtf16 *pValue)
+int rtEnvQueryValue(const char *pszVar, EnvValueUtf16 *pValue)
 {
     pValue->pwszHeap = NULL;
     RTUTF16 *pwszVar = NULL;
     int rc = RTStrToUtf16(pszVar, &pwszVar, RTMEM_TAG);
     if (RT_FAILURE(rc))
         return rc;
-    rc = readValueUtf16(pwszVar, pValue);
+    rc = rtEnvReadValueUtf16(pwszVar, pValue);
     RTUtf16Free(pwszVar);
     return rc;
 }
 
 /** Converts a value into the caller's buffer, or measures it when there is none. */
-int deliverValue(const EnvValueUtf16 *pValue, char *pszValue, size_t cbValue, size_t *pcchActual)
+int rtEnvDeliverValue(const EnvValueUtf16 *pValue, char *pszValue, size_t cbValue, size_t *pcchActual)
 {
     if (pszValue && cbValue > 0)
         return RTUtf16ToUtf8Ex(pValue->pwsz, pValue->cwc, &pszValue, cbValue, pcchActual, RTMEM_TAG);
@@ -110,9 +110,9 @@ int RTEnvGetEx(RTENV hEnv, const char *pszVar, char *pszValue, size_t cbValue, s
     if (RT_FAILURE(rc))
         return rc;
     EnvValueUtf16 Value;
-    rc = queryValue(pszVar, &Value);
+    rc = rtEnvQueryValue(pszVar, &Value);
     if (RT_SUCCESS(rc))
-        rc = deliverValue(&Value, pszValue, cbValue, pcchActual);
+        rc = rtEnvDeliverValue(&Value, pszValue, cbValue, pcchActual);
     RTMemFree(Value.pwszHeap);
     return rc;
 }
@@ -122,7 +122,7 @@ const char *RTEnvGet(const char *pszVar)
     if (!rtEnvIsValidVarName(pszVar))
         return NULL;
     EnvValueUtf16 Value;
-    int rc = queryValue(pszVar, &Value);
+    int rc = rtEnvQueryValue(pszVar, &Value);
     char *pszCopy = NULL;
     if (RT_SUCCESS(rc))
         rc = RTUtf16ToUtf8Ex(Value.pwsz, Value.cwc, &pszCopy, 0, NULL, RTMEM_TAG);

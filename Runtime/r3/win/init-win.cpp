@@ -7,6 +7,7 @@
 #include <rt/err.h>
 #include <rt/ldr.h>
 #include "internal/err.h"
+#include "internal/init.h"
 #include "internal/initterm.h"
 
 HMODULE g_hModKernel32 = NULL;
@@ -48,7 +49,7 @@ static_assert(sizeof(OSVERSIONINFOEXW) == 284 && sizeof(OSVERSIONINFOW) == 276, 
 typedef BOOLEAN(NTAPI *PFNRTLGETNTPRODUCTTYPE)(ULONG *puProductType);
 
 /** Looks up @a pszName in @a hMod and stores it, typed, in @a *ppfn (null when missing). */
-template <typename T> void resolveEntry(HMODULE hMod, const char *pszName, T *ppfn)
+template <typename T> void rtR3InitResolveEntry(HMODULE hMod, const char *pszName, T *ppfn)
 {
     /* The detour through void * keeps the compiler from judging the cast of
      * the generic procedure type to the real signature. */
@@ -60,10 +61,10 @@ template <typename T> void resolveEntry(HMODULE hMod, const char *pszName, T *pp
  */
 
 /** The product type when only a record without one could be had; workstation when unknown. */
-BYTE queryProductType(void)
+BYTE rtR3InitQueryProductType(void)
 {
     PFNRTLGETNTPRODUCTTYPE pfnGetProductType = NULL;
-    resolveEntry(g_hModNtDll, "RtlGetNtProductType", &pfnGetProductType);
+    rtR3InitResolveEntry(g_hModNtDll, "RtlGetNtProductType", &pfnGetProductType);
     ULONG uProductType = 0;
     if (!pfnGetProductType || !pfnGetProductType(&uProductType))
         return VER_NT_WORKSTATION;
@@ -71,7 +72,7 @@ BYTE queryProductType(void)
 }
 
 /** The record from GetVersion's packed answer: the last resort. */
-void fillFromGetVersion(OSVERSIONINFOEXW *pInfo)
+void rtR3InitFillFromGetVersion(OSVERSIONINFOEXW *pInfo)
 {
     DWORD const uVersion = GetVersion();
     pInfo->dwMajorVersion = LOBYTE(LOWORD(uVersion));
@@ -82,7 +83,7 @@ void fillFromGetVersion(OSVERSIONINFOEXW *pInfo)
 }
 
 /** Whether GetVersionExW fills @a pInfo when told it is @a cbInfo bytes. */
-bool fillFromGetVersionEx(OSVERSIONINFOEXW *pInfo, DWORD cbInfo)
+bool rtR3InitFillFromGetVersionEx(OSVERSIONINFOEXW *pInfo, DWORD cbInfo)
 {
     *pInfo = OSVERSIONINFOEXW();
     pInfo->dwOSVersionInfoSize = cbInfo;
@@ -94,18 +95,18 @@ bool fillFromGetVersionEx(OSVERSIONINFOEXW *pInfo, DWORD cbInfo)
 #pragma GCC diagnostic pop
 }
 
-void initVersion(void)
+void rtR3InitVersion(void)
 {
     OSVERSIONINFOEXW Info = OSVERSIONINFOEXW();
     Info.dwOSVersionInfoSize = sizeof(Info);
-    resolveEntry(g_hModNtDll, "RtlGetVersion", &g_pfnRtlGetVersion);
+    rtR3InitResolveEntry(g_hModNtDll, "RtlGetVersion", &g_pfnRtlGetVersion);
     if (!g_pfnRtlGetVersion || !NT_SUCCESS(g_pfnRtlGetVersion((RTL_OSVERSIONINFOW *)&Info)))
     {
-        if (!fillFromGetVersionEx(&Info, sizeof(Info)))
+        if (!rtR3InitFillFromGetVersionEx(&Info, sizeof(Info)))
         {
-            if (!fillFromGetVersionEx(&Info, g_cbBasicVersionInfo))
-                fillFromGetVersion(&Info);
-            Info.wProductType = queryProductType();
+            if (!rtR3InitFillFromGetVersionEx(&Info, g_cbBasicVersionInfo))
+                rtR3InitFillFromGetVersion(&Info);
+            Info.wProductType = rtR3InitQueryProductType();
         }
     }
     g_WinOsInfoEx = Info;
@@ -117,36 +118,36 @@ void initVersion(void)
  * Optional entry points.
  */
 
-void resolveKernel32Entries(void)
+void rtR3InitResolveKernel32Entries(void)
 {
     HMODULE const hMod = g_hModKernel32;
-    resolveEntry(hMod, "GetSystemWindowsDirectoryW", &g_pfnGetSystemWindowsDirectoryW);
-    resolveEntry(hMod, "GetWindowsDirectoryW", &g_pfnGetWindowsDirectoryW);
-    resolveEntry(hMod, "SystemTimeToTzSpecificLocalTime", &g_pfnSystemTimeToTzSpecificLocalTime);
-    resolveEntry(hMod, "CreateWaitableTimerExW", &g_pfnCreateWaitableTimerExW);
-    resolveEntry(hMod, "GetHandleInformation", &g_pfnGetHandleInformation);
-    resolveEntry(hMod, "SetHandleInformation", &g_pfnSetHandleInformation);
-    resolveEntry(hMod, "IsDebuggerPresent", &g_pfnIsDebuggerPresent);
-    resolveEntry(hMod, "GetSystemTimeAsFileTime", &g_pfnGetSystemTimeAsFileTime);
-    resolveEntry(hMod, "GetProcessAffinityMask", &g_pfnGetProcessAffinityMask);
-    resolveEntry(hMod, "SetThreadAffinityMask", &g_pfnSetThreadAffinityMask);
-    resolveEntry(hMod, "CreateIoCompletionPort", &g_pfnCreateIoCompletionPort);
-    resolveEntry(hMod, "GetQueuedCompletionStatus", &g_pfnGetQueuedCompletionStatus);
-    resolveEntry(hMod, "PostQueuedCompletionStatus", &g_pfnPostQueuedCompletionStatus);
-    resolveEntry(hMod, "IsProcessorFeaturePresent", &g_pfnIsProcessorFeaturePresent);
+    rtR3InitResolveEntry(hMod, "GetSystemWindowsDirectoryW", &g_pfnGetSystemWindowsDirectoryW);
+    rtR3InitResolveEntry(hMod, "GetWindowsDirectoryW", &g_pfnGetWindowsDirectoryW);
+    rtR3InitResolveEntry(hMod, "SystemTimeToTzSpecificLocalTime", &g_pfnSystemTimeToTzSpecificLocalTime);
+    rtR3InitResolveEntry(hMod, "CreateWaitableTimerExW", &g_pfnCreateWaitableTimerExW);
+    rtR3InitResolveEntry(hMod, "GetHandleInformation", &g_pfnGetHandleInformation);
+    rtR3InitResolveEntry(hMod, "SetHandleInformation", &g_pfnSetHandleInformation);
+    rtR3InitResolveEntry(hMod, "IsDebuggerPresent", &g_pfnIsDebuggerPresent);
+    rtR3InitResolveEntry(hMod, "GetSystemTimeAsFileTime", &g_pfnGetSystemTimeAsFileTime);
+    rtR3InitResolveEntry(hMod, "GetProcessAffinityMask", &g_pfnGetProcessAffinityMask);
+    rtR3InitResolveEntry(hMod, "SetThreadAffinityMask", &g_pfnSetThreadAffinityMask);
+    rtR3InitResolveEntry(hMod, "CreateIoCompletionPort", &g_pfnCreateIoCompletionPort);
+    rtR3InitResolveEntry(hMod, "GetQueuedCompletionStatus", &g_pfnGetQueuedCompletionStatus);
+    rtR3InitResolveEntry(hMod, "PostQueuedCompletionStatus", &g_pfnPostQueuedCompletionStatus);
+    rtR3InitResolveEntry(hMod, "IsProcessorFeaturePresent", &g_pfnIsProcessorFeaturePresent);
 }
 
-void resolveNtDllEntries(void)
+void rtR3InitResolveNtDllEntries(void)
 {
     HMODULE const hMod = g_hModNtDll;
-    resolveEntry(hMod, "RtlGetVersion", &g_pfnRtlGetVersion);
-    resolveEntry(hMod, "NtQueryFullAttributesFile", &g_pfnNtQueryFullAttributesFile);
-    resolveEntry(hMod, "NtDuplicateToken", &g_pfnNtDuplicateToken);
-    resolveEntry(hMod, "NtAlertThread", &g_pfnNtAlertThread);
+    rtR3InitResolveEntry(hMod, "RtlGetVersion", &g_pfnRtlGetVersion);
+    rtR3InitResolveEntry(hMod, "NtQueryFullAttributesFile", &g_pfnNtQueryFullAttributesFile);
+    rtR3InitResolveEntry(hMod, "NtDuplicateToken", &g_pfnNtDuplicateToken);
+    rtR3InitResolveEntry(hMod, "NtAlertThread", &g_pfnNtAlertThread);
 }
 
 /** ws2_32.dll, else wsock32.dll, from the system directory; kept loaded for good. */
-void loadWinSock(void)
+void rtR3InitLoadWinSock(void)
 {
     if (g_hLdrModWinSock != NIL_RTLDRMOD)
         return;
@@ -162,12 +163,12 @@ struct WINSOCKENTRY
     PFNRTWINSOCKENTRY RTR3WINSOCKENTRIES::*pMember;
 };
 
-constexpr WINSOCKENTRY winSockEntry(const char *pszName, PFNRTWINSOCKENTRY RTR3WINSOCKENTRIES::*pMember)
+constexpr WINSOCKENTRY rtR3InitWinSockEntry(const char *pszName, PFNRTWINSOCKENTRY RTR3WINSOCKENTRIES::*pMember)
 {
     return WINSOCKENTRY{pszName, pMember};
 }
 
-#define WINSOCK_ENTRY(a_Name) winSockEntry(#a_Name, &RTR3WINSOCKENTRIES::pfn##a_Name)
+#define WINSOCK_ENTRY(a_Name) rtR3InitWinSockEntry(#a_Name, &RTR3WINSOCKENTRIES::pfn##a_Name)
 constexpr WINSOCKENTRY g_aWinSockEntries[] = {
     WINSOCK_ENTRY(WSAStartup),
     WINSOCK_ENTRY(WSACleanup),
@@ -205,7 +206,7 @@ constexpr WINSOCKENTRY g_aWinSockEntries[] = {
 static_assert(RT_ELEMENTS(g_aWinSockEntries) * sizeof(PFNRTWINSOCKENTRY) == sizeof(RTR3WINSOCKENTRIES),
               "one name per entry point");
 
-void resolveWinSockEntries(void)
+void rtR3InitResolveWinSockEntries(void)
 {
     for (const WINSOCKENTRY &Entry : g_aWinSockEntries)
         g_rtR3WinSock.*Entry.pMember = (PFNRTWINSOCKENTRY)RTLdrLookupFunction(g_hLdrModWinSock, Entry.pszName);
@@ -219,27 +220,30 @@ void rtInitSeamsForget(void)
     /* Only what start-up found can be found again. */
     if (!g_hModKernel32 || !g_hModNtDll)
         return;
-    initVersion();
-    resolveKernel32Entries();
-    resolveNtDllEntries();
+    rtR3InitVersion();
+    rtR3InitResolveKernel32Entries();
+    rtR3InitResolveNtDllEntries();
 }
 #endif
 
 int rtR3InitNativeFirst(uint32_t fFlags)
 {
-    (void)fFlags;
     g_hModKernel32 = GetModuleHandleW(L"kernel32.dll");
     g_hModNtDll = GetModuleHandleW(L"ntdll.dll");
     if (!g_hModKernel32 || !g_hModNtDll)
         return ERR_INTERNAL_ERROR_2;
 
-    initVersion();
-    resolveKernel32Entries();
-    resolveNtDllEntries();
+    rtR3InitVersion();
+    /* The hardening needs the version class; its status is this step's. */
+    int rc = INF_SUCCESS;
+    if (!(fFlags & RTR3INIT_F_UNOBTRUSIVE))
+        rc = rtR3InitNativeObtrusive(fFlags);
+    rtR3InitResolveKernel32Entries();
+    rtR3InitResolveNtDllEntries();
 
-    loadWinSock();
-    resolveWinSockEntries();
+    rtR3InitLoadWinSock();
+    rtR3InitResolveWinSockEntries();
     /* The saved error state includes the socket error from now on. */
     rtErrStateInitSockets();
-    return INF_SUCCESS;
+    return rc;
 }

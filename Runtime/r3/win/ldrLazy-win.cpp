@@ -11,7 +11,7 @@ namespace
 {
 
 /** The module slot of @a pTable: the word after the zero word that ends the slots. */
-RTLDRMOD volatile *moduleSlot(RTLDRLAZYTABLE *pTable)
+RTLDRMOD volatile *rtldrLazyModuleSlot(RTLDRLAZYTABLE *pTable)
 {
     void *volatile *ppvSlot = pTable->apvSlots;
     /* A function slot is never zero: it holds a stub or a system function. */
@@ -20,9 +20,9 @@ RTLDRMOD volatile *moduleSlot(RTLDRLAZYTABLE *pTable)
     return (RTLDRMOD volatile *)(ppvSlot + 1);
 }
 
-RTLDRMOD loadLibrary(RTLDRLAZYTABLE *pTable)
+RTLDRMOD rtldrLazyLoadLibrary(RTLDRLAZYTABLE *pTable)
 {
-    RTLDRMOD volatile *phModSlot = moduleSlot(pTable);
+    RTLDRMOD volatile *phModSlot = rtldrLazyModuleSlot(pTable);
     RTLDRMOD hLdrMod = *phModSlot;
     if (hLdrMod != NIL_RTLDRMOD)
         return hLdrMod;
@@ -39,7 +39,7 @@ RTLDRMOD loadLibrary(RTLDRLAZYTABLE *pTable)
 
 extern "C" void rtldrLazyResolve(RTLDRLAZYTABLE *pTable, void *volatile *ppvSlot, const char *pszSymbol)
 {
-    RTLDRMOD const hLdrMod = loadLibrary(pTable);
+    RTLDRMOD const hLdrMod = rtldrLazyLoadLibrary(pTable);
     void *pvFunction = NULL;
     int const rc = RTLdrLookupSymbol(hLdrMod, pszSymbol, &pvFunction);
     if (RT_FAILURE(rc))

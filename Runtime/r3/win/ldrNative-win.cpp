@@ -49,7 +49,7 @@ int volatile g_iSearchDllDirsSupported = 0;
 PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR volatile g_pfnApplyRedirection = NULL;
 bool volatile g_fApplyRedirectionLookedUp = false;
 
-PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR findApplyRedirection(void)
+PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR rtldrFindApplyRedirection(void)
 {
     if (!g_fApplyRedirectionLookedUp)
     {
@@ -61,7 +61,7 @@ PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR findApplyRedirection(void)
     return g_pfnApplyRedirection;
 }
 
-void initUnicodeString(UNICODE_STRING *pStr, PWSTR pwsz, size_t cwc, size_t cbMax)
+void rtldrInitUnicodeString(UNICODE_STRING *pStr, PWSTR pwsz, size_t cwc, size_t cbMax)
 {
     pStr->Buffer = pwsz;
     pStr->Length = (USHORT)(cwc * sizeof(RTUTF16));
@@ -73,9 +73,9 @@ void initUnicodeString(UNICODE_STRING *pStr, PWSTR pwsz, size_t cwc, size_t cbMa
  * lies in the Windows directory tree of @a pwszSystemDir, puts it in @a pszPath.
  * False when there is no redirection, no acceptable answer, or any failure.
  */
-bool tryRedirection(const char *pszName, const RTUTF16 *pwszSystemDir, char *pszPath, size_t cbPath)
+bool rtldrTryRedirection(const char *pszName, const RTUTF16 *pwszSystemDir, char *pszPath, size_t cbPath)
 {
-    PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR const pfnApply = findApplyRedirection();
+    PFNRTLDOSAPPLYFILEISOLATIONREDIRECTIONUSTR const pfnApply = rtldrFindApplyRedirection();
     if (!pfnApply)
         return false;
 
@@ -87,11 +87,11 @@ bool tryRedirection(const char *pszName, const RTUTF16 *pwszSystemDir, char *psz
 
     static WCHAR s_wszDefaultExt[] = L".dll";
     UNICODE_STRING Name, DefaultExt, StaticString, DynamicString;
-    initUnicodeString(&Name, (PWSTR)wszName, cwcName, sizeof(wszName));
-    initUnicodeString(&DefaultExt, s_wszDefaultExt, RT_ELEMENTS(s_wszDefaultExt) - 1, sizeof(s_wszDefaultExt));
+    rtldrInitUnicodeString(&Name, (PWSTR)wszName, cwcName, sizeof(wszName));
+    rtldrInitUnicodeString(&DefaultExt, s_wszDefaultExt, RT_ELEMENTS(s_wszDefaultExt) - 1, sizeof(s_wszDefaultExt));
     WCHAR wszStatic[g_cbRedirectionStatic / sizeof(WCHAR)];
-    initUnicodeString(&StaticString, wszStatic, 0, g_cbRedirectionStatic);
-    initUnicodeString(&DynamicString, NULL, 0, 0);
+    rtldrInitUnicodeString(&StaticString, wszStatic, 0, g_cbRedirectionStatic);
+    rtldrInitUnicodeString(&DynamicString, NULL, 0, 0);
     UNICODE_STRING *pResult = NULL;
 
     bool fTaken = false;
@@ -109,7 +109,8 @@ bool tryRedirection(const char *pszName, const RTUTF16 *pwszSystemDir, char *psz
 }
 
 /** The system directory's path with @a pszName and then @a pszExt (when given) appended. */
-int buildSystemPath(const RTUTF16 *pwszSystemDir, const char *pszName, const char *pszExt, char *pszPath, size_t cbPath)
+int rtldrBuildSystemPath(const RTUTF16 *pwszSystemDir, const char *pszName, const char *pszExt, char *pszPath,
+                         size_t cbPath)
 {
     int rc = RTUtf16ToUtf8Ex(pwszSystemDir, RTSTR_MAX, &pszPath, cbPath, NULL, RTMEM_TAG);
     if (RT_SUCCESS(rc))
@@ -119,7 +120,7 @@ int buildSystemPath(const RTUTF16 *pwszSystemDir, const char *pszName, const cha
     return rc;
 }
 
-bool isRegularFile(const char *pszPath)
+bool rtldrIsRegularFile(const char *pszPath)
 {
     RTOBJINFO ObjInfo;
     int const rc =
@@ -128,7 +129,7 @@ bool isRegularFile(const char *pszPath)
 }
 
 /** @a pszPath in UTF-16 with '\' separators, with ".DLL" added unless it has a suffix or @a fNoSuffix. */
-int convertLoadPath(const char *pszPath, bool fNoSuffix, RTUTF16 **ppwszPath)
+int rtldrConvertLoadPath(const char *pszPath, bool fNoSuffix, RTUTF16 **ppwszPath)
 {
     static const RTUTF16 s_wszDllExt[] = {'.', 'D', 'L', 'L', '\0'};
     size_t const cwcExt = RT_ELEMENTS(s_wszDllExt) - 1;
@@ -158,7 +159,7 @@ int convertLoadPath(const char *pszPath, bool fNoSuffix, RTUTF16 **ppwszPath)
 }
 
 /** LoadLibraryExW with the restricted dependency search where it is wanted and supported. */
-HMODULE loadLibrary(const RTUTF16 *pwszPath, uint32_t fFlags)
+HMODULE rtldrLoadLibrary(const RTUTF16 *pwszPath, uint32_t fFlags)
 {
     LPCWSTR const pwsz = (LPCWSTR)pwszPath;
     if (!(fFlags & RTLDRLOAD_F_SEARCH_DLL_DIRS) || g_iSearchDllDirsSupported == -1)
@@ -183,7 +184,7 @@ HMODULE loadLibrary(const RTUTF16 *pwszPath, uint32_t fFlags)
  * Operations of natively loaded modules.
  */
 
-int nativeClose(PRTLDRMODINTERNAL pMod)
+int rtldrNativeClose(PRTLDRMODINTERNAL pMod)
 {
     int rc = INF_SUCCESS;
     if (!(pMod->fFlags & RTLDRLOAD_F_NO_UNLOAD) && !RT_SEAM(g_rtSeamsLdr, FreeLibrary)((HMODULE)pMod->hNative))
@@ -192,7 +193,7 @@ int nativeClose(PRTLDRMODINTERNAL pMod)
     return rc;
 }
 
-int nativeGetSymbol(PRTLDRMODINTERNAL pMod, const char *pszSymbol, void **ppvValue)
+int rtldrNativeGetSymbol(PRTLDRMODINTERNAL pMod, const char *pszSymbol, void **ppvValue)
 {
     FARPROC const pfn = RT_SEAM(g_rtSeamsLdr, GetProcAddress)((HMODULE)pMod->hNative, pszSymbol);
     if (!pfn)
@@ -204,13 +205,13 @@ int nativeGetSymbol(PRTLDRMODINTERNAL pMod, const char *pszSymbol, void **ppvVal
     return INF_SUCCESS;
 }
 
-int nativeDone(PRTLDRMODINTERNAL pMod)
+int rtldrNativeDone(PRTLDRMODINTERNAL pMod)
 {
     (void)pMod;
     return INF_SUCCESS;
 }
 
-int nativeEnumSymbols(PRTLDRMODINTERNAL pMod, void *pvUser)
+int rtldrNativeEnumSymbols(PRTLDRMODINTERNAL pMod, void *pvUser)
 {
     (void)pMod;
     (void)pvUser;
@@ -220,7 +221,8 @@ int nativeEnumSymbols(PRTLDRMODINTERNAL pMod, void *pvUser)
 } // namespace
 
 const RTLDROPS g_rtldrNativeOps = {
-    RTLDROPS_NATIVE_NAME, nativeClose, nativeGetSymbol, nativeDone, nativeEnumSymbols, NULL, {}, RTLDROPS_END_MARKER,
+    RTLDROPS_NATIVE_NAME, rtldrNativeClose, rtldrNativeGetSymbol, rtldrNativeDone, rtldrNativeEnumSymbols, NULL, {},
+    RTLDROPS_END_MARKER,
 };
 
 int rtldrNativeLoadSystem(const char *pszName, const char *pszExt, uint32_t fFlags, PRTLDRMOD phLdrMod)
@@ -237,13 +239,13 @@ int rtldrNativeLoadSystem(const char *pszName, const char *pszExt, uint32_t fFla
         return RTErrConvertFromWinError(GetLastError());
 
     char szPath[RTPATH_MAX];
-    if (!tryRedirection(pszName, wszSystemDir, szPath, sizeof(szPath)))
+    if (!rtldrTryRedirection(pszName, wszSystemDir, szPath, sizeof(szPath)))
     {
-        int const rc = buildSystemPath(wszSystemDir, pszName, pszExt, szPath, sizeof(szPath));
+        int const rc = rtldrBuildSystemPath(wszSystemDir, pszName, pszExt, szPath, sizeof(szPath));
         if (RT_FAILURE(rc))
             return rc;
     }
-    if (!isRegularFile(szPath))
+    if (!rtldrIsRegularFile(szPath))
         return ERR_MODULE_NOT_FOUND;
     return RTLdrOpenFile(szPath, phLdrMod, fFlags, NULL);
 }
@@ -259,11 +261,11 @@ int rtldrNativeLoad(const char *pszPath, uintptr_t *phNative, uint32_t fFlags, R
         rtFatalStop("rtldrNativeLoad(%s,,) is called before SOLT has configured the windows loader!\n", pszPath);
 
     RTUTF16 *pwszPath = NULL;
-    int rc = convertLoadPath(pszPath, (fFlags & RTLDRLOAD_F_NO_SUFFIX) != 0, &pwszPath);
+    int rc = rtldrConvertLoadPath(pszPath, (fFlags & RTLDRLOAD_F_NO_SUFFIX) != 0, &pwszPath);
     if (RT_FAILURE(rc))
         return RTErrInfoSet(pErrInfo, rc, "Error converting UTF-8 to UTF-16 string.");
 
-    HMODULE const hMod = loadLibrary(pwszPath, fFlags);
+    HMODULE const hMod = rtldrLoadLibrary(pwszPath, fFlags);
     DWORD const uLastError = hMod ? NO_ERROR : GetLastError();
     RTUtf16Free(pwszPath);
     if (!hMod)

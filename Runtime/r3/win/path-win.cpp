@@ -3,6 +3,7 @@
  */
 #include <windows.h>
 #include <rt/path.h>
+#include <rt/path-win.h>
 #include <rt/mem.h>
 #include <rt/utf16.h>
 #include "internal/path.h"
@@ -17,9 +18,9 @@ int rtPathLastError(void)
 
 /**
  * Gets the full form of @a pwszPath (GetFullPathNameW) and converts it into
- * the caller's UTF-8 buffer, upper-casing a drive letter when asked.
+ * the caller's UTF-8 buffer.
  */
-int rtPathFullToUtf8(const RTUTF16 *pwszPath, bool fUpperDrive, char *pszPath, size_t cbPath)
+int rtPathFullToUtf8(const RTUTF16 *pwszPath, char *pszPath, size_t cbPath)
 {
     RTUTF16 *pwszFull = (RTUTF16 *)RTMemAllocTag(RTPATH_MAX * sizeof(RTUTF16), RTMEM_TAG);
     if (!pwszFull)
@@ -31,24 +32,15 @@ int rtPathFullToUtf8(const RTUTF16 *pwszPath, bool fUpperDrive, char *pszPath, s
     else if (cwc >= RTPATH_MAX)
         rc = ERR_FILENAME_TOO_LONG;
     else
-    {
-        if (fUpperDrive && pwszFull[1] == ':' && pwszFull[0] >= 'a' && pwszFull[0] <= 'z')
-            pwszFull[0] = (RTUTF16)(pwszFull[0] - 'a' + 'A');
         rc = RTUtf16ToUtf8Ex(pwszFull, RTSTR_MAX, &pszPath, cbPath, NULL, RTMEM_TAG);
-    }
     RTMemFree(pwszFull);
     return rc;
 }
 
 } // namespace
 
-int RTPathGetCurrent(char *pszPath, size_t cbPath)
+int rtPathNativeGetCurrent(char *pszPath, size_t cbPath)
 {
-    if (!RT_VALID_PTR(pszPath))
-        return ERR_INVALID_POINTER;
-    if (!cbPath)
-        return ERR_BUFFER_OVERFLOW;
-
     RTUTF16 *pwszCwd = (RTUTF16 *)RTMemAllocTag(RTPATH_MAX * sizeof(RTUTF16), RTMEM_TAG);
     if (!pwszCwd)
         return ERR_NO_TMP_MEMORY;
@@ -59,41 +51,26 @@ int RTPathGetCurrent(char *pszPath, size_t cbPath)
     else if (cwc >= RTPATH_MAX) /* the size it would need: more than the wide buffers take */
         rc = ERR_FILENAME_TOO_LONG;
     else
-        rc = rtPathFullToUtf8(pwszCwd, true /*fUpperDrive*/, pszPath, cbPath);
+        rc = rtPathFullToUtf8(pwszCwd, pszPath, cbPath);
     RTMemFree(pwszCwd);
     return rc;
 }
 
-int RTPathGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath)
+int rtPathNativeGetCurrentOnDrive(char chDrive, char *pszPath, size_t cbPath)
 {
-    if (!RT_VALID_PTR(pszPath))
-        return ERR_INVALID_POINTER;
-    if (!cbPath)
-        return ERR_BUFFER_OVERFLOW;
-    if (!rtPathIsLetter(chDrive))
-        return ERR_INVALID_PARAMETER;
     RTUTF16 const wszDrive[] = {(RTUTF16)chDrive, ':', '\0'};
-    return rtPathFullToUtf8(wszDrive, false /*fUpperDrive*/, pszPath, cbPath);
+    return rtPathFullToUtf8(wszDrive, pszPath, cbPath);
 }
 
-int RTPathSetCurrent(const char *pszPath)
+int rtPathNativeSetCurrent(const char *pszPath)
 {
-    if (!RT_VALID_PTR(pszPath))
-        return ERR_INVALID_POINTER;
-    if (!*pszPath)
-        return ERR_INVALID_PARAMETER;
-
     RTUTF16 *pwszPath;
-    int rc = rtPathWin32FromUtf8(&pwszPath, pszPath);
+    int rc = RTPathToWin32(&pwszPath, pszPath);
     if (RT_FAILURE(rc))
         return rc;
-    /* One trailing separator goes, except the one of a drive root. */
-    size_t cwc = RTUtf16Len(pwszPath);
-    if (cwc > 1 && (pwszPath[cwc - 1] == '\\' || pwszPath[cwc - 1] == '/') && pwszPath[cwc - 2] != ':')
-        pwszPath[cwc - 1] = '\0';
     if (!SetCurrentDirectoryW((LPCWSTR)pwszPath))
         rc = rtPathLastError();
-    rtPathWin32Free(pwszPath);
+    RTPathWin32Free(pwszPath);
     return rc;
 }
 
@@ -103,11 +80,11 @@ int RTPathRename(const char *pszSrc, const char *pszDst, uint32_t fRename, uint3
         return ERR_INVALID_POINTER;
 
     RTUTF16 *pwszSrc;
-    int rc = rtPathWin32FromUtf8(&pwszSrc, pszSrc);
+    int rc = RTPathToWin32(&pwszSrc, pszSrc);
     if (RT_FAILURE(rc))
         return rc;
     RTUTF16 *pwszDst;
-    rc = rtPathWin32FromUtf8(&pwszDst, pszDst);
+    rc = RTPathToWin32(&pwszDst, pszDst);
     if (RT_SUCCESS(rc))
     {
         if (fFileType & RTPATH_RENAME_TYPE_MASK)
@@ -123,8 +100,8 @@ int RTPathRename(const char *pszSrc, const char *pszDst, uint32_t fRename, uint3
         }
         if (RT_SUCCESS(rc) && !MoveFileExW((LPCWSTR)pwszSrc, (LPCWSTR)pwszDst, fRename))
             rc = rtPathLastError();
-        rtPathWin32Free(pwszDst);
+        RTPathWin32Free(pwszDst);
     }
-    rtPathWin32Free(pwszSrc);
+    RTPathWin32Free(pwszSrc);
     return rc;
 }

@@ -6,12 +6,15 @@
 #ifdef RT_WITH_SEAMS
 #include "internal/dir.h"
 #include "internal/file.h"
+#include "internal/init.h"
+#include "internal/init-win.h"
 #include "internal/initterm.h"
 #include "internal/ldr-win.h"
 #include "internal/mem.h"
 #include "internal/nt.h"
 #include "internal/pathinfo.h"
 #include "internal/sem-nt.h"
+#include "internal/stream.h"
 #include "internal/thread-win.h"
 
 RTSEAMSDIR g_rtSeamsDir;
@@ -22,6 +25,7 @@ RTSEAMSMEM g_rtSeamsMem;
 RTSEAMSNT g_rtSeamsNt;
 RTSEAMSSEMNT g_rtSeamsSemNt;
 RTSEAMSTHREADWIN g_rtSeamsThreadWin;
+RTSEAMSSTREAM g_rtSeamsStream;
 
 void rtSeamsResetOs(void)
 {
@@ -33,11 +37,14 @@ void rtSeamsResetOs(void)
     g_rtSeamsNt = RTSEAMSNT();
     g_rtSeamsSemNt = RTSEAMSSEMNT();
     g_rtSeamsThreadWin = RTSEAMSTHREADWIN();
+    g_rtSeamsStream = RTSEAMSSTREAM();
     rtDirSeamsForget();
     rtFileSeamsForget();
     rtInitSeamsForget();
     rtLdrSeamsForget();
     rtPathInfoSeamsForget();
+    rtR3InitSeamsForget();
+    rtR3InitWinSeamsForget();
 }
 
 #endif

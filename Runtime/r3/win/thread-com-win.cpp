@@ -45,7 +45,7 @@ size_t volatile g_offComInits = 0;
 /** Counts this high mean the record is not what we think it is. */
 uint32_t const g_cImplausibleInits = 1000;
 
-size_t comInitsOffset(void)
+size_t rtThreadComInitsOffset(void)
 {
     size_t off = __atomic_load_n(&g_offComInits, __ATOMIC_ACQUIRE);
     if (off == 0)
@@ -58,7 +58,7 @@ size_t comInitsOffset(void)
     return off;
 }
 
-void resolveOle32(void)
+void rtThreadComResolveOle32(void)
 {
     if (__atomic_load_n(&g_fOle32Resolved, __ATOMIC_ACQUIRE))
         return;
@@ -88,7 +88,7 @@ bool rtThreadComInit(uint32_t fFlags)
 {
     if (!(fFlags & (RTTHREADCREATE_F_COM_MTA | RTTHREADCREATE_F_COM_STA)))
         return false;
-    resolveOle32();
+    rtThreadComResolveOle32();
     PFNCOINITIALIZEEX pfnCoInitializeEx = __atomic_load_n(&g_pfnCoInitializeEx, __ATOMIC_ACQUIRE);
     if (!pfnCoInitializeEx)
         return false;
@@ -106,7 +106,7 @@ void rtThreadComGetCounts(uint32_t *pcComInits, uint32_t *pcOleInits)
     /* The thread environment block is at FS:0 (32-bit). */
     uint8_t const *pbOleTls;
     __asm__ __volatile__("movl %%fs:%c1, %0" : "=r"(pbOleTls) : "i"(g_offTebReservedForOle));
-    size_t const offComInits = comInitsOffset();
+    size_t const offComInits = rtThreadComInitsOffset();
     *pcComInits = pbOleTls ? *(uint32_t const *)(pbOleTls + offComInits) : 0;
     *pcOleInits = pbOleTls ? *(uint32_t const *)(pbOleTls + offComInits + g_offOleAfterCom) : 0;
 }
@@ -120,7 +120,7 @@ void rtThreadComBalance(void)
         return;
     if (cOleInits > 0)
     {
-        resolveOle32();
+        rtThreadComResolveOle32();
         for (uint32_t i = 0; i < cOleInits; i++)
             RT_SEAM(g_rtSeamsThreadWin, OleUninitialize)();
         rtThreadComGetCounts(&cComInits, &cOleInits);

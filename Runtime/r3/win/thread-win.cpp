@@ -25,28 +25,28 @@ PFNISDEBUGGERPRESENT g_pfnIsDebuggerPresent = NULL;
 DWORD const g_uThreadNameException = 0x406D1388;
 
 /** Lets the name exception go on after the debugger had its look; nothing else. */
-LONG CALLBACK swallowNameException(EXCEPTION_POINTERS *pXcpt)
+LONG CALLBACK rtThreadSwallowNameException(EXCEPTION_POINTERS *pXcpt)
 {
     if (pXcpt->ExceptionRecord->ExceptionCode == g_uThreadNameException)
         return EXCEPTION_CONTINUE_EXECUTION;
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
-void tellDebugger(PRTTHREADINT pThread)
+void rtThreadTellDebugger(PRTTHREADINT pThread)
 {
     ULONG_PTR auArgs[4];
     auArgs[0] = 0x1000; /* the record's type */
     auArgs[1] = (ULONG_PTR)pThread->szName;
     auArgs[2] = GetCurrentThreadId();
     auArgs[3] = 0; /* flags */
-    void *pvHandler = AddVectoredExceptionHandler(1, swallowNameException);
+    void *pvHandler = AddVectoredExceptionHandler(1, rtThreadSwallowNameException);
     if (!pvHandler)
         return; /* without the handler the exception could end the process */
     RaiseException(g_uThreadNameException, 0, RT_ELEMENTS(auArgs), auArgs);
     RemoveVectoredExceptionHandler(pvHandler);
 }
 
-DWORD WINAPI nativeMain(void *pvThread)
+DWORD WINAPI rtThreadNativeMain(void *pvThread)
 {
     PRTTHREADINT pThread = (PRTTHREADINT)pvThread;
     if (!RT_SEAM(g_rtSeamsThreadWin, TlsSetValue)(g_iSelfTls, pThread))
@@ -99,7 +99,7 @@ PRTTHREADINT rtThreadNativeGetSelf(void)
 void rtThreadNativePublishName(PRTTHREADINT pThread)
 {
     if (g_pfnIsDebuggerPresent && g_pfnIsDebuggerPresent())
-        tellDebugger(pThread);
+        rtThreadTellDebugger(pThread);
     if (g_pfnSetThreadDescription)
     {
         /* Names are short; widening byte by byte is what debuggers show anyway. */
@@ -120,7 +120,8 @@ int rtThreadNativeCreate(PRTTHREADINT pThread, RTNATIVETHREAD *pNativeThread)
     if (cbStack != 0 && cbStack % 0x10000 == 0)
         cbStack += 0x1000;
     DWORD idThread = 0;
-    HANDLE hThread = RT_SEAM(g_rtSeamsThreadWin, CreateThread)(NULL, cbStack, nativeMain, pThread, 0, &idThread);
+    HANDLE hThread =
+        RT_SEAM(g_rtSeamsThreadWin, CreateThread)(NULL, cbStack, rtThreadNativeMain, pThread, 0, &idThread);
     if (!hThread)
         return RTErrConvertFromWinError(GetLastError());
     pThread->hThread = (uintptr_t)hThread;

@@ -7,6 +7,7 @@
 #include "TarnStubSettings.h"
 #include "internal/message.h"
 #include "internal/process.h"
+#include <rt/stream.h>
 #include <rt/string.h>
 #include <rt/utf16.h>
 
@@ -45,7 +46,16 @@ struct StubCaptureAccess
     {
         (enmHandle == STUBSTDHANDLE_OUTPUT ? g_pActive->m_strStdOut : g_pActive->m_strStdErr).append(pch, cch);
     }
-    static void programMessage(const char *pch, size_t cch) { g_pActive->m_strStdErr.append(pch, cch); }
+    static size_t append(void *pvArg, const char *pch, size_t cch)
+    {
+        static_cast<std::string *>(pvArg)->append(pch, cch);
+        return cch;
+    }
+    static int programMessage(PRTSTREAM pStream, const char *pszFormat, va_list va)
+    {
+        std::string *pstr = pStream == g_pStdOut ? &g_pActive->m_strStdOut : &g_pActive->m_strStdErr;
+        return (int)RTStrFmtV(append, pstr, NULL, NULL, pszFormat, va);
+    }
     static void boxW(const RTUTF16 *pwszText, const RTUTF16 *pwszCaption, uint32_t fStyle)
     {
         g_pActive->m_aBoxes.push_back({true, utf16ToUtf8(pwszText), utf16ToUtf8(pwszCaption), fStyle});
@@ -65,12 +75,12 @@ void StubCaptureTest::SetUp()
     g_StubSeamsConsole.pfnstubConsoleWrite = StubCaptureAccess::console;
     g_StubSeamsMsgBox.pfnstubMsgBoxW = StubCaptureAccess::boxW;
     g_StubSeamsMsgBox.pfnstubMsgBoxA = StubCaptureAccess::boxA;
-    g_rtSeamsMsg.pfnrtMsgWriteStdErr = StubCaptureAccess::programMessage;
+    g_rtSeamsMsg.pfnRTStreamPrintfV = StubCaptureAccess::programMessage;
 }
 
 void StubCaptureTest::TearDown()
 {
-    g_rtSeamsMsg.pfnrtMsgWriteStdErr = NULL;
+    g_rtSeamsMsg.pfnRTStreamPrintfV = NULL;
     setExePath("");
     g_fSilent = false;
     g_cVerbosity = 0;
