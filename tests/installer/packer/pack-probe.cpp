@@ -13,7 +13,7 @@
  * Hashes are 32-bit FNV-1a in 8 lower-case hexadecimal digits.
  */
 #include <windows.h>
-#include "TarnStubCerts.h"
+#include "TarnStubCertUtil.h"
 #include "TarnStubConsole.h"
 #include "TarnStubPackage.h"
 #include "TarnStubSettings.h"

@@ -1,0 +1,27 @@
+/** @file
+ * Test seams of the Windows Installer invocation (tests only; see
+ * internal/seam.h): the Installer's calls, so tests can see their arguments
+ * and give any result without installing; the netmsg.dll load and the text
+ * look-up, so tests can offer a message table or none.
+ */
+#ifndef TARN_STUB_MSI_WIN_H
+#define TARN_STUB_MSI_WIN_H
+
+#include <windows.h>
+#include <commctrl.h>
+#include <msi.h>
+
+#ifdef RT_WITH_SEAMS
+typedef struct STUBSEAMSMSI
+{
+    decltype(&MsiSetInternalUI) pfnMsiSetInternalUI;
+    decltype(&MsiEnableLogW) pfnMsiEnableLogW;
+    decltype(&InitCommonControlsEx) pfnInitCommonControlsEx;
+    decltype(&MsiInstallProductW) pfnMsiInstallProductW;
+    decltype(&LoadLibraryExW) pfnLoadLibraryExW;
+    decltype(&FormatMessageW) pfnFormatMessageW;
+} STUBSEAMSMSI;
+extern STUBSEAMSMSI g_StubSeamsMsi;
+#endif
+
+#endif
