@@ -116,17 +116,29 @@ class SingleInstanceTest(RunFixture):
         self.assert_extracted(target)
 
 
-class InstallTest(unittest.TestCase):
+class InstallFixture(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="tarn-install-")
         self.addCleanup(shutil.rmtree, self.tmp, True)
-        # Built here so that every run installs a product with a code of its own.
-        self.msi = os.path.join(self.tmp, "TarnRunProps_amd64.msi")
-        subprocess.run(["wixl", "-a", "x64", "-o", self.msi, "TarnRunProps_amd64.wxs"], cwd=ENV["TARN_MSI_SRC"],
+
+    def make_msi(self, name, *queries):
+        """The property package built afresh (so with a product code of its own), changed by msibuild queries."""
+        msi = os.path.join(self.tmp, name)
+        subprocess.run(["wixl", "-a", "x64", "-o", msi, "TarnRunProps_amd64.wxs"], cwd=ENV["TARN_MSI_SRC"],
                        check=True, capture_output=True)
-        self.setup = os.path.join(self.tmp, "props-setup.exe")
-        pack(self.setup, f"amd64:{self.msi}", f"all:{os.path.join(MSI_DIR, 'common.cab')}",
-             f"x86:{os.path.join(MSI_DIR, 'TarnDemo_x86.msi')}")
+        for query in queries:
+            subprocess.run(["msibuild", msi, "-q", query], check=True, capture_output=True)
+        return msi
+
+    def exit_code(self, exe, *args):
+        """The full exit code (a Unix exit status keeps only its low byte), read through cmd."""
+        script = os.path.join(self.tmp, "run.bat")
+        with open(script, "w", newline="\r\n") as f:
+            f.write(f'start "" /wait "{win_path(exe)}" {" ".join(args)}\necho exit=%errorlevel%\n')
+        proc = wine("cmd", "/c", win_path(script))
+        found = re.search(r"^exit=(-?\d+)", text(proc.stdout), re.M)
+        self.assertIsNotNone(found, text(proc.stdout))
+        return int(found.group(1))
 
     def registry_values(self):
         subprocess.run(["wineserver", "-w"], env=dict(ENV, WINEPREFIX=PREFIX), check=True)
@@ -135,6 +147,15 @@ class InstallTest(unittest.TestCase):
                             re.M | re.S)
         self.assertIsNotNone(section, "no TarnvaleRunTest key in system.reg")
         return dict(re.findall(r'^"(\w+)"="(.*)"$', section.group(1), re.M))
+
+
+class InstallTest(InstallFixture):
+    def setUp(self):
+        super().setUp()
+        self.msi = self.make_msi("TarnRunProps_amd64.msi")
+        self.setup = os.path.join(self.tmp, "props-setup.exe")
+        pack(self.setup, f"amd64:{self.msi}", f"all:{os.path.join(MSI_DIR, 'common.cab')}",
+             f"x86:{os.path.join(MSI_DIR, 'TarnDemo_x86.msi')}")
 
     def test_silent_install_passes_the_properties_and_removes_the_extraction_directory(self):
         token = secrets.token_hex(4)
@@ -147,6 +168,42 @@ class InstallTest(unittest.TestCase):
         self.assertTrue(os.path.isfile(os.path.join(PREFIX, "drive_c", "Program Files", "TarnvaleRunTest",
                                                     "readme.txt")))
         self.assertEqual(temp_before, temp_dirs())
+
+
+class RebootAndFailureTest(InstallFixture):
+    SCHEDULE_REBOOT = "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('ScheduleReboot', 6590)"
+    FAIL = ["INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('FailOnPurpose', 19, '', 'Failing')",
+            "INSERT INTO InstallExecuteSequence (Action, Sequence) VALUES ('FailOnPurpose', 1490)"]
+
+    def test_reboot_request_of_one_package_survives_the_next_one_unless_ignored(self):
+        setup = os.path.join(self.tmp, "reboot-setup.exe")
+        pack(setup, f"amd64:{self.make_msi('first.msi', self.SCHEDULE_REBOOT)}",
+             f"amd64:{self.make_msi('second.msi')}")
+        temp_before = temp_dirs()
+        self.assertEqual(3010, self.exit_code(setup, "--silent"))
+        self.assertEqual(0, self.exit_code(setup, "--silent", "--ignore-reboot"))
+        self.assertEqual(temp_before, temp_dirs())
+
+    def test_failing_package_stops_the_later_ones_and_the_files_are_removed(self):
+        setup = os.path.join(self.tmp, "failing-setup.exe")
+        token = secrets.token_hex(4)
+        pack(setup, f"amd64:{self.make_msi('failing.msi', *self.FAIL)}", f"amd64:{self.make_msi('later.msi')}",
+             f"all:{os.path.join(MSI_DIR, 'common.cab')}")
+        temp_before = temp_dirs()
+        proc = wine(setup, "--silent", "--msi-prop", "TARNPLAIN", token)
+        self.assertEqual(1, proc.returncode)
+        self.assertIn("failing-setup.exe: error: ", text(proc.stderr))
+        self.assertNotEqual(token, self.registry_values().get("Plain"))
+        self.assertEqual(temp_before, temp_dirs())
+
+    def test_logging_keeps_the_extraction_directory_with_the_log_only(self):
+        setup = os.path.join(self.tmp, "logging-setup.exe")
+        pack(setup, f"amd64:{self.make_msi('logged.msi')}", f"all:{os.path.join(MSI_DIR, 'common.cab')}")
+        target = os.path.join(self.tmp, "logged")
+        proc = wine(setup, "--silent", "--logging", "--path", win_path(target))
+        self.assertEqual((0, ""), (proc.returncode, text(proc.stderr)))
+        self.assertEqual(["TarnInstallLog.txt"], os.listdir(target))
+        self.assertGreater(os.path.getsize(os.path.join(target, "TarnInstallLog.txt")), 0)
 
 
 if __name__ == "__main__":
