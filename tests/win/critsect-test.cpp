@@ -171,13 +171,18 @@ int acquireOnly(RTTHREAD, void *pvUser)
     return RTCritSectAcquire((PRTCRITSECT)pvUser);
 }
 
-/** Kernel waits entered by threads blocked on a critical section. */
+/** Threads that have entered a kernel wait while blocked on a critical section. */
 uint32_t volatile g_cWaiterKernelWaits;
 
 NTSTATUS NTAPI countWaiterKernelWaits(HANDLE hEvent, BOOLEAN fAlertable, PLARGE_INTEGER pTimeout)
 {
-    if (RTThreadGetState(RTThreadSelf()) == RTTHREADSTATE_CRITSECT)
+    /* A waiter may wait more than once (an interrupted wait resumes); count each thread once. */
+    static thread_local bool s_fCounted = false;
+    if (!s_fCounted && RTThreadGetState(RTThreadSelf()) == RTTHREADSTATE_CRITSECT)
+    {
+        s_fCounted = true;
         __atomic_add_fetch(&g_cWaiterKernelWaits, 1, __ATOMIC_SEQ_CST);
+    }
     return NtWaitForSingleObject(hEvent, fAlertable, pTimeout);
 }
 
