@@ -19,7 +19,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 smoke=0
-runs=5
+runs=9
 while [ $# -gt 0 ]; do
   case $1 in
     --smoke) smoke=1; runs=1 ;;
@@ -52,11 +52,17 @@ mkdir -p "$work"
 log() { echo "bench: $*" >&2; }
 record() { printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$raw"; }
 now_ns() { date +%s%N; }
+# Runs a Windows program under Wine; sets wall_us, cpu_us and rc.
+measure() {
+  local stdout=$1 stderr=$2
+  shift 2
+  read -r wall_us cpu_us rc < <(python3 bench/tools/measure.py "$stdout" "$stderr" -- wine "$@")
+}
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 log "building the stub, the stub kit and the benchmark programs"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-peakmem >/dev/null
+cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports bench-peakmem >/dev/null
 
 export WINEPREFIX=$work/wineprefix TARN_WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -113,18 +119,17 @@ verify_out() {
   done
 }
 run_extract() {
-  local what=$1 t0 t1 rc=0
+  local what=$1
   shift
   rm -rf "$out"
-  t0=$(now_ns)
-  wine "$@" >"$work/$what.stdout" 2>"$work/$what.stderr" || rc=$?
-  t1=$(now_ns)
+  measure "$work/$what.stdout" "$work/$what.stderr" "$@"
   if [ $rc -ne 0 ] || ! verify_out; then
     log "$what: exit code $rc, extracted files $(verify_out && echo complete || echo missing or wrong)"
     record "extract-failed" "$what" "$rc"
     return 0
   fi
-  record extract "$what" "$(((t1 - t0) / 1000))"
+  record extract "$what" "$wall_us"
+  record extract-cpu "$what" "$cpu_us"
   if [ "$what" = floor ]; then
     record extract floor-inside "$(awk '/^floor-us/ {print $2}' "$work/floor.stdout")"
   fi
@@ -145,19 +150,21 @@ rm -rf "$out"
 
 # ---- 3. start-up --------------------------------------------------------------
 noop=$build/bench/bench-noop.exe
+noop_imports=$build/bench/bench-noop-imports.exe
 stub=$build/tarnstub.exe
 run_start() {
-  local what=$1 t0 t1
+  local what=$1
   shift
-  t0=$(now_ns)
-  wine "$@" >/dev/null 2>&1 || { log "$what: start-up run failed"; record start-failed "$what" 1; return 0; }
-  t1=$(now_ns)
-  record start "$what" "$(((t1 - t0) / 1000))"
+  measure /dev/null /dev/null "$@"
+  if [ "$rc" -ne 0 ]; then log "$what: start-up run failed"; record start-failed "$what" "$rc"; return 0; fi
+  record start "$what" "$wall_us"
+  record start-cpu "$what" "$cpu_us"
 }
 log "start-up: $startup_runs rounds"
 wine "$noop"; wine "$stub" --version --silent >/dev/null 2>&1 || true
 for ((r = 1; r <= startup_runs; r++)); do
   run_start noop "$noop"
+  run_start noop-imports "$noop_imports"
   run_start stub "$stub" --version --silent
   run_start setup "$setup" --version --silent
 done
@@ -185,7 +192,7 @@ peak() {
   line=$(wine "$build/bench/bench-peakmem.exe" "$@" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
   if [ -z "$line" ]; then log "$what: no peak reading"; return 0; fi
   # An extraction that left no complete output has no meaningful peak.
-  if [ "$what" != noop ] && ! verify_out; then
+  if [ "${what#noop}" = "$what" ] && ! verify_out; then
     log "$what: no peak reading (extraction incomplete)"
     record peak-failed "$what" 1
     return 0
@@ -196,6 +203,7 @@ peak() {
 log "peak memory"
 for ((r = 1; r <= (smoke ? 1 : 3); r++)); do
   peak noop "$(winpath "$noop")"
+  peak noop-imports "$(winpath "$noop_imports")"
   peak installer "$(winpath "$setup")" --extract --silent --path "$(winpath "$out")"
   peak floor "$(winpath "$floor")" "$(winpath "$out")"
 done

@@ -14,7 +14,13 @@
  */
 #include <windows.h>
 
-enum { BLOCK_SIZE = 0x10000, HEADER_NAME_OFFSET = 32, PAYLOAD_NAME_OFFSET = 4, MAX_PATH_UNITS = 4100 };
+enum
+{
+    BLOCK_SIZE = 0x10000,
+    HEADER_NAME_OFFSET = 32,
+    PAYLOAD_NAME_OFFSET = 4,
+    MAX_PATH_UNITS = 4100
+};
 
 static unsigned char g_abBlock[BLOCK_SIZE];
 static WCHAR g_wszDir[MAX_PATH_UNITS];
