@@ -19,9 +19,9 @@ namespace
 /** Passes are numbered from 0; this one is the last. */
 const unsigned STUB_CLEANUP_LAST_PASS = 4;
 /** The wait after the first pass: most holders let go quickly. */
-const DWORD STUB_CLEANUP_FIRST_WAIT_MS = 100;
+const RTMSINTERVAL STUB_CLEANUP_FIRST_WAIT_MS = 100;
 /** The wait after each later pass. */
-const DWORD STUB_CLEANUP_WAIT_MS = 3000;
+const RTMSINTERVAL STUB_CLEANUP_WAIT_MS = 3000;
 
 void closeRecordHandle(CleanupRecord *pRecord)
 {
@@ -114,6 +114,6 @@ void CleanUpRecords(const char *pszFinalDir)
                 return;
         }
 
-        RT_SEAM(g_StubSeamsCleanup, Sleep)(iPass == 0 ? STUB_CLEANUP_FIRST_WAIT_MS : STUB_CLEANUP_WAIT_MS);
+        RT_SEAM(g_StubSeamsCleanup, RTThreadSleepMs)(iPass == 0 ? STUB_CLEANUP_FIRST_WAIT_MS : STUB_CLEANUP_WAIT_MS);
     }
 }

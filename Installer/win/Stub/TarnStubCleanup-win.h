@@ -7,14 +7,14 @@
 #ifndef TARN_STUB_CLEANUP_WIN_H
 #define TARN_STUB_CLEANUP_WIN_H
 
-#include <windows.h>
 #include <rt/file.h>
 #include <rt/dir.h>
+#include <rt/thread.h>
 
 #ifdef RT_WITH_SEAMS
 typedef struct STUBSEAMSCLEANUP
 {
-    decltype(&Sleep) pfnSleep;
+    decltype(&RTThreadSleepMs) pfnRTThreadSleepMs;
     decltype(&RTFileClose) pfnRTFileClose;
     decltype(&RTDirClose) pfnRTDirClose;
 } STUBSEAMSCLEANUP;

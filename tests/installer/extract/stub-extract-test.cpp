@@ -657,6 +657,33 @@ LPVOID WINAPI failZeroFilled(HANDLE hHeap, DWORD fFlags, SIZE_T cb)
     return fFlags & HEAP_ZERO_MEMORY ? NULL : HeapAlloc(hHeap, fFlags, cb);
 }
 
+TEST_F(StubExtractTest, NoMemoryForTheDirectoryRecord)
+{
+    struct
+    {
+        std::string strDir;
+        const char *pszStdErr;
+    } const s_aCases[] = {
+        {path("new"), "error: Failed to add cleanup record for dir '@'\n"},
+        {m_strRoot, "error: Failed to add cleanup record for existing dir '@'\n"},
+    };
+    for (const auto &Case : s_aCases)
+    {
+        m_aBoxes.clear();
+        m_strStdErr.clear();
+        g_rtSeamsMem.pfnHeapAlloc = failZeroFilled;
+        EXPECT_EQ(STUB_EXIT_FAILURE, extract(Case.strDir, true));
+        g_rtSeamsMem = RTSEAMSMEM();
+        std::string strStdErr = Case.pszStdErr;
+        strStdErr.replace(strStdErr.find('@'), 1, Case.strDir);
+        EXPECT_EQ(strStdErr, m_strStdErr);
+        EXPECT_EQ("W|0x10|Tarnvale Installer|Out of memory!\n", boxes());
+        EXPECT_TRUE(m_pDirRecord == NULL);
+        EXPECT_EQ(0u, listedRecords().size());
+        EXPECT_TRUE(exists(Case.strDir)) << "created all the same";
+    }
+}
+
 TEST_F(StubExtractTest, NoMemoryForTheRecord)
 {
     g_Seams = StepSeams();

@@ -29,7 +29,7 @@ class StubCleanupTest : public StubScratchTest
     {
         StubScratchTest::SetUp();
         s_pActive = this;
-        g_StubSeamsCleanup.pfnSleep = recordSleep;
+        g_StubSeamsCleanup.pfnRTThreadSleepMs = recordSleep;
     }
     void TearDown() override
     {
@@ -72,16 +72,17 @@ class StubCleanupTest : public StubScratchTest
 
     static bool isListEmpty() { return g_CleanupRecords.pNext == &g_CleanupRecords; }
 
-    static void WINAPI recordSleep(DWORD cMillies)
+    static int recordSleep(RTMSINTERVAL cMillies)
     {
         s_pActive->m_acMsWaits.push_back(cMillies);
         if (s_pActive->m_pfnOnSleep)
             s_pActive->m_pfnOnSleep(s_pActive->m_acMsWaits.size());
+        return INF_SUCCESS;
     }
 
     static StubCleanupTest *s_pActive;
     /** The waits between passes, in order. */
-    std::vector<DWORD> m_acMsWaits;
+    std::vector<RTMSINTERVAL> m_acMsWaits;
     /** Called at each wait with the number of waits so far. */
     std::function<void(size_t)> m_pfnOnSleep;
     tst::ForeignFileHolder m_Holder;
@@ -89,8 +90,8 @@ class StubCleanupTest : public StubScratchTest
 
 StubCleanupTest *StubCleanupTest::s_pActive = NULL;
 
-const std::vector<DWORD> g_acMsNoWait = {};
-const std::vector<DWORD> g_acMsAllWaits = {100, 3000, 3000, 3000};
+const std::vector<RTMSINTERVAL> g_acMsNoWait = {};
+const std::vector<RTMSINTERVAL> g_acMsAllWaits = {100, 3000, 3000, 3000};
 
 TEST_F(StubCleanupTest, NormalRunRemovesEverythingWithoutWaiting)
 {
@@ -159,7 +160,7 @@ TEST_F(StubCleanupTest, FileHeldElsewhereIsDeletedOnceReleased)
     };
     CleanUpRecords(path("x").c_str());
 
-    EXPECT_EQ(std::vector<DWORD>({100, 3000}), m_acMsWaits);
+    EXPECT_EQ(std::vector<RTMSINTERVAL>({100, 3000}), m_acMsWaits);
     EXPECT_FALSE(exists(path("x")));
     EXPECT_TRUE(isListEmpty());
     EXPECT_EQ("", boxes() + m_strStdErr);
@@ -238,7 +239,7 @@ TEST_F(StubCleanupTest, FinalDirectoryIsRetriedUntilItGoes)
             DeleteFileW(tst::widen(path("x\\late.txt")).c_str());
     };
     CleanUpRecords(path("x").c_str());
-    EXPECT_EQ(std::vector<DWORD>({100, 3000, 3000}), m_acMsWaits);
+    EXPECT_EQ(std::vector<RTMSINTERVAL>({100, 3000, 3000}), m_acMsWaits);
     EXPECT_FALSE(exists(path("x")));
     EXPECT_EQ("", boxes() + m_strStdErr);
 }
@@ -302,7 +303,7 @@ TEST_F(StubCleanupTest, ReleaseLeavesHandlesAndFilesAlone)
 /** The one test that waits for real: the holder lets go after a second, so the third pass deletes the file. */
 TEST_F(StubCleanupTest, RealWaitOutlastsABriefHolder)
 {
-    g_StubSeamsCleanup.pfnSleep = NULL;
+    g_StubSeamsCleanup.pfnRTThreadSleepMs = NULL;
     extractTwoPackages();
     ASSERT_TRUE(m_Holder.hold(path("x\\a.msi"), g_fShareNoDelete, 1000));
     DWORD const uStart = GetTickCount();
