@@ -97,14 +97,16 @@ scripts/tarn-pack --stub-kit "$build/bench/floor-kit" -o "$floor" "${pack_args[@
 # ---- NSIS installer with the same packages -----------------------------------
 nsis=$work/nsis-setup.exe
 {
-  echo 'Unicode true'
-  echo 'SetCompress off'
-  echo 'SilentInstall silent'
-  echo 'RequestExecutionLevel user'
   echo "OutFile \"$nsis\""
-  echo 'InstallDir "$TEMP\bench-nsis"'
-  echo 'Section'
-  echo '  SetOutPath "$INSTDIR"'
+  cat <<'NSI'
+Unicode true
+SetCompress off
+SilentInstall silent
+RequestExecutionLevel user
+InstallDir "$TEMP\bench-nsis"
+Section
+  SetOutPath "$INSTDIR"
+NSI
   for i in 0 1 2; do echo "  File \"$payloads/${names[$i]}\""; done
   echo 'SectionEnd'
 } >"$work/bench.nsi"
@@ -123,7 +125,7 @@ run_extract() {
   shift
   rm -rf "$out"
   measure "$work/$what.stdout" "$work/$what.stderr" "$@"
-  if [ $rc -ne 0 ] || ! verify_out; then
+  if [ "${rc:-1}" -ne 0 ] || ! verify_out; then
     log "$what: exit code $rc, extracted files $(verify_out && echo complete || echo missing or wrong)"
     record "extract-failed" "$what" "$rc"
     return 0
@@ -156,7 +158,7 @@ run_start() {
   local what=$1
   shift
   measure /dev/null /dev/null "$@"
-  if [ "$rc" -ne 0 ]; then log "$what: start-up run failed"; record start-failed "$what" "$rc"; return 0; fi
+  if [ "${rc:-1}" -ne 0 ]; then log "$what: start-up run failed"; record start-failed "$what" "$rc"; return 0; fi
   record start "$what" "$wall_us"
   record start-cpu "$what" "$cpu_us"
 }

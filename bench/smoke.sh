@@ -9,8 +9,8 @@ raw=build/win32/bench-smoke/raw.tsv
 status=0
 for figure in "extract installer" "extract floor" "extract nsis" "start noop" "start stub" "start setup" \
               "size stub" "peak installer" "peak noop" "pack seconds"; do
-  set -- $figure
-  if ! awk -F'\t' -v k="$1" -v l="$2" '$1 == k && $2 == l { found = 1 } END { exit !found }' "$raw"; then
+  read -r kind label <<<"$figure"
+  if ! awk -F'\t' -v k="$kind" -v l="$label" '$1 == k && $2 == l { found = 1 } END { exit !found }' "$raw"; then
     echo "bench smoke: no figure '$figure' (see build/win32/bench-smoke/)" >&2
     status=1
   fi
