@@ -84,5 +84,6 @@ if(TARN_FLAVOUR STREQUAL "win32")
     # The no-CRT link of a product executable.
     set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
     # The process entry of an executable on the runtime's own start-up (calls StubMain).
-    set(TARN_NOCRT_ENTRY -Wl,-e,_rtNoCrtStartupExe@0)
+    set(TARN_NOCRT_ENTRY_SYMBOL _rtNoCrtStartupExe@0)
+    set(TARN_NOCRT_ENTRY -Wl,-e,${TARN_NOCRT_ENTRY_SYMBOL})
 endif()

@@ -376,8 +376,8 @@ void rtStrmDestroyOpened(PRTSTREAM pStream)
 } // namespace
 
 PRTSTREAM const g_pStdIn = &g_StdIn;
-PRTSTREAM const g_pStdOut = &g_StdOut;
-PRTSTREAM const g_pStdErr = &g_StdErr;
+PRTSTREAM g_pStdOut = &g_StdOut;
+PRTSTREAM g_pStdErr = &g_StdErr;
 
 int RTStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
 {

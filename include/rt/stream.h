@@ -30,10 +30,12 @@ typedef RTSTREAM *PRTSTREAM;
 
 /** Standard input (handle index 0). */
 extern PRTSTREAM const g_pStdIn;
-/** Standard output (handle index 1): line buffered. */
-extern PRTSTREAM const g_pStdOut;
-/** Standard error (handle index 2): unbuffered. */
-extern PRTSTREAM const g_pStdErr;
+/** Standard output (handle index 1): line buffered. A program may point it at
+ * a stream of its own (the installer's verbose console) from its main thread
+ * while no other thread writes. */
+extern PRTSTREAM g_pStdOut;
+/** Standard error (handle index 2): unbuffered. Replaceable like g_pStdOut. */
+extern PRTSTREAM g_pStdErr;
 
 /** @name Buffering modes of RTStreamSetBuffering
  * @{ */

@@ -38,7 +38,7 @@ expect "property name with a space" 2 '' \
 expect "property without value" 2 '' "$name: error: --msi-prop takes two arguments, the 2nd is missing"$'\n' \
   -- --silent --msiparams X=1 --msi-prop P
 expect "quoted arguments reach the parser whole" 0 '' '' -- --silent --msiparams 'INSTALLDIR="C:\Program Files\T"' Y=2
-expect "empty container" 0 '' '' -- --silent --extract
+expect "empty container" 0 $'Files were extracted to: C:\\tarn-empty-container\n' '' -- --silent --extract --path 'C:/tarn-empty-container'
 help_first=$("$wine_run" "$exe" --silent --help 2>/dev/null | head -1 | tr -d '\r')
 if [ "$help_first" = "-- Tarnvale Installer v7.2.0r169020 --" ]; then echo "ok   help"; else
   echo "FAIL help: first line '$help_first'"; failures=$((failures + 1)); fi

@@ -2,8 +2,10 @@
  * Formatted text on the process's standard output and standard error.
  *
  * stubPrintStdOutV / stubPrintStdErrV format with the runtime formatter and
- * write the result unbuffered; on Windows each "\n" reaches the handle as
- * "\r\n". Write failures are ignored: there is nowhere left to report them.
+ * write the result; on Windows through the runtime's standard streams
+ * (g_pStdOut, g_pStdErr), so each "\n" reaches the handle as "\r\n" and the
+ * verbose console, once it replaces them, receives the text. Write failures
+ * are ignored: there is nowhere left to report them.
  * stubConsoleWrite is the OS part (one call per formatted piece).
  */
 #ifndef TARN_STUB_CONSOLE_H

@@ -1,13 +1,19 @@
 /** @file
- * StubMain: the command line first, then the run.
+ * StubMain: the runtime first, then the command line, then the run.
  */
 #include "TarnStubMain.h"
+#include <rt/err.h>
+#include <rt/init.h>
+#include <rt/message.h>
 
 int StubMain(int cArgs, char **papszArgs, char **papszEnv)
 {
     (void)papszEnv;
-    /* The runtime's initialisation (RTR3InitExe, exit code 3 when it fails) comes first here once the runtime's
-       start-up provides it; until then the interim entry records what the messages need. */
+    /* Only the system directory may supply the DLLs this process loads, from the first moment on. */
+    int rc = RTR3InitExe(cArgs, &papszArgs, RTR3INIT_F_DLL_SEARCH_SYSTEM32);
+    if (RT_FAILURE(rc))
+        return RTMsgInitFailure(rc);
+
     static StubSettings s_Settings; /* 12 KB: kept off the stack */
     int rcExit = StubParseCommandLine(cArgs, papszArgs, &s_Settings);
     if (rcExit != STUB_CONTINUE)

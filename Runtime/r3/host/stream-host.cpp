@@ -58,8 +58,8 @@ size_t rtStrmOutputToFd(void *pvArg, const char *pch, size_t cch)
 } // namespace
 
 PRTSTREAM const g_pStdIn = &g_StdIn;
-PRTSTREAM const g_pStdOut = &g_StdOut;
-PRTSTREAM const g_pStdErr = &g_StdErr;
+PRTSTREAM g_pStdOut = &g_StdOut;
+PRTSTREAM g_pStdErr = &g_StdErr;
 
 int RTStreamPrintfV(PRTSTREAM pStream, const char *pszFormat, va_list va)
 {

@@ -18,6 +18,7 @@
 #include "TarnStubPackage.h"
 #include "TarnStubSettings.h"
 #include <rt/err.h>
+#include <rt/process.h>
 
 namespace
 {
@@ -92,5 +93,6 @@ extern "C" DWORD WINAPI TarnPackProbeEntry(void)
     int rcExit = probePackages();
     probeSplash();
     probeCerts();
-    ExitProcess((UINT)rcExit);
+    /* Through the runtime's exit: it writes out what the output streams still hold. */
+    RTProcExit(rcExit, true);
 }

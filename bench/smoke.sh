@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Quick check that every benchmark still runs (tiny packages, one run each):
+# fails when a benchmark program cannot be built or run, or when a program
+# whose output is checked did not write the packages byte for byte.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash bench/run.sh --smoke
+raw=build/win32/bench-smoke/raw.tsv
+status=0
+for figure in "extract installer" "extract floor" "extract nsis" "start noop" "start stub" "start setup" \
+              "size stub" "peak installer" "peak noop" "pack seconds"; do
+  read -r kind label <<<"$figure"
+  if ! awk -F'\t' -v k="$kind" -v l="$label" '$1 == k && $2 == l { found = 1 } END { exit !found }' "$raw"; then
+    echo "bench smoke: no figure '$figure' (see build/win32/bench-smoke/)" >&2
+    status=1
+  fi
+done
+[ $status -eq 0 ] && echo "bench smoke: every benchmark ran"
+exit $status
