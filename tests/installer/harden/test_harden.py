@@ -1,0 +1,354 @@
+#!/usr/bin/env python3
+"""The packed installer attacked as a whole under Wine.
+
+TamperTest: while Windows Installer installs a package, a custom action tries
+to change, remove and replace the extracted .msi and the .cab beside it.
+PlantTest: every system library the installer loads lazily or at start-up is
+planted beside it, in its current directory, in a PATH directory and in the
+extraction directory; whole runs (silent with a certificate, a network error,
+interactive) load none of them.
+SingleInstanceLoadTest: eight installers started at once; one proceeds.
+
+Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_WINE_RUN,
+TARN_BUILD_DIR, TARN_WINEPREFIX, TARN_HARDEN_SRC (this directory),
+TARN_HARDEN_ACTION (the custom action), TARN_PLANT_CONTROL (the careless
+loader), TARN_HARDEN_DLLS (the planted library and the system stand-ins),
+TARN_NETMSG_WINEPREFIX (the prefix whose system directory holds the
+stand-ins).
+"""
+import glob
+import os
+import re
+import secrets
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+ENV = os.environ
+PREFIX = ENV.get("TARN_WINEPREFIX", "")
+SETUP_NAME = "harden-setup.exe"
+STDERR_OF_ANOTHER = f"{SETUP_NAME}: error: Another installer is already running\n"
+
+# Product name, Program Files directory, upgrade code, component GUID: one product per test.
+PRODUCTS = {
+    "tamper": ("Tarnvale Harden Tamper", "TarnvaleHardenTamper", "6F1E2D3C-4B5A-4978-8695-A4B3C2D1E0F1",
+               "7A2B3C4D-5E6F-4081-92A3-B4C5D6E7F809"),
+    "gate": ("Tarnvale Harden Gate", "TarnvaleHardenGate", "8B3C4D5E-6F70-4192-A3B4-C5D6E7F8091A",
+             "9C4D5E6F-7081-42A3-B4C5-D6E7F8091A2B"),
+    "plant": ("Tarnvale Harden Plant", "TarnvaleHardenPlant", "AD5E6F70-8192-43B4-C5D6-E7F8091A2B3C",
+              "BE6F7081-92A3-44C5-D6E7-F8091A2B3C4D"),
+}
+
+ERROR_ACCESS_DENIED = 5
+ERROR_SHARING_VIOLATION = 32
+TAMPER_ATTEMPTS = ["open-for-writing", "truncate", "delete", "delete-on-close", "rename", "replace-by-move",
+                   "new-file-over-it"]
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def win_path(path):
+    """The Wine name of a Linux path (drive Z: is the Linux root)."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def text(data):
+    return data.decode("utf-8", "replace").replace("\r\n", "\n")
+
+
+def wine_env(prefix=None, **extra):
+    env = dict(ENV, TARN_WINEPREFIX=prefix or PREFIX)
+    env.update(extra)
+    return env
+
+
+def wine(*args, cwd=None, timeout=300, **env):
+    return subprocess.run([ENV["TARN_WINE_RUN"], *args], cwd=cwd or ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
+                          stderr=subprocess.PIPE, timeout=timeout, env=wine_env(**env))
+
+
+def pack(out, *packages, certs=()):
+    args = [sys.executable, ENV["TARN_PACK"], "-o", out, "--stub-kit", ENV["TARN_STUB_KIT"]]
+    for package in packages:
+        args += ["--package", package]
+    for cert in certs:
+        args += ["--cert", cert]
+    subprocess.run(args, check=True, capture_output=True)
+
+
+def temp_dirs(prefix=None):
+    """What the prefix's users have in their temporary directories."""
+    users = os.path.join(prefix or PREFIX, "drive_c", "users")
+    found = set()
+    for user in os.listdir(users):
+        temp = os.path.join(users, user, "Temp")
+        if os.path.isdir(temp):
+            found |= {os.path.join(temp, name) for name in os.listdir(temp)}
+    return found
+
+
+def ensure_prefix(prefix=None):
+    """Creates the prefix if it is not there yet (wine-run.sh does that before it runs anything)."""
+    wine("cmd", "/c", "exit", prefix=prefix)
+
+
+def program_files(prefix, product):
+    return os.path.join(prefix, "drive_c", "Program Files", PRODUCTS[product][1])
+
+
+def make_package(directory, product, payload, *queries):
+    """The product's package and its external cabinet (holding payload.txt) in @directory: (msi, cab)."""
+    name, folder, upgrade_code, component = PRODUCTS[product]
+    cab_name = f"{folder}.cab"
+    work = os.path.join(directory, f"{product}-build")
+    os.makedirs(work)
+    with open(os.path.join(work, "payload.txt"), "wb") as f:
+        f.write(payload)
+    msi = os.path.join(directory, f"{folder}.msi")
+    subprocess.run(["wixl", "-a", "x64", "-D", f"ProductName={name}", "-D", f"ProductDir={folder}", "-D",
+                    f"Cabinet={cab_name}", "-D", f"UpgradeCode={upgrade_code}", "-D", f"ComponentGuid={component}",
+                    "-o", msi, os.path.join(ENV["TARN_HARDEN_SRC"], "TarnHarden.wxs")],
+                   cwd=work, check=True, capture_output=True)
+    # The file comes from the cabinet (compressed), where the cabinet names it by its key.
+    for query in ("UPDATE File SET Attributes = 16384 WHERE File = 'PayloadTxt'", *queries):
+        subprocess.run(["msibuild", msi, "-q", query], check=True, capture_output=True)
+    os.rename(os.path.join(work, "payload.txt"), os.path.join(work, "PayloadTxt"))
+    cab = os.path.join(directory, cab_name)
+    subprocess.run(["gcab", "-c", cab, "PayloadTxt"], cwd=work, check=True, capture_output=True)
+    return msi, cab
+
+
+def custom_action(action, target, sequence):
+    """msibuild queries adding @action, a program named by the property TARNHARDENACTION (type 50)."""
+    return [f"INSERT INTO CustomAction (Action, Type, Source, Target) VALUES ('{action}', 50, 'TARNHARDENACTION', "
+            f"'{target}')",
+            f"INSERT INTO InstallExecuteSequence (Action, Condition, Sequence) VALUES ('{action}', '', {sequence})"]
+
+
+class HardenFixture(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="tarn-harden-")
+        self.addCleanup(shutil.rmtree, self.tmp, True)
+        ensure_prefix()
+
+
+class TamperTest(HardenFixture):
+    def test_held_packages_refuse_every_change_and_are_installed_unchanged(self):
+        token = secrets.token_hex(8).encode()
+        # Before InstallFiles, which then reads the cabinet the attempts were made on.
+        msi, cab = make_package(self.tmp, "tamper", token,
+                                *custom_action("TarnTamper", 'tamper "[OriginalDatabase]" "[TARNHARDENREPORT]"', 3900))
+        setup = os.path.join(self.tmp, SETUP_NAME)
+        pack(setup, f"amd64:{msi}", f"all:{cab}")
+        report_dir = os.path.join(self.tmp, "report")
+        os.mkdir(report_dir)
+        temp_before = temp_dirs()
+
+        proc = wine(setup, "--silent", "--msi-prop", "TARNHARDENACTION", win_path(ENV["TARN_HARDEN_ACTION"]),
+                    "--msi-prop", "TARNHARDENREPORT", win_path(report_dir))
+        lines = read(os.path.join(report_dir, "report.txt")).decode().splitlines()
+        self.assertEqual("end", lines[-1], "the custom action did not finish")
+        directory = lines[0].removeprefix("directory ")
+        # The packages were attacked where the installer extracted them: a fresh directory in the temporary one.
+        self.assertRegex(directory, r"^C:\\users\\[^\\]+\\Temp\\[^\\]{24}$")
+        results = {}
+        for line in lines[1:-1]:
+            name, attempt, *outcome = line.split(" ")
+            results.setdefault(name, {})[attempt] = outcome
+        for path in (msi, cab):
+            name = os.path.basename(path)
+            self.assertIn(name, results, "package not found by the custom action")
+            self.assertEqual([str(os.path.getsize(path))], results[name].get("present"))
+            for attempt in TAMPER_ATTEMPTS:
+                outcome = results[name].get(attempt)
+                with self.subTest(file=name, attempt=attempt):
+                    self.assertIsNotNone(outcome)
+                    self.assertEqual("refused", outcome[0])
+                    self.assertIn(int(outcome[1]), (ERROR_ACCESS_DENIED, ERROR_SHARING_VIOLATION))
+            self.assertEqual(read(path), read(os.path.join(report_dir, f"{name}.seen")), name)
+        self.assertEqual((0, ""), (proc.returncode, text(proc.stderr)))
+        # Windows Installer read the original cabinet after the attempts.
+        self.assertEqual(token, read(os.path.join(program_files(PREFIX, "tamper"), "payload.txt")))
+        self.assertEqual(temp_before, temp_dirs())
+
+
+PLANTED = ["MSI.DLL", "CRYPT32.DLL", "SHELL32.DLL", "COMCTL32.DLL", "GDIPLUS.DLL", "WS2_32.DLL", "WSOCK32.DLL",
+           "netmsg.dll"]
+# Wine takes its own copy of a system library wherever a file of that name lies unless told otherwise: with
+# these overrides a planted library is taken as Windows would take it.
+PLANT_OVERRIDES = "mscoree,mshtml=;" + ",".join(name[:-4].lower() for name in PLANTED) + "=n,b"
+PLANT_DIRS = ("app", "cwd", "path", "extract")
+PLANTED_TEXT = "Planted network text 2250."
+LOADED_RE = re.compile(r'trace:loaddll:\S+ Loaded L"([^"]+)" at \S+: (\w+)')
+
+
+class PlantTest(HardenFixture):
+    """Run under a virtual display (the interactive run shows windows)."""
+
+    def setUp(self):
+        super().setUp()
+        self.dirs = {name: os.path.join(self.tmp, name) for name in PLANT_DIRS}
+        for directory in self.dirs.values():
+            os.mkdir(directory)
+            for name in PLANTED:
+                shutil.copyfile(os.path.join(ENV["TARN_HARDEN_DLLS"], "plant.dll"), os.path.join(directory, name))
+        # A customisation directory, so that the run copies it with the shell.
+        os.makedirs(os.path.join(self.dirs["app"], ".custom"))
+        with open(os.path.join(self.dirs["app"], ".custom", "note.txt"), "w") as f:
+            f.write("customised\n")
+        self.setup = os.path.join(self.dirs["app"], SETUP_NAME)
+
+    def run_planted(self, *args, prefix=None, timeout=300):
+        """The installer started from the planted current directory with the planted PATH directory; (exit
+        code, its own standard error, the libraries loaded in the prefix meanwhile {lower-case name: path})."""
+        proc = wine(self.setup, *args, cwd=self.dirs["cwd"], timeout=timeout, prefix=prefix,
+                    WINEDLLOVERRIDES=PLANT_OVERRIDES, WINEPATH=win_path(self.dirs["path"]),
+                    WINEDEBUG="-all,+loaddll")
+        err = text(proc.stderr)
+        loaded = {}
+        for path, _ in LOADED_RE.findall(err):
+            path = path.replace("\\\\", "\\")
+            loaded.setdefault(path.rsplit("\\", 1)[-1].lower(), []).append(path)
+        own = "".join(line + "\n" for line in err.split("\n") if line and "trace:loaddll:" not in line)
+        return proc.returncode, own, loaded
+
+    def assert_nothing_planted_loaded(self, loaded, *expected):
+        markers = [p for d in self.dirs.values() for p in glob.glob(os.path.join(d, "*.loaded"))]
+        self.assertEqual([], markers, "planted libraries were loaded")
+        for name in expected:
+            self.assertIn(name, loaded, f"the run did not load {name}: it proves nothing about it")
+        planted_roots = tuple(win_path(d).lower() + "\\" for d in self.dirs.values())
+        for name, paths in loaded.items():
+            for path in paths:
+                self.assertFalse(path.lower().startswith(planted_roots), path)
+
+    def assert_plants_work(self, prefix=None):
+        """The control: plain loads of the same files, from each directory, do load them."""
+        control = os.path.join(self.dirs["app"], "plant-control.exe")
+        shutil.copyfile(ENV["TARN_PLANT_CONTROL"], control)
+        env = dict(prefix=prefix, WINEDLLOVERRIDES=PLANT_OVERRIDES)
+        # Beside the program, the plain search takes every planted name.
+        proc = wine(control, "load", *PLANTED, cwd=self.dirs["app"], **env)
+        for line, name in zip(text(proc.stdout).splitlines(), PLANTED, strict=True):
+            self.assertEqual(f"{name} {win_path(os.path.join(self.dirs['app'], name))}".lower(), line.lower())
+        for directory in self.dirs.values():
+            if directory != self.dirs["app"]:
+                wine(control, "load", *(win_path(os.path.join(directory, name)) for name in PLANTED), **env)
+            for name in PLANTED:
+                self.assertTrue(os.path.exists(os.path.join(directory, f"{name}.loaded")), (directory, name))
+            proc = wine(control, "text", win_path(os.path.join(directory, "netmsg.dll")), "2250", **env)
+            self.assertEqual(PLANTED_TEXT + "\n", text(proc.stdout))
+
+    def make_cert(self):
+        pem, der = os.path.join(self.tmp, "maker.pem"), os.path.join(self.tmp, "maker.der")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Tarnvale Harden",
+                        "-days", "30", "-keyout", os.path.join(self.tmp, "maker-key.pem"), "-out", pem],
+                       check=True, capture_output=True)
+        subprocess.run(["openssl", "x509", "-in", pem, "-outform", "DER", "-out", der], check=True,
+                       capture_output=True)
+        return der
+
+    def test_silent_install_with_certificate_loads_no_planted_library(self):
+        msi, cab = make_package(self.tmp, "plant", b"planted run\n")
+        pack(self.setup, f"amd64:{msi}", f"all:{cab}", certs=[self.make_cert()])
+        # The extraction directory is the current one while the libraries of the installation are loaded.
+        rc, err, loaded = self.run_planted("--silent", "--path", win_path(self.dirs["extract"]))
+        self.assertEqual((0, ""), (rc, err))
+        self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "crypt32.dll", "shell32.dll", "msi.dll",
+                                           "comctl32.dll")
+        self.assert_plants_work()
+
+    def test_interactive_install_loads_no_planted_library(self):
+        msi, cab = make_package(self.tmp, "plant", b"interactive run\n")
+        pack(self.setup, f"amd64:{msi}", f"all:{cab}")
+        rc, err, loaded = self.run_planted("--path", win_path(self.dirs["extract"]), timeout=240)
+        self.assertEqual((0, ""), (rc, err))
+        self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "shell32.dll", "msi.dll", "comctl32.dll")
+        self.assert_plants_work()
+
+    def test_network_error_text_comes_from_the_system_netmsg(self):
+        """In a prefix whose system directory holds a Windows Installer that fails every installation with
+        error 2250 (a network error) and a netmsg.dll with its own text for it."""
+        prefix = ENV["TARN_NETMSG_WINEPREFIX"]
+        ensure_prefix(prefix)
+        system_dir = os.path.join(prefix, "drive_c", "windows", "syswow64")
+        if not os.path.isdir(system_dir):
+            system_dir = os.path.join(prefix, "drive_c", "windows", "system32")
+        dlls = ENV["TARN_HARDEN_DLLS"]
+        shutil.copyfile(os.path.join(dlls, "standin-msi.dll"), os.path.join(system_dir, "msi.dll"))
+        shutil.copyfile(os.path.join(dlls, "standin-netmsg.dll"), os.path.join(system_dir, "netmsg.dll"))
+
+        msi, cab = make_package(self.tmp, "plant", b"network error run\n")
+        pack(self.setup, f"amd64:{msi}", f"all:{cab}")
+        temp_before = temp_dirs(prefix)
+        rc, err, loaded = self.run_planted("--silent", prefix=prefix)
+        self.assertEqual((1, f"{SETUP_NAME}: error: Installation failed! Error: System network text 2250.\n"),
+                         (rc, err))
+        self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "shell32.dll", "msi.dll", "comctl32.dll")
+        self.assertEqual(temp_before, temp_dirs(prefix))
+        self.assert_plants_work(prefix)
+
+
+class SingleInstanceLoadTest(HardenFixture):
+    RUNNERS = 8
+    BULK_SIZE = 64 * 1024 * 1024
+
+    def test_of_eight_installers_started_at_once_exactly_one_proceeds(self):
+        # The winner waits in its custom action until the test has seen the others end, so every other
+        # installer starts while it runs, however the eight are scheduled.
+        reached, gate = os.path.join(self.tmp, "reached"), os.path.join(self.tmp, "gate")
+        msi, cab = make_package(self.tmp, "gate", b"gate\n",
+                                *custom_action("TarnGate", f'gate "{win_path(reached)}" "{win_path(gate)}"', 3900))
+        bulk = os.path.join(self.tmp, "bulk.cab")
+        with open(bulk, "wb") as f:
+            f.write(os.urandom(self.BULK_SIZE))
+        setup = os.path.join(self.tmp, SETUP_NAME)
+        pack(setup, f"amd64:{msi}", f"all:{cab}", f"all:{bulk}")
+        targets = [os.path.join(self.tmp, f"target-{i}") for i in range(self.RUNNERS)]
+        temp_before = temp_dirs()
+
+        runners = []
+        for i, target in enumerate(targets):
+            out = open(os.path.join(self.tmp, f"out-{i}"), "wb")
+            err = open(os.path.join(self.tmp, f"err-{i}"), "wb")
+            runners.append(subprocess.Popen([ENV["TARN_WINE_RUN"], setup, "--silent", "--path", win_path(target),
+                                             "--msi-prop", "TARNHARDENACTION", win_path(ENV["TARN_HARDEN_ACTION"])],
+                                            cwd=ENV["TARN_BUILD_DIR"], stdout=out, stderr=err, env=wine_env()))
+            out.close()
+            err.close()
+        try:
+            deadline = time.monotonic() + 240
+            while time.monotonic() < deadline and not (
+                    os.path.exists(reached) and sum(r.poll() is not None for r in runners) == self.RUNNERS - 1):
+                time.sleep(0.5)
+            running = [i for i, r in enumerate(runners) if r.poll() is None]
+            # Seen while the winner holds its extracted packages.
+            self.assertEqual(1, len(running), "installers still running")
+            self.assertTrue(os.path.exists(reached), "no installer reached its installation")
+            winner = running[0]
+            self.assertEqual(sorted(os.path.basename(p) for p in (msi, cab, bulk)), sorted(os.listdir(targets[winner])))
+            for i, runner in enumerate(runners):
+                if i != winner:
+                    with self.subTest(runner=i):
+                        self.assertEqual((1, "", STDERR_OF_ANOTHER),
+                                         (runner.returncode, text(read(os.path.join(self.tmp, f"out-{i}"))),
+                                          text(read(os.path.join(self.tmp, f"err-{i}")))))
+                        self.assertFalse(os.path.exists(targets[i]))
+            self.assertEqual(temp_before, temp_dirs())
+        finally:
+            open(gate, "w").close()
+            for runner in runners:
+                runner.wait(timeout=240)
+        self.assertEqual(0, runners[winner].returncode, text(read(os.path.join(self.tmp, f"err-{winner}"))))
+        self.assertFalse(os.path.exists(targets[winner]), "the winner's new --path directory is removed")
+        self.assertEqual(temp_before, temp_dirs())
+
+
+if __name__ == "__main__":
+    unittest.main()
