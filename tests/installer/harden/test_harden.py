@@ -235,17 +235,35 @@ class PlantTest(HardenFixture):
                 self.assertFalse(path.lower().startswith(planted_roots), path)
 
     def assert_plants_work(self, prefix=None):
-        """The control: plain loads of the same files, from each directory, do load them."""
+        """The control: plain loads of the same files, from each directory, do load them; and, in the
+        prefix of the planting runs (whose system directory has no netmsg.dll), a plain search by bare name
+        finds the planted netmsg.dll in the current directory and in the PATH directory."""
         control = os.path.join(self.dirs["app"], "plant-control.exe")
         shutil.copyfile(ENV["TARN_PLANT_CONTROL"], control)
         env = dict(prefix=prefix, WINEDLLOVERRIDES=PLANT_OVERRIDES)
+
+        def loads(*names, cwd, exe=control, **more):
+            proc = wine(exe, "load", *names, cwd=cwd, **env, **more)
+            return [line.split(" ", 1)[1].lower() for line in text(proc.stdout).splitlines()]
+
+        def planted(where, name):
+            return win_path(os.path.join(self.dirs[where], name)).lower()
+
         # Beside the program, the plain search takes every planted name.
-        proc = wine(control, "load", *PLANTED, cwd=self.dirs["app"], **env)
-        for line, name in zip(text(proc.stdout).splitlines(), PLANTED, strict=True):
-            self.assertEqual(f"{name} {win_path(os.path.join(self.dirs['app'], name))}".lower(), line.lower())
-        for directory in self.dirs.values():
-            if directory != self.dirs["app"]:
-                wine(control, "load", *(win_path(os.path.join(directory, name)) for name in PLANTED), **env)
+        self.assertEqual([planted("app", name) for name in PLANTED], loads(*PLANTED, cwd=self.dirs["app"]))
+        if prefix is None:
+            clean = os.path.join(self.tmp, "control")
+            os.mkdir(clean)
+            clean_control = shutil.copy(control, clean)
+            self.assertEqual([planted("cwd", "netmsg.dll")], loads("netmsg.dll", cwd=self.dirs["cwd"],
+                                                                   exe=clean_control))
+            self.assertEqual([planted("path", "netmsg.dll")],
+                             loads("netmsg.dll", cwd=clean, exe=clean_control, WINEPATH=win_path(self.dirs["path"])))
+        for where, directory in self.dirs.items():
+            if where != "app":
+                self.assertEqual([planted(where, name) for name in PLANTED],
+                                 loads(*(win_path(os.path.join(directory, name)) for name in PLANTED),
+                                       cwd=self.tmp))
             for name in PLANTED:
                 self.assertTrue(os.path.exists(os.path.join(directory, f"{name}.loaded")), (directory, name))
             proc = wine(control, "text", win_path(os.path.join(directory, "netmsg.dll")), "2250", **env)
@@ -266,9 +284,9 @@ class PlantTest(HardenFixture):
         self.add_custom_dir()
         # The extraction directory is the current one while the libraries of the installation are loaded.
         rc, err, loaded = self.run_planted("--silent", "--path", win_path(self.dirs["extract"]))
-        self.assertEqual((0, ""), (rc, err))
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "crypt32.dll", "shell32.dll", "msi.dll",
                                            "comctl32.dll")
+        self.assertEqual((0, ""), (rc, err))
         self.assert_plants_work()
 
     def test_interactive_install_loads_no_planted_library(self):
@@ -276,8 +294,8 @@ class PlantTest(HardenFixture):
         pack(self.setup, f"amd64:{msi}", f"all:{cab}")
         self.add_custom_dir()
         rc, err, loaded = self.run_planted("--path", win_path(self.dirs["extract"]), timeout=240)
-        self.assertEqual((0, ""), (rc, err))
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "shell32.dll", "msi.dll", "comctl32.dll")
+        self.assertEqual((0, ""), (rc, err))
         self.assert_plants_work()
 
     def test_network_error_text_comes_from_the_system_netmsg(self):
@@ -296,10 +314,10 @@ class PlantTest(HardenFixture):
         pack(self.setup, f"amd64:{msi}", f"all:{cab}")
         temp_before = temp_dirs(prefix)
         rc, err, loaded = self.run_planted("--silent", prefix=prefix)
+        self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "msi.dll", "comctl32.dll")
         # The system's text ends with its own CR LF, which the console output turns into CR CR LF.
         self.assertEqual((1, f"{SETUP_NAME}: error: Installation failed! Error: System network text 2250.\r\n"),
                          (rc, err))
-        self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "msi.dll", "comctl32.dll")
         self.assertEqual(temp_before, temp_dirs(prefix))
         self.assert_plants_work(prefix)
 
