@@ -37,9 +37,9 @@ int doText(const wchar_t *pwszPath, DWORD uMessage)
 {
     HMODULE hMod = LoadLibraryExW(pwszPath, NULL, LOAD_LIBRARY_AS_DATAFILE);
     WCHAR *pwszText = NULL;
-    if (hMod && FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS |
-                                   FORMAT_MESSAGE_FROM_HMODULE,
-                               hMod, uMessage, 0x0400, (LPWSTR)&pwszText, 0, NULL))
+    if (hMod &&
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_HMODULE,
+                       hMod, uMessage, 0x0400, (LPWSTR)&pwszText, 0, NULL))
     {
         wprintf(L"%ls", pwszText);
         LocalFree(pwszText);

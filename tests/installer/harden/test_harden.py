@@ -73,10 +73,12 @@ def wine(*args, cwd=None, timeout=300, **env):
                           stderr=subprocess.PIPE, timeout=timeout, env=wine_env(**env))
 
 
-def pack(out, *packages, certs=()):
+def pack(out, *packages, certs=(), splash=False):
     args = [sys.executable, ENV["TARN_PACK"], "-o", out, "--stub-kit", ENV["TARN_STUB_KIT"]]
     for package in packages:
         args += ["--package", package]
+    if splash:
+        args += ["--splash", os.path.join(ENV["TARN_HARDEN_SRC"], "..", "packer", "splash.png")]
     for cert in certs:
         args += ["--cert", cert]
     subprocess.run(args, check=True, capture_output=True)
@@ -291,7 +293,7 @@ class PlantTest(HardenFixture):
 
     def test_interactive_install_loads_no_planted_library(self):
         msi, cab = make_package(self.tmp, "plant", b"interactive run\n")
-        pack(self.setup, f"amd64:{msi}", f"all:{cab}")
+        pack(self.setup, f"amd64:{msi}", f"all:{cab}", splash=True)
         self.add_custom_dir()
         rc, err, loaded = self.run_planted("--path", win_path(self.dirs["extract"]), timeout=240)
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "shell32.dll", "msi.dll", "comctl32.dll")
