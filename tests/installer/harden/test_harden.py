@@ -281,7 +281,7 @@ class PlantTest(HardenFixture):
         return der
 
     def test_silent_install_with_certificate_loads_no_planted_library(self):
-        msi, cab = make_package(self.tmp, "plant", b"planted run\n")
+        msi, cab = make_package(self.tmp, "plant", payload := b"planted run\n")
         pack(self.setup, f"amd64:{msi}", f"all:{cab}", certs=[self.make_cert()])
         self.add_custom_dir()
         # The extraction directory is the current one while the libraries of the installation are loaded.
@@ -289,15 +289,17 @@ class PlantTest(HardenFixture):
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "crypt32.dll", "shell32.dll", "msi.dll",
                                            "comctl32.dll")
         self.assertEqual((0, ""), (rc, err))
+        self.assertEqual(payload, read(os.path.join(program_files(PREFIX, "plant"), "payload.txt")))
         self.assert_plants_work()
 
     def test_interactive_install_loads_no_planted_library(self):
-        msi, cab = make_package(self.tmp, "plant", b"interactive run\n")
+        msi, cab = make_package(self.tmp, "plant", payload := b"interactive run\n")
         pack(self.setup, f"amd64:{msi}", f"all:{cab}", splash=True)
         self.add_custom_dir()
         rc, err, loaded = self.run_planted("--path", win_path(self.dirs["extract"]), timeout=240)
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "shell32.dll", "msi.dll", "comctl32.dll")
         self.assertEqual((0, ""), (rc, err))
+        self.assertEqual(payload, read(os.path.join(program_files(PREFIX, "plant"), "payload.txt")))
         self.assert_plants_work()
 
     def test_network_error_text_comes_from_the_system_netmsg(self):
