@@ -238,8 +238,9 @@ TEST_F(FileOpen, AppendToAPipeWritesEverything)
     std::string const strText = "Host architecture        : x86_64\r\nExtraction path          : C:\\x\r\n";
     {
         AutoFile File;
-        ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, strPath.c_str(), RTFILE_O_WRITE | RTFILE_O_APPEND |
-                                                                       RTFILE_O_OPEN_CREATE | RTFILE_O_DENY_NONE));
+        ASSERT_EQ(INF_SUCCESS,
+                  RTFileOpen(&File.h, strPath.c_str(),
+                             RTFILE_O_WRITE | RTFILE_O_APPEND | RTFILE_O_OPEN_CREATE | RTFILE_O_DENY_NONE));
         /* In pieces, as a stream writes them out. */
         for (size_t off = 0; off < strText.size(); off += 27)
             ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, &strText[off], std::min<size_t>(27, strText.size() - off), NULL))

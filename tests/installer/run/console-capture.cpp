@@ -104,7 +104,13 @@ struct CAPTURE
     BYTE *pbRemote;
     /** The stopped thread's context at FreeConsole, restored after the call. */
     CONTEXT SavedCtx;
-    enum { ARMING, ARMED, CALLING, DONE } enmState;
+    enum
+    {
+        ARMING,
+        ARMED,
+        CALLING,
+        DONE
+    } enmState;
 };
 
 bool writeRemote(HANDLE hProcess, void *pvDst, const void *pvSrc, size_t cb)
@@ -122,7 +128,8 @@ void armBreakpoint(CAPTURE *pCap)
     SIZE_T cb = 0;
     pCap->pbRemote = (BYTE *)VirtualAllocEx(pCap->hProcess, NULL, 4096, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
     static const wchar_t s_wszConOut[] = L"CONOUT$";
-    bool const fOk = pCap->pbRemote && ReadProcessMemory(pCap->hProcess, pCap->pbFreeConsole, &pCap->bOriginal, 1, &cb) &&
+    bool const fOk = pCap->pbRemote &&
+                     ReadProcessMemory(pCap->hProcess, pCap->pbFreeConsole, &pCap->bOriginal, 1, &cb) &&
                      writeRemote(pCap->hProcess, pCap->pbRemote, &bBreak, 1) &&
                      writeRemote(pCap->hProcess, pCap->pbRemote + 16, s_wszConOut, sizeof(s_wszConOut)) &&
                      writeRemote(pCap->hProcess, pCap->pbFreeConsole, &bBreak, 1);
@@ -140,8 +147,14 @@ void injectOpen(CAPTURE *pCap, HANDLE hThread)
         return;
     }
     pCap->SavedCtx.Eip = (DWORD)(uintptr_t)pCap->pbFreeConsole;
-    uint32_t const auFrame[] = {(uint32_t)(uintptr_t)pCap->pbRemote, (uint32_t)(uintptr_t)(pCap->pbRemote + 16),
-                                GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0};
+    uint32_t const auFrame[] = {(uint32_t)(uintptr_t)pCap->pbRemote,
+                                (uint32_t)(uintptr_t)(pCap->pbRemote + 16),
+                                GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                0,
+                                OPEN_EXISTING,
+                                0,
+                                0};
     CONTEXT Ctx = pCap->SavedCtx;
     Ctx.Esp = (pCap->SavedCtx.Esp - 256) & ~(DWORD)15;
     Ctx.Eip = (DWORD)(uintptr_t)GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "CreateFileW");
@@ -242,7 +255,8 @@ int wmain(int argc, wchar_t **argv)
     STARTUPINFOW Start = {};
     Start.cb = sizeof(Start);
     PROCESS_INFORMATION Proc = {};
-    if (!CreateProcessW(argv[2], &wstrCmd[0], NULL, NULL, FALSE, DEBUG_ONLY_THIS_PROCESS | DETACHED_PROCESS, NULL, NULL, &Start, &Proc))
+    if (!CreateProcessW(argv[2], &wstrCmd[0], NULL, NULL, FALSE, DEBUG_ONLY_THIS_PROCESS | DETACHED_PROCESS, NULL, NULL,
+                        &Start, &Proc))
     {
         fprintf(stderr, "console-capture: cannot start the program: %lu\n", GetLastError());
         return 255;
