@@ -18,7 +18,6 @@
  * terminal cannot stand in for the console here.
  */
 #include <windows.h>
-#include <winternl.h>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -255,6 +254,8 @@ int wmain(int argc, wchar_t **argv)
     STARTUPINFOW Start = {};
     Start.cb = sizeof(Start);
     PROCESS_INFORMATION Proc = {};
+    /* Detached: under Wine a program started by this console-less helper would otherwise inherit a
+       console placeholder that makes its AllocConsole fail. */
     if (!CreateProcessW(argv[2], &wstrCmd[0], NULL, NULL, FALSE, DEBUG_ONLY_THIS_PROCESS | DETACHED_PROCESS, NULL, NULL,
                         &Start, &Proc))
     {
