@@ -102,13 +102,13 @@ HANDLE rtFileCreateW(const RTUTF16 *pwszPath, const RTFILEWINOPEN *pParams, uint
 
 /**
  * Append access is write access without FILE_WRITE_DATA, and only file
- * systems write such a handle's data at the end of the file. A console, a
- * pipe or another device refuses every write on it (to a pipe,
- * FILE_APPEND_DATA is even the right to create an instance), and it has no
- * end of file that write-data access could overwrite. So an append open that
- * reached anything but a disk file is redone with FILE_WRITE_DATA; should the
- * name reach a disk file the second time, the open fails rather than give a
- * handle that writes at its position.
+ * systems write such a handle's data at the end of the file. Consoles and
+ * pipes refuse every write on it (to a pipe, FILE_APPEND_DATA is even the
+ * right to create an instance), and no device has an end of file that
+ * write-data access could overwrite. So an append open that reached anything
+ * but a disk file is redone with FILE_WRITE_DATA; should the name reach a
+ * disk file the second time, the open fails rather than give a handle that
+ * writes at its position.
  */
 int rtFileReopenAppendDevice(const RTUTF16 *pwszPath, const RTFILEWINOPEN *pParams, HANDLE *phFile)
 {
