@@ -146,10 +146,22 @@ def empty_resource(name):
 # Running the installer
 # --------------------------------------------------------------------------
 
+def remove_installation():
+    """Uninstalls the demo package if a run installed it, so that one fault does not fail every later case.
+    Returns whether it was installed."""
+    if not os.path.exists(INSTALLED_DIR):
+        return False
+    subprocess.run([ENV["TARN_WINE_RUN"], "msiexec", "/x", win_path(AMD64_MSI), "/qn"], cwd=ENV["TARN_BUILD_DIR"],
+                   capture_output=True, timeout=240)
+    shutil.rmtree(INSTALLED_DIR, True)
+    return True
+
+
 def setUpModule():
     # The prefix comes into being with its first program (launch without arguments only prints its usage).
     subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_LAUNCH"]], cwd=ENV["TARN_BUILD_DIR"], capture_output=True,
                    timeout=240)
+    remove_installation()
 
 
 class HardenFixture(unittest.TestCase):
@@ -177,9 +189,11 @@ class HardenFixture(unittest.TestCase):
         """Runs exe and compares (exit code, stdout, stderr) with expected; the prefix's temporary
         directories must stay as they were and nothing may get installed."""
         temp_before = temp_dirs()
-        self.assertEqual(expected, self.launch(exe, *args, env=env))
+        result = self.launch(exe, *args, env=env)
+        installed = remove_installation()
+        self.assertEqual(expected, result)
         self.assertEqual(temp_before, temp_dirs())
-        self.assertFalse(os.path.exists(INSTALLED_DIR), "a package got installed")
+        self.assertFalse(installed, "a package got installed")
 
     def mount_tmpfs(self, name, *options):
         """A tmpfs mounted at a new directory name in the scratch directory (skips when mounting is not allowed)."""
@@ -237,6 +251,7 @@ class DamagedInstallerTest(HardenFixture):
         target = os.path.join(self.tmp, "new")
         temp_before = temp_dirs()
         rc, out, err = self.launch(damaged, "--silent", "--path", win_path(target), raw=True)
+        installed = remove_installation()
         path = win_path(os.path.join(target, "comm")).encode() + b"\xffn.cab"
         self.assertEqual((1, b"", b"error: #1: Failed to create/replace '" + path + b"' for writing: "
                                   b"ERR_INVALID_UTF8_ENCODING\r\n"
@@ -244,7 +259,7 @@ class DamagedInstallerTest(HardenFixture):
                                   b"ERR_INVALID_UTF8_ENCODING\r\n"), (rc, out, err))
         self.assertFalse(os.path.exists(target))
         self.assertEqual(temp_before, temp_dirs())
-        self.assertFalse(os.path.exists(INSTALLED_DIR), "a package got installed")
+        self.assertFalse(installed, "a package got installed")
 
 
 class HostileEnvironmentTest(HardenFixture):
