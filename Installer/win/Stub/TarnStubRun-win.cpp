@@ -3,9 +3,10 @@
  * thread from the single-instance guard to the exit code.
  *
  * Each step either succeeds or ends the run with one message and an exit-code
- * value. Failures after the manifest is read still release what the run set
- * up (clean-up of the extracted files, console, splash screen, mutex); the
- * few earlier ones return at once and leave that to the process end.
+ * value. Failures from the host check on still release what the run set up
+ * (clean-up of the extracted files and of an extraction directory made for
+ * the run, console, splash screen, mutex); the few earlier ones return at
+ * once and leave that to the process end.
  */
 #include <windows.h>
 #include "TarnStubMain.h"
@@ -259,16 +260,29 @@ int extractAndInstall(StubRun *pRun)
     return rcExit;
 }
 
+/**
+ * A run that ends before extraction removes the directory it made for it,
+ * still empty, instead of leaving one more behind in the temporary directory
+ * at every attempt. @returns @a rcExit.
+ */
+int removeUnusedExtractionDir(StubRun *pRun, int rcExit)
+{
+    CleanUpRecords(finalDirToRemove(pRun));
+    ReleaseCleanupRecords();
+    return rcExit;
+}
+
 /** Checks, manifest, extraction, installation and clean-up; returns the exit-code value. */
 int runAdmitted(StubRun *pRun)
 {
     if (!pRun->pSettings->fExtractOnly && !g_fSilent && pRun->uHostArch == PACKAGE_ARCH_X86)
-        return ShowError("32-bit Windows hosts are not supported by this Tarnvale release.");
+        return removeUnusedExtractionDir(pRun,
+                                         ShowError("32-bit Windows hosts are not supported by this Tarnvale release."));
 
     const void *pvManifest = NULL;
     int rc = FindEmbeddedResource("MANIFEST", &pvManifest, NULL);
     if (RT_FAILURE(rc))
-        return ShowError("Internal package error: Manifest not found (%Rrc)", rc);
+        return removeUnusedExtractionDir(pRun, ShowError("Internal package error: Manifest not found (%Rrc)", rc));
     pRun->cPackages = static_cast<const PackageManifest *>(pvManifest)->cPackages;
 
     int rcExit = extractAndInstall(pRun);

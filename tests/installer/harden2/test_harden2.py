@@ -225,6 +225,8 @@ class DamagedInstallerTest(HardenFixture):
         exe = "damaged-setup.exe"
         error_1 = "error: #1: Failed to locate resource "
         cases = [
+            ("empty manifest", empty_resource("MANIFEST"),
+             f"{exe}: error: Internal package error: Manifest not found (ERR_NO_DATA)\n"),
             ("manifest count larger than the headers", patch_resource("MANIFEST", 15, b"\x03"),
              f"{exe}: error: Internal error: Could not find package header #2: ERR_GENERAL_FAILURE\n"),
             ("header naming a missing payload", patch_resource("HDR_01", 4, b"BIN_07"),
