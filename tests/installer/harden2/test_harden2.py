@@ -308,7 +308,12 @@ class HostileEnvironmentTest(HardenFixture):
         exe = "hostile-setup.exe"
         msi = win_path(os.path.join(readonly, "TarnDemo_amd64.msi"))
         new = win_path(os.path.join(readonly, "new"))
+        a_file = os.path.join(self.tmp, "a-file")
+        with open(a_file, "wb") as f:
+            f.write(b"not a directory")
         cases = [
+            ("a file", a_file,
+             f"{exe}: error: Failed to create extraction path '{win_path(a_file)}': ERR_ALREADY_EXISTS\n"),
             ("existing", readonly,
              f"error: #0: Failed to create/replace '{msi}' for writing: ERR_ACCESS_DENIED\n"
              f"{exe}: error: Error extracting package #0 (TarnDemo_amd64.msi): ERR_ACCESS_DENIED\n"),
@@ -319,6 +324,7 @@ class HostileEnvironmentTest(HardenFixture):
             with self.subTest(what):
                 self.assert_run((1, "", message), self.setup, "--silent", "--path", win_path(target))
                 self.assertEqual(set(), tree(readonly))
+        self.assertEqual(b"not a directory", read(a_file))
 
     def test_package_file_held_open_by_another_process(self):
         target = os.path.join(self.tmp, "existing")
