@@ -3,10 +3,10 @@
  * thread from the single-instance guard to the exit code.
  *
  * Each step either succeeds or ends the run with one message and an exit-code
- * value. Failures from the host check on still release what the run set up
- * (clean-up of the extracted files and of an extraction directory made for
- * the run, console, splash screen, mutex); the few earlier ones return at
- * once and leave that to the process end.
+ * value. Every failure removes what the run wrote, including an extraction
+ * directory made for it. Failures from the host check on also release what
+ * the run set up (console, splash screen, mutex); the few earlier ones return
+ * at once and leave that to the process end.
  */
 #include <windows.h>
 #include "TarnStubMain.h"
@@ -81,6 +81,21 @@ void closeMutex(StubRun *pRun)
 }
 
 /**
+ * The temporary directory as an absolute path. The environment may name it
+ * relative to where the installer started, but extraction makes the
+ * extraction directory current, after which a relative path would name
+ * another place.
+ */
+int queryAbsoluteTempDir(char *pszPath, size_t cbPath)
+{
+    char szTemp[RTPATH_MAX];
+    int rc = RTPathTemp(szTemp, sizeof(szTemp));
+    if (RT_SUCCESS(rc))
+        rc = RTPathAbs(szTemp, pszPath, cbPath);
+    return rc;
+}
+
+/**
  * Without --path: the temporary directory, and unless extracting only a new
  * private directory in it (mode 0700) that the clean-up removes again.
  */
@@ -89,7 +104,7 @@ int makeExtractionDir(StubRun *pRun)
     StubSettings *pSettings = pRun->pSettings;
     if (pSettings->szExtractPath[0] == '\0')
     {
-        int rc = RTPathTemp(pSettings->szExtractPath, sizeof(pSettings->szExtractPath));
+        int rc = queryAbsoluteTempDir(pSettings->szExtractPath, sizeof(pSettings->szExtractPath));
         if (RT_FAILURE(rc))
         {
             closeMutex(pRun);
@@ -317,7 +332,7 @@ int StubRunInstaller(StubSettings *pSettings)
     if (rcExit == STUB_CONTINUE)
         rcExit = decideMsiLogFile(pSettings);
     if (rcExit != STUB_CONTINUE)
-        return rcExit;
+        return removeUnusedExtractionDir(&Run, rcExit);
 
     Run.uHostArch = DetectHostArch();
     if (g_cVerbosity != 0)

@@ -170,26 +170,29 @@ class HardenFixture(unittest.TestCase):
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="tarn-harden2-")
         self.addCleanup(shutil.rmtree, self.tmp, True)
+        # Apart from the scratch directory, whose content some cases check.
+        self.exit_dir = tempfile.mkdtemp(prefix="tarn-harden2-exit-")
+        self.addCleanup(shutil.rmtree, self.exit_dir, True)
 
-    def launch(self, exe, *args, env=(), raw=False):
-        """Runs exe with args; env holds launch's NAME=VALUE and -NAME items. Returns exit code, stdout, stderr
-        (as bytes with raw, else as text with plain line feeds)."""
-        exit_file = os.path.join(self.tmp, "exit-code")
+    def launch(self, exe, *args, env=(), raw=False, cwd=None):
+        """Runs exe with args in cwd (default: the build tree); env holds launch's NAME=VALUE and -NAME items.
+        Returns exit code, stdout, stderr (as bytes with raw, else as text with plain line feeds)."""
+        exit_file = os.path.join(self.exit_dir, "exit-code")
         if os.path.exists(exit_file):
             os.unlink(exit_file)
         proc = subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_LAUNCH"], win_path(exit_file), *env, "--",
-                               win_path(exe), *args], cwd=ENV["TARN_BUILD_DIR"], stdin=subprocess.DEVNULL,
+                               win_path(exe), *args], cwd=cwd or ENV["TARN_BUILD_DIR"], stdin=subprocess.DEVNULL,
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=240)
         self.assertTrue(os.path.exists(exit_file), f"launch failed: {text(proc.stderr)}")
         if raw:
             return int(read(exit_file)), proc.stdout, proc.stderr
         return int(read(exit_file)), text(proc.stdout), text(proc.stderr)
 
-    def assert_run(self, expected, exe, *args, env=(), raw=False):
+    def assert_run(self, expected, exe, *args, env=(), raw=False, cwd=None):
         """Runs exe and compares (exit code, stdout, stderr) with expected; the prefix's temporary
         directories must stay as they were and nothing may get installed."""
         temp_before = temp_dirs()
-        result = self.launch(exe, *args, env=env, raw=raw)
+        result = self.launch(exe, *args, env=env, raw=raw, cwd=cwd)
         installed = remove_installation()
         self.assertEqual(expected, result)
         self.assertEqual(temp_before, temp_dirs())
@@ -246,6 +249,17 @@ class DamagedInstallerTest(HardenFixture):
                 self.assert_run((1, "", message), damaged, "--silent", "--path", win_path(target))
                 self.assertFalse(os.path.exists(target))
 
+    def test_verbose_run_that_ends_before_extraction_leaves_nothing_behind(self):
+        # Without a display Wine gives no console, and the run ends there; with one it ends at the manifest.
+        damaged = os.path.join(self.tmp, "damaged-setup.exe")
+        damage(self.setup, damaged, empty_resource("MANIFEST"))
+        temp = os.path.join(self.tmp, "temp")
+        os.mkdir(temp)
+        rc, out, err = self.launch(damaged, "--silent", "--verbose", env=[f"SOLT_TMPDIR={win_path(temp)}"])
+        self.assertEqual(1, rc, err)
+        self.assertIn(err, ("damaged-setup.exe: error: Unable to allocate console: LastError=5\n", ""))
+        self.assertEqual(set(), tree(temp))
+
     def test_file_name_that_is_not_utf8_ends_the_run_and_leaves_nothing_behind(self):
         damaged = os.path.join(self.tmp, "damaged-setup.exe")
         # "common.cab" becomes "comm\xffn.cab"; the messages show the name's bytes as they are.
@@ -298,6 +312,29 @@ class HostileEnvironmentTest(HardenFixture):
                                     env=env + [f"{variable}={value}"])
                     self.assertEqual(set(), tree(spare))
                     self.assertEqual(set(), tree(readonly))
+
+    def test_relative_temporary_directory_is_taken_from_where_the_installer_starts(self):
+        # Extraction makes the extraction directory current: a path still relative then would name another place.
+        relative = os.path.join(self.tmp, "relative")
+        os.mkdir(relative)
+        for value in ("relative", ".\\relative"):
+            env = [f"SOLT_TMPDIR={value}"]
+            with self.subTest(value, mode="install"):
+                result = self.launch(self.setup, "--silent", env=env, cwd=self.tmp)
+                self.assertTrue(remove_installation(), "nothing got installed")
+                self.assertEqual((0, "", ""), result)
+                self.assertEqual(set(), tree(relative))
+            with self.subTest(value, mode="extract only"):
+                self.assertEqual((0, f"Files were extracted to: {win_path(relative)}\n", ""),
+                                 self.launch(self.setup, "--silent", "--extract", env=env,
+                                             cwd=self.tmp))
+                self.assertEqual({"TarnDemo_amd64.msi", "common.cab"}, tree(relative))
+                self.assertEqual(read(AMD64_MSI), read(os.path.join(relative, "TarnDemo_amd64.msi")))
+                for name in os.listdir(relative):
+                    os.unlink(os.path.join(relative, name))
+        self.assert_run((1, "", "hostile-setup.exe: error: Failed to find temporary directory: ERR_PATH_ZERO_LENGTH\n"),
+                        self.setup, "--silent", env=["SOLT_TMPDIR="], cwd=self.tmp)
+        self.assertEqual({"relative"}, tree(self.tmp))
 
     def test_extraction_directory_that_cannot_be_written(self):
         readonly = self.mount_tmpfs("readonly", "ro")
