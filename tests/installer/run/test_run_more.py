@@ -112,6 +112,13 @@ class X86HostTest(InstallFixture):
     def program_files(self, name):
         return os.path.join(self.PREFIX32, "drive_c", "Program Files", name)
 
+    def temp_dirs32(self):
+        """What the 32-bit prefix's users have in their temporary directories."""
+        users = os.path.join(self.PREFIX32, "drive_c", "users")
+        return {os.path.join(users, user, "Temp", name) for user in os.listdir(users)
+                if os.path.isdir(os.path.join(users, user, "Temp"))
+                for name in os.listdir(os.path.join(users, user, "Temp"))}
+
     def test_silent_run_installs_only_the_packages_for_all_architectures(self):
         for name in ("TarnvaleDemo32", "TarnvaleRunTest"):
             shutil.rmtree(self.program_files(name), ignore_errors=True)
@@ -122,6 +129,7 @@ class X86HostTest(InstallFixture):
         self.assertFalse(os.path.exists(self.program_files("TarnvaleRunTest")))
 
     def test_interactive_run_is_refused_with_a_box(self):
+        temp_before = self.temp_dirs32()
         installer = subprocess.Popen([ENV["TARN_WINE_RUN"], self.setup], cwd=ENV["TARN_BUILD_DIR"],
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                                      env=dict(ENV, TARN_WINEPREFIX=self.PREFIX32, WINEARCH="win32"))
@@ -137,6 +145,8 @@ class X86HostTest(InstallFixture):
                               capture_output=True, timeout=30).returncode != 0:
                 subprocess.run(["xdotool", "key", "--window", window[0], "Return"], capture_output=True, timeout=30)
             self.assertEqual(1, installer.wait(timeout=60))
+            # The extraction directory it made before the refusal is gone again.
+            self.assertEqual(temp_before, self.temp_dirs32())
         finally:
             if installer.poll() is None:
                 # Ends the programs of this test's own prefix, the installer among them.
