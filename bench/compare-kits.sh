@@ -79,7 +79,7 @@ raw=$work/raw.tsv
 : >"$raw"
 # One Wine server for all runs: a server started by a run (after the previous
 # one timed out while the disk synced) would be charged to that run.
-wineserver -p
+wineserver -p 2>/dev/null || true  # already running: kept
 trap 'wineserver -k 2>/dev/null || true' EXIT
 scripts/wine-run.sh "$build/bench/bench-noop.exe" 2>/dev/null || wine "$build/bench/bench-noop.exe"
 for ((r = 0; r <= runs; r++)); do

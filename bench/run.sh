@@ -62,7 +62,8 @@ winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 log "building the stub, the stub kit and the benchmark programs"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports bench-peakmem >/dev/null
+cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports \
+  bench-noop-winsock bench-peakmem >/dev/null
 
 export WINEPREFIX=$work/wineprefix TARN_WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -167,7 +168,10 @@ wine "$noop"; wine "$stub" --version --silent >/dev/null 2>&1 || true
 for ((r = 1; r <= startup_runs; r++)); do
   run_start noop "$noop"
   run_start noop-imports "$noop_imports"
+  run_start noop-winsock "$build/bench/bench-noop-winsock.exe"
   run_start stub "$stub" --version --silent
+  # Options are read left to right: only here is the version printed silently (above it goes to a message box).
+  run_start stub-silent-first "$stub" --silent --version
   run_start setup "$setup" --version --silent
 done
 
