@@ -132,7 +132,8 @@ def main(argv):
     L.append(f"- Payloads: three random packages of {payload:,} bytes in all ({payload / MIB:.1f} MiB),"
              " sizes as the shipped container's.")
     L.append(f"- Times are wall times of the whole Windows process under Wine (`wine prog ...` from start to exit),"
-             f" median of {runs} alternating runs after one warm-up round, spread as min..max.")
+             f" median of {runs} alternating runs after one warm-up round, spread as min..max. One Wine server"
+             " serves all runs; before each extraction the previous output is deleted and synced to the disk.")
     L.append("")
     L.append("## Goals")
     L.append("")

@@ -69,6 +69,10 @@ export WINEPREFIX=$work/wineprefix TARN_WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 log "preparing the Wine prefix"
 scripts/wine-run.sh "$build/bench/bench-noop.exe"
+# One Wine server for the whole run: otherwise a run that starts after the
+# previous server timed out is charged with starting a new one.
+wineserver -p 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
 # ---- payloads -------------------------------------------------------------
 payloads=$work/payloads
@@ -124,7 +128,11 @@ verify_out() {
 run_extract() {
   local what=$1
   shift
+  # The previous output is deleted and written back before the clock starts,
+  # so no program pays for the write-back of the one before it (the order of
+  # the programs is fixed, so that cost would always fall on the same one).
   rm -rf "$out"
+  sync
   measure "$work/$what.stdout" "$work/$what.stderr" "$@"
   if [ "${rc:-1}" -ne 0 ] || ! verify_out; then
     log "$what: exit code $rc, extracted files $(verify_out && echo complete || echo missing or wrong)"
@@ -195,6 +203,7 @@ peak() {
   local what=$1 line
   shift
   rm -rf "$out"
+  sync
   line=$(wine "$build/bench/bench-peakmem.exe" "$@" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
   if [ -z "$line" ]; then log "$what: no peak reading"; return 0; fi
   # An extraction that left no complete output has no meaningful peak.
@@ -214,7 +223,7 @@ for ((r = 1; r <= (smoke ? 1 : 3); r++)); do
   peak floor "$(winpath "$floor")" "$(winpath "$out")"
 done
 rm -rf "$out"
-wineserver -w
+wineserver -k 2>/dev/null || true
 
 python3 bench/report.py "$raw" "$results" --smoke "$smoke" --runs "$runs"
 log "results in $results"
