@@ -90,7 +90,7 @@ def main(argv):
     r_nsis = ratio(med["installer"], med["nsis"])
     # Ratios of the runs paired by round, for their spread.
     pairs_floor = [a / b for a, b in zip(ext["installer"], ext["floor"])] if not failed["installer"] else []
-    st = {w: values(raw, "start", w) for w in ("noop", "noop-imports", "stub", "setup")}
+    st = {w: values(raw, "start", w) for w in ("noop", "noop-imports", "noop-winsock", "stub", "stub-silent-first", "setup")}
     smed = {w: median(v) for w, v in st.items()}
     scpu = {w: median(values(raw, "start-cpu", w)) for w in st}
     r_start = ratio(smed["setup"], smed["noop"])
@@ -132,7 +132,8 @@ def main(argv):
     L.append(f"- Payloads: three random packages of {payload:,} bytes in all ({payload / MIB:.1f} MiB),"
              " sizes as the shipped container's.")
     L.append(f"- Times are wall times of the whole Windows process under Wine (`wine prog ...` from start to exit),"
-             f" median of {runs} alternating runs after one warm-up round, spread as min..max.")
+             f" median of {runs} alternating runs after one warm-up round, spread as min..max. One Wine server"
+             " serves all runs; before each extraction the previous output is deleted and synced to the disk.")
     L.append("")
     L.append("## Goals")
     L.append("")
@@ -174,12 +175,16 @@ def main(argv):
     L.append("|---|---|---|---|")
     L.append(f"| no-op program (no C runtime, `ExitProcess(0)`, imports kernel32 only) | {ms(smed['noop'])} | {spread(st['noop'])} | {ms(scpu['noop'])} |")
     L.append(f"| no-op program importing the installer's six libraries | {ms(smed['noop-imports'])} | {spread(st['noop-imports'])} | {ms(scpu['noop-imports'])} |")
-    L.append(f"| bare stub `tarnstub.exe --version --silent` | {ms(smed['stub'])} | {spread(st['stub'])} | {ms(scpu['stub'])} |")
+    L.append(f"| the same, also loading ws2_32.dll from the system directory (as the runtime's start-up does) | {ms(smed['noop-winsock'])} | {spread(st['noop-winsock'])} | {ms(scpu['noop-winsock'])} |")
+    L.append(f"| bare stub `tarnstub.exe --version --silent` (the version goes to a message box: `--silent` comes after it) | {ms(smed['stub'])} | {spread(st['stub'])} | {ms(scpu['stub'])} |")
+    L.append(f"| bare stub `tarnstub.exe --silent --version` (the version on standard output) | {ms(smed['stub-silent-first'])} | {spread(st['stub-silent-first'])} | {ms(scpu['stub-silent-first'])} |")
     L.append(f"| installer with the packages `setup.exe --version --silent` | {ms(smed['setup'])} | {spread(st['setup'])} | {ms(scpu['setup'])} |")
     L.append("")
     L.append(f"- installer / no-op: {fmt_ratio(r_start)}; bare stub / no-op: {fmt_ratio(r_start_stub)}"
              f" ({len(st['noop'])} alternating runs each); installer / no-op importing the same libraries:"
-             f" {fmt_ratio(ratio(smed['setup'], smed['noop-imports']))}.")
+             f" {fmt_ratio(ratio(smed['setup'], smed['noop-imports']))}; bare stub / no-op importing the same libraries"
+             f" and loading ws2_32.dll: {fmt_ratio(ratio(smed['stub'], smed['noop-winsock']))} (`--version --silent`),"
+             f" {fmt_ratio(ratio(smed['stub-silent-first'], smed['noop-winsock']))} (`--silent --version`).")
     L.append("")
     L.append("## 4. Size and peak memory")
     L.append("")

@@ -62,12 +62,17 @@ winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
 log "building the stub, the stub kit and the benchmark programs"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports bench-peakmem >/dev/null
+cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports \
+  bench-noop-winsock bench-peakmem >/dev/null
 
 export WINEPREFIX=$work/wineprefix TARN_WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 log "preparing the Wine prefix"
 scripts/wine-run.sh "$build/bench/bench-noop.exe"
+# One Wine server for the whole run: otherwise a run that starts after the
+# previous server timed out is charged with starting a new one.
+wineserver -p 2>/dev/null || true
+trap 'wineserver -k 2>/dev/null || true' EXIT
 
 # ---- payloads -------------------------------------------------------------
 payloads=$work/payloads
@@ -123,7 +128,11 @@ verify_out() {
 run_extract() {
   local what=$1
   shift
+  # The previous output is deleted and written back before the clock starts,
+  # so no program pays for the write-back of the one before it (the order of
+  # the programs is fixed, so that cost would always fall on the same one).
   rm -rf "$out"
+  sync
   measure "$work/$what.stdout" "$work/$what.stderr" "$@"
   if [ "${rc:-1}" -ne 0 ] || ! verify_out; then
     log "$what: exit code $rc, extracted files $(verify_out && echo complete || echo missing or wrong)"
@@ -167,7 +176,10 @@ wine "$noop"; wine "$stub" --version --silent >/dev/null 2>&1 || true
 for ((r = 1; r <= startup_runs; r++)); do
   run_start noop "$noop"
   run_start noop-imports "$noop_imports"
+  run_start noop-winsock "$build/bench/bench-noop-winsock.exe"
   run_start stub "$stub" --version --silent
+  # Options are read left to right: only here is the version printed silently (above it goes to a message box).
+  run_start stub-silent-first "$stub" --silent --version
   run_start setup "$setup" --version --silent
 done
 
@@ -191,6 +203,7 @@ peak() {
   local what=$1 line
   shift
   rm -rf "$out"
+  sync
   line=$(wine "$build/bench/bench-peakmem.exe" "$@" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
   if [ -z "$line" ]; then log "$what: no peak reading"; return 0; fi
   # An extraction that left no complete output has no meaningful peak.
@@ -210,7 +223,7 @@ for ((r = 1; r <= (smoke ? 1 : 3); r++)); do
   peak floor "$(winpath "$floor")" "$(winpath "$out")"
 done
 rm -rf "$out"
-wineserver -w
+wineserver -k 2>/dev/null || true
 
 python3 bench/report.py "$raw" "$results" --smoke "$smoke" --runs "$runs"
 log "results in $results"

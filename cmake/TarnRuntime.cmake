@@ -12,6 +12,12 @@
 set(TARN_RT_COMPILE_FLAGS
     -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -fno-threadsafe-statics -fno-stack-protector)
+if(TARN_FLAVOUR STREQUAL "win32")
+    # Every function in a section of its own, so that the installer's link
+    # (tarn-pack, --gc-sections) leaves out what it never reaches. Data stays
+    # together: with -fdata-sections zero-filled objects would take file space.
+    list(APPEND TARN_RT_COMPILE_FLAGS -ffunction-sections)
+endif()
 
 # What every Windows object of the project is compiled with, and the only
 # system libraries a product executable may import (checked on nocrt-probe).

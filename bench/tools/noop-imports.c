@@ -2,6 +2,10 @@
  * A no-op program without C runtime that imports what the installer imports
  * (kernel32, user32, gdi32, shlwapi, ole32, ntdll) and calls nothing: what
  * loading those libraries costs under Wine, in time and in memory.
+ *
+ * Built a second time with NOOP_LOAD_WINSOCK (bench-noop-winsock): it then
+ * also loads ws2_32.dll from the system directory, as the runtime's start-up
+ * does, so that the cost of that load can be told apart.
  */
 #include <windows.h>
 #include <shlwapi.h>
@@ -15,5 +19,9 @@ static void *volatile g_apvImports[] = {(void *)&GetDesktopWindow, (void *)&GetS
 
 void __stdcall NoopImportsEntry(void)
 {
+#ifdef NOOP_LOAD_WINSOCK
+    if (!LoadLibraryExW(L"ws2_32.dll", NULL, 0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
+        ExitProcess(2);
+#endif
     ExitProcess(g_apvImports[0] ? 0 : 1);
 }

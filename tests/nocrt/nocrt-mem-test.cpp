@@ -1,9 +1,12 @@
 /** @file
- * The runtime's own memmove and memcmp, tested in a program without the C
- * runtime: linked with -nostdlib, its calls can only reach the runtime's
- * implementations, and built with -fno-builtin, the compiler does not answer
- * them itself. Prints a line for each case that fails and a closing count;
- * exits with 1 when any case failed.
+ * The runtime's own memcpy, memmove, memset and memcmp, tested in a program
+ * without the C runtime: linked with -nostdlib, its calls can only reach the
+ * runtime's implementations, and built with -fno-builtin, the compiler does
+ * not answer them itself. Besides named cases, sweeps over every length up
+ * to a few word rounds, every alignment of both pointers within a word pair
+ * and every place of a difference check the word-wise code against plain
+ * byte loops. Prints a line for each failing case (the first few of each
+ * sweep) and a closing count; exits with 1 when any case failed.
  */
 #include <windows.h>
 #include <stdarg.h>
@@ -127,6 +130,190 @@ void rtMemTestCompare(unsigned idxCase, const MEMCMPCASE &Case)
     }
 }
 
+/*
+ * Sweeps against byte-by-byte references.
+ */
+
+/** Lengths 0 to this: every tail length after several 16-byte rounds. */
+const size_t g_cbSweepMax = 70;
+/** Offsets of a pointer from an 8-byte boundary: every head a word-wise loop can meet. */
+const size_t g_cSweepAligns = 8;
+/** Room on either side of a sweep's area, so a write past either end shows. */
+const size_t g_cbGuard = 16;
+const size_t g_cbSweepArena = g_cbGuard + g_cSweepAligns + g_cbSweepMax + g_cbGuard + 16;
+/** Failures printed per sweep; the count covers all of them. */
+const unsigned g_cSweepReportsMax = 5;
+
+struct SWEEPTALLY
+{
+    const char *pszWhat;
+    unsigned cFailed;
+};
+
+/** Counts one sweep case; prints the first few that fail, formatted like rtMemTestPrint. */
+void rtMemTestSweepCase(SWEEPTALLY *pTally, bool fOk, const char *pszFormat, ...)
+{
+    if (fOk)
+    {
+        g_cPassed++;
+        return;
+    }
+    g_cFailed++;
+    if (pTally->cFailed++ < g_cSweepReportsMax)
+    {
+        char szCase[160];
+        va_list args;
+        va_start(args, pszFormat);
+        RTStrBufPrintfV(szCase, sizeof(szCase), pszFormat, args);
+        va_end(args);
+        rtMemTestPrint("%s: %s", pTally->pszWhat, szCase);
+    }
+}
+
+/** Fills the arena with the pattern, shifted by @a uSeed so source and destination differ. */
+void rtMemTestFill(unsigned char *pb, size_t cb, size_t uSeed)
+{
+    for (size_t i = 0; i < cb; i++)
+        pb[i] = rtMemTestPattern(i + uSeed);
+}
+
+/** The first offset at which the two arenas differ, or @a cb. */
+size_t rtMemTestFirstDiff(const unsigned char *pb1, const unsigned char *pb2, size_t cb)
+{
+    for (size_t i = 0; i < cb; i++)
+        if (pb1[i] != pb2[i])
+            return i;
+    return cb;
+}
+
+/** memcpy between two arenas: the area gets the source, nothing around it changes. */
+void rtMemTestSweepCopy(void)
+{
+    SWEEPTALLY Tally = {"memcpy sweep", 0};
+    alignas(8) unsigned char abSrc[g_cbSweepArena];
+    alignas(8) unsigned char abDst[g_cbSweepArena];
+    alignas(8) unsigned char abExpected[g_cbSweepArena];
+    rtMemTestFill(abSrc, sizeof(abSrc), 101);
+    for (size_t cb = 0; cb <= g_cbSweepMax; cb++)
+        for (size_t offDst = g_cbGuard; offDst < g_cbGuard + g_cSweepAligns; offDst++)
+            for (size_t offSrc = g_cbGuard; offSrc < g_cbGuard + g_cSweepAligns; offSrc++)
+            {
+                rtMemTestFill(abDst, sizeof(abDst), 0);
+                rtMemTestFill(abExpected, sizeof(abExpected), 0);
+                for (size_t i = 0; i < cb; i++)
+                    abExpected[offDst + i] = abSrc[offSrc + i];
+                void *pvRet = memcpy(&abDst[offDst], &abSrc[offSrc], cb);
+                size_t const offBad = rtMemTestFirstDiff(abDst, abExpected, sizeof(abDst));
+                rtMemTestSweepCase(&Tally, pvRet == &abDst[offDst] && offBad == sizeof(abDst),
+                                   "%zu bytes from %zu to %zu: first wrong byte at %zu", cb, offSrc, offDst, offBad);
+            }
+}
+
+/**
+ * memmove within one arena, the destination from 9 bytes below to 9 bytes
+ * above the source (every overlap a word and a round can have, both ways)
+ * and farther apart.
+ */
+void rtMemTestSweepMove(void)
+{
+    static const int s_aiShifts[] = {-40, -17, -9, -8, -7, -5, -4, -3, -2, -1, 0, 1, 2, 3, 4, 5, 7, 8, 9, 17, 40};
+    SWEEPTALLY Tally = {"memmove sweep", 0};
+    size_t const offBase = g_cbGuard + 40;
+    alignas(8) unsigned char abArena[g_cbSweepArena + 80];
+    alignas(8) unsigned char abExpected[sizeof(abArena)];
+    for (size_t cb = 0; cb <= g_cbSweepMax; cb++)
+        for (size_t offAlign = 0; offAlign < g_cSweepAligns; offAlign++)
+            for (unsigned iShift = 0; iShift < sizeof(s_aiShifts) / sizeof(s_aiShifts[0]); iShift++)
+            {
+                size_t const offSrc = offBase + offAlign;
+                size_t const offDst = (size_t)((ptrdiff_t)offSrc + s_aiShifts[iShift]);
+                rtMemTestFill(abArena, sizeof(abArena), 0);
+                rtMemTestFill(abExpected, sizeof(abExpected), 0);
+                for (size_t i = 0; i < cb; i++)
+                    abExpected[offDst + i] = rtMemTestPattern(offSrc + i);
+                void *pvRet = memmove(&abArena[offDst], &abArena[offSrc], cb);
+                size_t const offBad = rtMemTestFirstDiff(abArena, abExpected, sizeof(abArena));
+                rtMemTestSweepCase(&Tally, pvRet == &abArena[offDst] && offBad == sizeof(abArena),
+                                   "%zu bytes from %zu to %zu: first wrong byte at %zu", cb, offSrc, offDst, offBad);
+            }
+}
+
+/** memset with values that must be cut to their low byte: the area holds it, nothing around it changes. */
+void rtMemTestSweepSet(void)
+{
+    static const int s_aiValues[] = {0, 0x5a, 0x80, 0xff, 0x1a7, -1, -0x7f};
+    SWEEPTALLY Tally = {"memset sweep", 0};
+    alignas(8) unsigned char abDst[g_cbSweepArena];
+    alignas(8) unsigned char abExpected[g_cbSweepArena];
+    for (size_t cb = 0; cb <= g_cbSweepMax; cb++)
+        for (size_t offDst = g_cbGuard; offDst < g_cbGuard + g_cSweepAligns; offDst++)
+            for (unsigned iValue = 0; iValue < sizeof(s_aiValues) / sizeof(s_aiValues[0]); iValue++)
+            {
+                rtMemTestFill(abDst, sizeof(abDst), 7);
+                rtMemTestFill(abExpected, sizeof(abExpected), 7);
+                for (size_t i = 0; i < cb; i++)
+                    abExpected[offDst + i] = (unsigned char)s_aiValues[iValue];
+                void *pvRet = memset(&abDst[offDst], s_aiValues[iValue], cb);
+                size_t const offBad = rtMemTestFirstDiff(abDst, abExpected, sizeof(abDst));
+                rtMemTestSweepCase(&Tally, pvRet == &abDst[offDst] && offBad == sizeof(abDst),
+                                   "%zu bytes of value %#x at %zu: first wrong byte at %zu", cb, s_aiValues[iValue],
+                                   offDst, offBad);
+            }
+}
+
+/**
+ * memcmp of equal blocks with one byte changed at every position (to a
+ * value above and below, across 0x80 so that a signed comparison would
+ * answer wrongly), and with bytes just past the count changed (they must
+ * not count).
+ */
+void rtMemTestSweepCompare(void)
+{
+    SWEEPTALLY Tally = {"memcmp sweep", 0};
+    alignas(8) unsigned char ab1[g_cbSweepArena];
+    alignas(8) unsigned char ab2[g_cbSweepArena];
+    for (size_t cb = 0; cb <= g_cbSweepMax; cb++)
+        for (size_t off1 = 0; off1 < g_cSweepAligns; off1++)
+            for (size_t off2 = 0; off2 < g_cSweepAligns; off2++)
+            {
+                rtMemTestFill(ab1, sizeof(ab1), 0);
+                for (size_t i = 0; i < cb + 8; i++)
+                    ab2[off2 + i] = ab1[off1 + i];
+                /* Past the count: each block differs in the next 8 bytes. */
+                for (size_t i = cb; i < cb + 8; i++)
+                    ab2[off2 + i] = (unsigned char)~ab1[off1 + i];
+                int iSign = memcmp(&ab1[off1], &ab2[off2], cb);
+                rtMemTestSweepCase(&Tally, iSign == 0, "%zu equal bytes at %zu and %zu: result %d", cb, off1, off2,
+                                   iSign);
+
+                for (size_t idxDiff = 0; idxDiff < cb; idxDiff++)
+                {
+                    unsigned char const bOrg = ab2[off2 + idxDiff];
+                    unsigned char const bNext = idxDiff + 1 < cb ? ab2[off2 + idxDiff + 1] : 0;
+                    /* 0x70 against 0x90 and back: a signed comparison gets both wrong. A later
+                       difference the other way must not count. */
+                    ab1[off1 + idxDiff] = 0x70;
+                    ab2[off2 + idxDiff] = 0x90;
+                    if (idxDiff + 1 < cb)
+                        ab2[off2 + idxDiff + 1] = (unsigned char)(bNext - 1);
+                    iSign = rtMemTestSign(memcmp(&ab1[off1], &ab2[off2], cb));
+                    rtMemTestSweepCase(&Tally, iSign == -1, "%zu bytes at %zu and %zu, left lower at %zu", cb, off1,
+                                       off2, idxDiff);
+                    ab1[off1 + idxDiff] = 0x90;
+                    ab2[off2 + idxDiff] = 0x70;
+                    if (idxDiff + 1 < cb)
+                        ab2[off2 + idxDiff + 1] = (unsigned char)(bNext + 1);
+                    iSign = rtMemTestSign(memcmp(&ab1[off1], &ab2[off2], cb));
+                    rtMemTestSweepCase(&Tally, iSign == 1, "%zu bytes at %zu and %zu, left higher at %zu", cb, off1,
+                                       off2, idxDiff);
+                    ab1[off1 + idxDiff] = bOrg;
+                    ab2[off2 + idxDiff] = bOrg;
+                    if (idxDiff + 1 < cb)
+                        ab2[off2 + idxDiff + 1] = bNext;
+                }
+            }
+}
+
 } // namespace
 
 extern "C" DWORD WINAPI NoCrtMemTestEntry(void)
@@ -135,6 +322,10 @@ extern "C" DWORD WINAPI NoCrtMemTestEntry(void)
         rtMemTestMove(g_aMoveCases[i]);
     for (unsigned i = 0; i < sizeof(g_aCmpCases) / sizeof(g_aCmpCases[0]); i++)
         rtMemTestCompare(i, g_aCmpCases[i]);
+    rtMemTestSweepCopy();
+    rtMemTestSweepMove();
+    rtMemTestSweepSet();
+    rtMemTestSweepCompare();
     rtMemTestPrint("nocrt mem: %u passed, %u failed", g_cPassed, g_cFailed);
     ExitProcess(g_cFailed ? 1 : 0);
 }

@@ -6,6 +6,8 @@
  */
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <algorithm>
+#include <string>
 
 #include <rt/file.h>
 #include <rt/err.h>
@@ -201,6 +203,52 @@ TEST_F(FileOpen, AppendWritesAtTheEnd)
         ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, ab, sizeof(ab), NULL));
     }
     EXPECT_EQ(std::vector<uint8_t>({1, 2, 3, 4, 5}), readFile("a"));
+}
+
+/** What the server ends of @a cInstances pipe instances hold, in instance order. */
+std::string pipeContent(const HANDLE *pahInstances, size_t cInstances)
+{
+    std::string str;
+    for (size_t i = 0; i < cInstances; i++)
+    {
+        DWORD cbAvail = 0;
+        if (!PeekNamedPipe(pahInstances[i], NULL, 0, NULL, &cbAvail, NULL))
+            continue; /* never connected */
+        std::string strPart(cbAvail, '\0');
+        DWORD cbRead = 0;
+        if (cbAvail && ReadFile(pahInstances[i], &strPart[0], cbAvail, &cbRead, NULL))
+            str += strPart.substr(0, cbRead);
+    }
+    return str;
+}
+
+TEST_F(FileOpen, AppendToAPipeWritesEverything)
+{
+    /* A pipe has no end of file: an append open must still be able to write to it. The
+       open may connect more than once, so the server offers two instances. */
+    std::wstring const wstrName = L"\\\\.\\pipe\\tarn-append-" + std::to_wstring(GetCurrentProcessId());
+    HANDLE ahInstances[2];
+    for (HANDLE &hInstance : ahInstances)
+    {
+        hInstance = CreateNamedPipeW(wstrName.c_str(), PIPE_ACCESS_INBOUND, PIPE_TYPE_BYTE | PIPE_WAIT,
+                                     PIPE_UNLIMITED_INSTANCES, 65536, 65536, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, hInstance);
+    }
+    std::string const strPath(wstrName.begin(), wstrName.end());
+    std::string const strText = "Host architecture        : x86_64\r\nExtraction path          : C:\\x\r\n";
+    {
+        AutoFile File;
+        ASSERT_EQ(INF_SUCCESS,
+                  RTFileOpen(&File.h, strPath.c_str(),
+                             RTFILE_O_WRITE | RTFILE_O_APPEND | RTFILE_O_OPEN_CREATE | RTFILE_O_DENY_NONE));
+        /* In pieces, as a stream writes them out. */
+        for (size_t off = 0; off < strText.size(); off += 27)
+            ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, &strText[off], std::min<size_t>(27, strText.size() - off), NULL))
+                << "at " << off;
+    }
+    EXPECT_EQ(strText, pipeContent(ahInstances, 2));
+    for (HANDLE hInstance : ahInstances)
+        CloseHandle(hInstance);
 }
 
 TEST_F(FileReadWrite, WholeCountOrEndOfFile)

@@ -136,12 +136,17 @@ TEST_F(Thread, SecondWaitIsNotWaitable)
 
 TEST_F(Thread, NotWaitableThread)
 {
+    uint32_t const cThreadsBefore = rtThreadRegistryCount();
     HANDLE hStop = CreateEventW(NULL, TRUE, FALSE, NULL);
     RTTHREAD hThread = NIL_RTTHREAD;
     ASSERT_EQ(0, RTThreadCreate(&hThread, waitForStop, hStop, 0, RTTHREADTYPE_DEFAULT, 0, "plain"));
     /* The thread holds its own reference until it is told to stop. */
     EXPECT_EQ(ERR_NOT_WAITABLE, RTThreadWaitForExit(hThread, 100, NULL));
     SetEvent(hStop);
+    /* Nothing can wait for it, so watch it leave the registry: later tests count threads and handles. */
+    for (unsigned i = 0; i < 5000 && rtThreadRegistryCount() > cThreadsBefore; i++)
+        Sleep(1);
+    EXPECT_EQ(cThreadsBefore, rtThreadRegistryCount());
     CloseHandle(hStop);
 }
 

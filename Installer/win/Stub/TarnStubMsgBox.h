@@ -5,8 +5,8 @@
  * style bits @a fStyle, owned by the desktop window, and returns once the user
  * has closed it; stubMsgBoxA does the same with 8-bit text in the system's
  * ANSI code page, for text that cannot be converted to UTF-16. On Windows the
- * USER32 functions are bound on first use, not imported; the host build has
- * no boxes and writes the text to standard error instead.
+ * USER32 functions are bound lazily on the first box; the host build has no
+ * boxes and writes the text to standard error instead.
  */
 #ifndef TARN_STUB_MSGBOX_H
 #define TARN_STUB_MSGBOX_H

@@ -3,9 +3,10 @@
  * thread from the single-instance guard to the exit code.
  *
  * Each step either succeeds or ends the run with one message and an exit-code
- * value. Failures after the manifest is read still release what the run set
- * up (clean-up of the extracted files, console, splash screen, mutex); the
- * few earlier ones return at once and leave that to the process end.
+ * value. Every failure removes what the run wrote, including an extraction
+ * directory made for it. Failures from the host check on also release what
+ * the run set up (console, splash screen, mutex); the few earlier ones return
+ * at once and leave that to the process end.
  */
 #include <windows.h>
 #include "TarnStubMain.h"
@@ -70,6 +71,21 @@ void closeMutex(StubRun *pRun)
 }
 
 /**
+ * The temporary directory as an absolute path. The environment may name it
+ * relative to where the installer started, but extraction makes the
+ * extraction directory current, after which a relative path would name
+ * another place.
+ */
+int queryAbsoluteTempDir(char *pszPath, size_t cbPath)
+{
+    char szTemp[RTPATH_MAX];
+    int rc = RTPathTemp(szTemp, sizeof(szTemp));
+    if (RT_SUCCESS(rc))
+        rc = RTPathAbs(szTemp, pszPath, cbPath);
+    return rc;
+}
+
+/**
  * Without --path: the temporary directory, and unless extracting only a new
  * private directory in it (mode 0700) that the clean-up removes again.
  */
@@ -78,7 +94,7 @@ int makeExtractionDir(StubRun *pRun)
     StubSettings *pSettings = pRun->pSettings;
     if (pSettings->szExtractPath[0] == '\0')
     {
-        int rc = RTPathTemp(pSettings->szExtractPath, sizeof(pSettings->szExtractPath));
+        int rc = queryAbsoluteTempDir(pSettings->szExtractPath, sizeof(pSettings->szExtractPath));
         if (RT_FAILURE(rc))
         {
             closeMutex(pRun);
@@ -250,16 +266,29 @@ int extractAndInstall(StubRun *pRun)
     return rcExit;
 }
 
+/**
+ * A run that ends before extraction removes the directory it made for it,
+ * still empty, instead of leaving one more behind in the temporary directory
+ * at every attempt. @returns @a rcExit.
+ */
+int removeUnusedExtractionDir(StubRun *pRun, int rcExit)
+{
+    CleanUpRecords(finalDirToRemove(pRun));
+    ReleaseCleanupRecords();
+    return rcExit;
+}
+
 /** Checks, manifest, extraction, installation and clean-up; returns the exit-code value. */
 int runAdmitted(StubRun *pRun)
 {
     if (!pRun->pSettings->fExtractOnly && !g_fSilent && pRun->uHostArch == PACKAGE_ARCH_X86)
-        return ShowError("32-bit Windows hosts are not supported by this Tarnvale release.");
+        return removeUnusedExtractionDir(pRun,
+                                         ShowError("32-bit Windows hosts are not supported by this Tarnvale release."));
 
     const void *pvManifest = NULL;
     int rc = FindEmbeddedResource("MANIFEST", &pvManifest, NULL);
     if (RT_FAILURE(rc))
-        return ShowError("Internal package error: Manifest not found (%Rrc)", rc);
+        return removeUnusedExtractionDir(pRun, ShowError("Internal package error: Manifest not found (%Rrc)", rc));
     pRun->cPackages = static_cast<const PackageManifest *>(pvManifest)->cPackages;
 
     int rcExit = extractAndInstall(pRun);
@@ -295,7 +324,7 @@ int StubRunInstaller(StubSettings *pSettings)
     if (rcExit == STUB_CONTINUE)
         rcExit = decideMsiLogFile(pSettings);
     if (rcExit != STUB_CONTINUE)
-        return rcExit;
+        return removeUnusedExtractionDir(&Run, rcExit);
 
     Run.uHostArch = DetectHostArch();
     if (g_cVerbosity != 0)

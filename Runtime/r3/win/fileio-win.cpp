@@ -89,21 +89,55 @@ int rtFileOpenFollowUps(HANDLE hFile, const RTUTF16 *pwszPath, uint64_t fOpen, R
     return INF_SUCCESS;
 }
 
+/** CreateFileW with the prepared share mode, inheritance and flags, and the access and disposition given. */
+HANDLE rtFileCreateW(const RTUTF16 *pwszPath, const RTFILEWINOPEN *pParams, uint32_t fAccess, uint32_t uDisposition)
+{
+    SECURITY_ATTRIBUTES SecAttr;
+    SecAttr.nLength = sizeof(SecAttr);
+    SecAttr.lpSecurityDescriptor = NULL;
+    SecAttr.bInheritHandle = TRUE;
+    return CreateFileW((const wchar_t *)pwszPath, fAccess, pParams->fShare, pParams->fInherit ? &SecAttr : NULL,
+                       uDisposition, pParams->fFlagsAndAttribs, NULL);
+}
+
+/**
+ * Append access is write access without FILE_WRITE_DATA, and only file
+ * systems write such a handle's data at the end of the file. Consoles and
+ * pipes refuse every write on it (to a pipe, FILE_APPEND_DATA is even the
+ * right to create an instance), and no device has an end of file that
+ * write-data access could overwrite. So an append open that reached anything
+ * but a disk file is redone with FILE_WRITE_DATA; should the name reach a
+ * disk file the second time, the open fails rather than give a handle that
+ * writes at its position.
+ */
+int rtFileReopenAppendDevice(const RTUTF16 *pwszPath, const RTFILEWINOPEN *pParams, HANDLE *phFile)
+{
+    if ((pParams->fAccess & (FILE_WRITE_DATA | FILE_APPEND_DATA)) != FILE_APPEND_DATA ||
+        GetFileType(*phFile) == FILE_TYPE_DISK)
+        return INF_SUCCESS;
+    CloseHandle(*phFile);
+    *phFile = rtFileCreateW(pwszPath, pParams, pParams->fAccess | FILE_WRITE_DATA, OPEN_EXISTING);
+    if (*phFile == INVALID_HANDLE_VALUE)
+        return RTErrConvertFromWinError(GetLastError());
+    if (GetFileType(*phFile) == FILE_TYPE_DISK)
+    {
+        CloseHandle(*phFile);
+        *phFile = INVALID_HANDLE_VALUE;
+        return ERR_ACCESS_DENIED;
+    }
+    return INF_SUCCESS;
+}
+
 /** Opens the prepared path; the arguments as for RTFileOpenEx after validation. */
 int rtFileOpenWin32(const RTUTF16 *pwszPath, uint64_t fOpen, RTFILE *phFile, RTFILEACTION *penmAction)
 {
     RTFILEWINOPEN Params;
     rtFileOpenFlagsToWin(fOpen, &Params);
-    SECURITY_ATTRIBUTES SecAttr;
-    SecAttr.nLength = sizeof(SecAttr);
-    SecAttr.lpSecurityDescriptor = NULL;
-    SecAttr.bInheritHandle = TRUE;
 
     /* Cleared first so that the "already exists" report of the open-or-create
      * dispositions cannot be a left-over. */
     SetLastError(NO_ERROR);
-    HANDLE hFile = CreateFileW((const wchar_t *)pwszPath, Params.fAccess, Params.fShare,
-                               Params.fInherit ? &SecAttr : NULL, Params.uDisposition, Params.fFlagsAndAttribs, NULL);
+    HANDLE hFile = rtFileCreateW(pwszPath, &Params, Params.fAccess, Params.uDisposition);
     DWORD const uLastError = GetLastError();
     if (hFile == INVALID_HANDLE_VALUE)
     {
@@ -113,7 +147,10 @@ int rtFileOpenWin32(const RTUTF16 *pwszPath, uint64_t fOpen, RTFILE *phFile, RTF
     }
 
     *penmAction = rtFileActionTaken(Params.uDisposition, uLastError);
-    int rc = rtFileOpenFollowUps(hFile, pwszPath, fOpen, penmAction);
+    int rc = rtFileReopenAppendDevice(pwszPath, &Params, &hFile);
+    if (RT_FAILURE(rc))
+        return rc;
+    rc = rtFileOpenFollowUps(hFile, pwszPath, fOpen, penmAction);
     if (RT_FAILURE(rc))
     {
         CloseHandle(hFile);
