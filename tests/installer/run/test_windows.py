@@ -204,6 +204,8 @@ def setUpModule():
         proc = wine_run("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         if proc.returncode == 0:
             open(mark, "w").close()
+    # Each suite starts with the prefix's server ended (see wait_until_prefix_idle).
+    wait_until_prefix_idle()
 
 
 def wait_until_prefix_idle():
