@@ -17,6 +17,7 @@
 #include "TarnStubMessages.h"
 #include "TarnStubMsi.h"
 #include "TarnStubPackage.h"
+#include "TarnStubSplash-win.h"
 #include <rt/err.h>
 #include <rt/path.h>
 #include <rt/stream.h>
@@ -24,17 +25,6 @@
 
 namespace
 {
-
-/* The splash screen is not part of the installer yet: a run shows none. These two are where it starts and stops. */
-struct SplashScreen;
-SplashScreen *startSplashScreenIfBuilt(void)
-{
-    return NULL;
-}
-void stopSplashScreenIfBuilt(SplashScreen **ppSplash)
-{
-    *ppSplash = NULL;
-}
 
 /** Name of the mutex that keeps a second installer of the same logon out (local namespace). */
 const WCHAR g_wszMutexName[] = L"TarnStubInstaller";
@@ -259,7 +249,8 @@ int extractAndInstall(StubRun *pRun)
         return rcExit; /* what was written stays */
     if (rcExit == STUB_EXIT_SUCCESS)
     {
-        stopSplashScreenIfBuilt(&pRun->pSplash);
+        /* The splash shows the extraction only: the installations have windows of their own. */
+        StopSplashScreen(&pRun->pSplash);
         if (pSettings->fExtractOnly)
         {
             ShowInfo("Files were extracted to: %s", pSettings->szExtractPath);
@@ -310,7 +301,7 @@ void tearDown(StubRun *pRun)
 {
     if (g_cVerbosity != 0)
         FreeConsole();
-    stopSplashScreenIfBuilt(&pRun->pSplash);
+    StopSplashScreen(&pRun->pSplash);
     closeMutex(pRun);
 }
 
@@ -322,8 +313,9 @@ int StubRunInstaller(StubSettings *pSettings)
     int rcExit = takeSingleInstanceMutex(&Run.hMutex);
     if (rcExit != STUB_CONTINUE)
         return rcExit;
+    /* A silent run shows no window at all; a splash that fails to start is no reason to stop. */
     if (!g_fSilent)
-        Run.pSplash = startSplashScreenIfBuilt();
+        Run.pSplash = StartSplashScreen();
     InitCleanupRecords();
 
     rcExit = makeExtractionDir(&Run);

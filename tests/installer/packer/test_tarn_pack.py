@@ -157,16 +157,22 @@ class ContainerTest(PackTestBase):
         self.assertEqual("manifest TarnInstV1 101", lines[0])
         self.assertEqual(f"package 100 arch=1 payload=BIN_100 size=7 fnv={fnv1a(b'payload')} name=p100.cab", lines[101])
 
-    def test_bare_stub_imports_only_the_allowed_libraries_and_big_payloads_are_page_aligned(self):
+    def test_installer_imports_exactly_the_allowed_libraries_and_big_payloads_are_page_aligned(self):
         out = self.path("big.exe")
         big = self.file("big.cab", bytes(range(256)) * 8192)  # 2 MiB
-        self.assert_packed(pack("-o", out, "--package", f"all:{big}"))
+        proc = pack("-o", out, "--package", f"all:{big}")
+        self.assert_packed(proc)
+        self.assertIn(f"warning: {out} has no splash picture", proc.stderr)
         headers = subprocess.run([ENV["TARN_OBJDUMP"], "-p", out], capture_output=True, text=True, check=True).stdout
         self.assertRegex(headers, r"FileAlignment\s+0*1000\b")
         self.assertRegex(headers, r"Time/Date\s+Thu Jan  1 00:00:00 1970|TimeDateStamp\s+0+\b|Time/Date\s+0")
         dlls = {line.split(":", 1)[1].strip().lower() for line in headers.splitlines() if "DLL Name:" in line}
-        self.assertTrue(dlls <= {"kernel32.dll", "user32.dll", "gdi32.dll", "shlwapi.dll", "ole32.dll", "ntdll.dll"},
-                        dlls)
+        self.assertEqual({"kernel32.dll", "user32.dll", "gdi32.dll", "shlwapi.dll", "ole32.dll", "ntdll.dll"}, dlls)
+
+    def test_an_installer_with_its_picture_packs_without_a_warning(self):
+        proc = pack("-o", self.path("quiet.exe"), "--package", f"all:{COMMON_CAB}", "--splash", SPLASH_PNG)
+        self.assert_packed(proc)
+        self.assertEqual("", proc.stderr)
 
 
 class BigSetTest(PackTestBase):

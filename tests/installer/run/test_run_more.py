@@ -18,6 +18,8 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "splash"))
+import splash_picture  # noqa: E402
 from test_run import ENV, MSI_DIR, PREFIX, InstallFixture, pack, read, temp_dirs, text, win_path, wine  # noqa: E402
 
 SUMMARY_LABELS = ["Host architecture        : ", "Extraction path          : ", "Silent installation      : ",
@@ -103,8 +105,15 @@ class X86HostTest(InstallFixture):
         x86_msi = os.path.join(self.tmp, "TarnDemo_x86.msi")
         subprocess.run(["wixl", "-a", "x86", "-o", x86_msi, "TarnDemo_x86.wxs"], cwd=ENV["TARN_MSI_SRC"],
                        check=True, capture_output=True)
+        # With a splash picture, as a product ships: an interactive run shows the splash until it ends.
+        picture = os.path.join(self.tmp, "splash.png")
+        with open(picture, "wb") as f:
+            f.write(splash_picture.png_bytes())
         self.setup = os.path.join(self.tmp, "x86-setup.exe")
-        pack(self.setup, f"all:{x86_msi}", f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}")
+        subprocess.run([sys.executable, ENV["TARN_PACK"], "-o", self.setup, "--stub-kit", ENV["TARN_STUB_KIT"],
+                        "--splash", picture, "--package", f"all:{x86_msi}",
+                        "--package", f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}"],
+                       check=True, capture_output=True)
 
     def run32(self, *args):
         return run_in(self.PREFIX32, *args, WINEARCH="win32")
@@ -137,13 +146,16 @@ class X86HostTest(InstallFixture):
             box = self.run32(ENV["TARN_BOX_READER"], "Tarnvale Installer", "90")
             self.assertEqual((0, "32-bit Windows hosts are not supported by this Tarnvale release.\n"),
                              (box.returncode, text(box.stdout)))
-            window = subprocess.run(["xdotool", "search", "--sync", "--limit", "1", "--name", "^Tarnvale Installer$"],
-                                    capture_output=True, timeout=30).stdout.split()
-            self.assertTrue(window)
-            # Without a window manager the box cannot be activated; the key then goes to the window itself.
-            if subprocess.run(["xdotool", "windowactivate", "--sync", window[0], "key", "--clearmodifiers", "Return"],
-                              capture_output=True, timeout=30).returncode != 0:
-                subprocess.run(["xdotool", "key", "--window", window[0], "Return"], capture_output=True, timeout=30)
+            # The splash window has the box's title too: the key goes to every window of that title (the
+            # splash ignores it).
+            windows = subprocess.run(["xdotool", "search", "--sync", "--name", "^Tarnvale Installer$"],
+                                     capture_output=True, timeout=30).stdout.split()
+            self.assertTrue(windows)
+            for window in windows:
+                # Without a window manager the box cannot be activated; the key then goes to the window itself.
+                if subprocess.run(["xdotool", "windowactivate", "--sync", window, "key", "--clearmodifiers",
+                                   "Return"], capture_output=True, timeout=30).returncode != 0:
+                    subprocess.run(["xdotool", "key", "--window", window, "Return"], capture_output=True, timeout=30)
             self.assertEqual(1, installer.wait(timeout=60))
             # The extraction directory it made before the refusal is gone again.
             self.assertEqual(temp_before, self.temp_dirs32())
