@@ -81,7 +81,10 @@ struct ChildResult
         CloseHandle(hErrRead);
         return ::testing::AssertionFailure() << "CreateProcessW: " << uError;
     }
-    WaitForSingleObject(Pi.hProcess, INFINITE);
+    /* A child that hangs must fail this test, not stall the whole run until ctest gives up. */
+    DWORD const uWait = WaitForSingleObject(Pi.hProcess, 60000);
+    if (uWait != WAIT_OBJECT_0)
+        TerminateProcess(Pi.hProcess, 0xdead);
     GetExitCodeProcess(Pi.hProcess, &pResult->uExitCode);
     CloseHandle(Pi.hProcess);
     CloseHandle(Pi.hThread);
@@ -89,6 +92,10 @@ struct ChildResult
     pResult->strErr = readAll(hErrRead);
     CloseHandle(hOutRead);
     CloseHandle(hErrRead);
+    if (uWait != WAIT_OBJECT_0)
+        return ::testing::AssertionFailure()
+               << pszMode << ": the child did not end within 60 s (wait result " << uWait << "); output so far: '"
+               << pResult->strOut << "' / '" << pResult->strErr << "'";
     return ::testing::AssertionSuccess();
 }
 
