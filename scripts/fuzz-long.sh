@@ -2,7 +2,7 @@
 # Long fuzz runs, outside CI: every libFuzzer target (optimised build, still
 # under ASan/UBSan) for a number of executions each (default 10 million),
 # its corpus kept between runs in build/fuzz-long/corpus/<target> (seeded from
-# fuzz/corpus). Writes the figures of the run to fuzz/LONG-RUN.md; a finding
+# fuzz/corpus). Writes the figures to fuzz/LONG-RUN.md after each target; a finding
 # leaves its reproducer in build/fuzz-long/findings/ and fails the script.
 #
 #   scripts/fuzz-long.sh [-n RUNS] [-j JOBS] [TARGET...]
@@ -49,6 +49,23 @@ run_one() {
   return $rc
 }
 
+write_report() {
+  {
+    echo "# Last long fuzz run"
+    echo
+    echo "Written by \`scripts/fuzz-long.sh\` (not part of CI) after each target; last update $(date -u '+%Y-%m-%d %H:%M UTC'), on"
+    echo "$(nproc) x $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(clang --version | head -n 1);"
+    echo "optimised build with ASan and UBSan, $runs executions asked of each target, $jobs at a time."
+    echo
+    echo "| Target | Executions | Seconds | Per second | Corpus files | Coverage | Result |"
+    echo "|---|---|---|---|---|---|---|"
+    for name in "${targets[@]}"; do
+      if [ -f "$out/logs/$name.row" ]; then cat "$out/logs/$name.row"; else echo "| $name | | | | | | not finished in this run |"; fi
+    done
+  } >fuzz/LONG-RUN.md
+}
+
+for name in "${targets[@]}"; do rm -f "$out/logs/$name.row"; done
 failed=0
 running=0
 for name in "${targets[@]}"; do
@@ -57,22 +74,12 @@ for name in "${targets[@]}"; do
   if [ $running -ge "$jobs" ]; then
     wait -n || failed=1
     running=$((running - 1))
+    write_report
   fi
 done
 while [ $running -gt 0 ]; do
   wait -n || failed=1
   running=$((running - 1))
+  write_report
 done
-
-{
-  echo "# Last long fuzz run"
-  echo
-  echo "Written by \`scripts/fuzz-long.sh\` (not part of CI). Ended $(date -u '+%Y-%m-%d %H:%M UTC') on"
-  echo "$(nproc) x $(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1), $(clang --version | head -n 1);"
-  echo "optimised build with ASan and UBSan, $runs executions asked of each target, $jobs at a time."
-  echo
-  echo "| Target | Executions | Seconds | Per second | Corpus files | Coverage | Result |"
-  echo "|---|---|---|---|---|---|---|"
-  for name in "${targets[@]}"; do cat "$out/logs/$name.row"; done
-} >fuzz/LONG-RUN.md
 exit $failed
