@@ -105,7 +105,9 @@ def temp_dirs(prefix=None):
 
 def ensure_prefix(prefix=None):
     """Creates the prefix if it is not there yet (wine-run.sh does that before it runs anything)."""
-    wine("cmd", "/c", "exit", prefix=prefix)
+    proc = wine("cmd", "/c", "exit", prefix=prefix)
+    if proc.returncode != 0:
+        raise RuntimeError(f"the Wine prefix {prefix or PREFIX} is not usable: {proc.stderr.decode(errors='replace')}")
 
 
 def program_files(prefix, product):
