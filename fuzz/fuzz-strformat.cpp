@@ -299,7 +299,12 @@ std::vector<Piece> splitFormat(const char *psz, bool fExtension)
             break; /* a conversion cut off by the end: dropped with its arguments */
         psz++;
         if (chLetter == 'R')
-            continue; /* the family decides its arguments: left out */
+        {
+            /* The family decides its arguments: left out, with "%%" in its place so that the text around it is read
+               as before ("%I6" + "%R" + "4d" must not become "%I64d"). */
+            Cur.strFormat += "%%";
+            continue;
+        }
         strConv += chLetter;
         ArgType const enmType = letterType(chLetter, chSize);
         if (enmType == ARG_NONE && fExtension && extensionSkips(chLetter) && *psz)
