@@ -35,6 +35,7 @@ import unittest
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "splash"))
 import splash_picture  # noqa: E402
 import splash_shot  # noqa: E402
+from test_run import text, win_path  # noqa: E402
 
 ENV = os.environ
 PREFIX = ENV.get("TARN_WINEPREFIX", "")
@@ -46,15 +47,6 @@ FAILED_SHOT = os.path.abspath("windows-splash-shot.png")
 XWindow = collections.namedtuple("XWindow", "id name res_name width height x y")
 XWININFO_LINE = re.compile(r'^\s*(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((?:"([^"]*)" "[^"]*")?\)'
                            r'\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)')
-
-
-def win_path(path):
-    """The Wine name of a Linux path (drive Z: is the Linux root)."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def text(data):
-    return data.decode("utf-8", "replace").replace("\r\n", "\n")
 
 
 def wine_run(*args, **kwargs):
