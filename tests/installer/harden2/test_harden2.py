@@ -18,6 +18,9 @@ import sys
 import tempfile
 import unittest
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "run"))
+from test_run import pack, read, temp_dirs, text, win_path  # noqa: E402
+
 ENV = os.environ
 MSI_DIR = ENV.get("TARN_TEST_MSI_DIR", "")
 PREFIX = ENV.get("TARN_WINEPREFIX", "")
@@ -26,38 +29,6 @@ COMMON_CAB = os.path.join(MSI_DIR, "common.cab")
 # Where the amd64 demo package installs itself.
 INSTALLED_DIR = os.path.join(PREFIX, "drive_c", "Program Files", "TarnvaleDemo")
 RT_RCDATA = 10
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def win_path(path):
-    """The Wine name of a Linux path (drive Z: is the Linux root)."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def text(data):
-    return data.decode("utf-8", "replace").replace("\r\n", "\n")
-
-
-def pack(out, *packages):
-    args = [sys.executable, ENV["TARN_PACK"], "-o", out, "--stub-kit", ENV["TARN_STUB_KIT"]]
-    for package in packages:
-        args += ["--package", package]
-    subprocess.run(args, check=True, capture_output=True)
-
-
-def temp_dirs():
-    """What the prefix's users have in their temporary directories."""
-    users = os.path.join(PREFIX, "drive_c", "users")
-    found = set()
-    for user in os.listdir(users):
-        temp = os.path.join(users, user, "Temp")
-        if os.path.isdir(temp):
-            found |= {os.path.join(temp, name) for name in os.listdir(temp)}
-    return found
 
 
 def tree(path):
