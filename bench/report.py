@@ -6,6 +6,7 @@
 RAW.tsv lines: kind, label, value (times in microseconds, sizes in bytes).
 """
 import datetime
+import os
 import platform
 import statistics
 import subprocess
@@ -67,7 +68,10 @@ def machine():
     nproc = subprocess.run(["nproc"], capture_output=True, text=True).stdout.strip()
     wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
     load = open("/proc/loadavg", encoding="utf-8").read().split()[:3]
-    return model, nproc, wine, " ".join(load)
+    here = os.path.dirname(os.path.abspath(__file__))
+    i386 = subprocess.run(["bash", os.path.join(here, "..", "scripts", "i386-mode.sh")],
+                          capture_output=True, text=True).stdout.strip()
+    return model, nproc, wine, " ".join(load), i386
 
 
 def main(argv):
@@ -107,7 +111,7 @@ def main(argv):
     peak_failed = len(values(raw, "peak-failed", "installer"))
     pack = values(raw, "pack", "seconds")
 
-    model, nproc, wine, load = machine()
+    model, nproc, wine, load, i386 = machine()
     now = datetime.datetime.now(datetime.timezone.utc).strftime("%Y-%m-%d %H:%M UTC")
     goals = [
         ("Extraction <= 1.10 x floor", fmt_ratio(r_floor), verdict(None if r_floor is None else r_floor <= 1.10)),
@@ -127,6 +131,8 @@ def main(argv):
     L.append(f"- Machine: {nproc} x {model}; load average at the end {load}. The machine was shared with other"
              " builds and tests while this ran, so absolute times are noisy; the runs alternate to spread that"
              " noise evenly over the programs compared.")
+    L.append(f"- How 32-bit code ran: {i386}. Every figure here was taken that way; figures of a run where 32-bit"
+             " code ran the other way are not comparable with these.")
     L.append(f"- Wine: {wine}, 64-bit prefix of its own in the build tree, files on the build tree's disk"
              " (page cache; nothing forces them to the device).")
     L.append(f"- Payloads: three random packages of {payload:,} bytes in all ({payload / MIB:.1f} MiB),"

@@ -12,6 +12,7 @@
 # and the log (stderr) says so. A run that reported a result is never
 # repeated, so a failing test cannot pass by being retried.
 set -euo pipefail
+. "$(dirname "$0")/i386-mode.sh"
 
 prefix_attempts=3
 
@@ -64,6 +65,7 @@ create_prefix() {
   done
   rm -f "$log"
   echo "wine-run: could not create the Wine prefix $prefix" >&2
+  echo "wine-run: $(i386_mode_line)" >&2
   return 1
 }
 
@@ -115,8 +117,13 @@ err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 status=0
 run_wine "$@"
+# A loader the kernel cannot start: say how 32-bit code runs here.
+if [ "$status" -ne 0 ] && grep -q "Exec format error" "$err"; then
+  echo "wine-run: $(i386_mode_line)" >&2
+fi
 if died_of_wine_link; then
   echo "wine-run: $1 died of a Wine client/server error before reporting any result; running it once more" >&2
+  echo "wine-run: $(i386_mode_line)" >&2
   run_wine "$@"
 fi
 exit "$status"

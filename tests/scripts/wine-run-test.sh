@@ -44,7 +44,7 @@ begin() {
 plan() { printf '%s\n' "$3" >"$work/$1-$2.sh"; }
 run_wrapper() {
   set +e
-  PATH=$fake:$PATH TARN_WINEPREFIX=$work/prefix bash "$wrapper" test.exe --gtest_filter=X.* \
+  PATH=$fake:$PATH TARN_WINEPREFIX=$work/prefix TARN_WINE32_LOADER=true TARN_BINFMT_DIR=$work/no-binfmt bash "$wrapper" test.exe --gtest_filter=X.* \
     >"$work/out" 2>"$work/err" </dev/null
   status=$?
   set -e
@@ -80,6 +80,7 @@ program_case() {
   check "$(calls wine) wine calls, expected $5" [ "$(calls wine)" -eq "$5" ]
   if [ "$5" -eq 2 ]; then
     check "the retry is not logged" in_file err "running it once more"
+    check "how 32-bit code runs not said" in_file err "32-bit code runs natively"
   else
     check "a retry is logged" not_in_file err "running it once more"
   fi
@@ -106,6 +107,13 @@ program_case "a Wine error in a successful run changes nothing" \
   "$link_error; exit 0" '' 0 1
 program_case "the wine server not starting counts as a link error" \
   'echo "wine: for some mysterious reason, the wine server failed to run." >&2; exit 1' 'exit 0' 0 2
+
+begin "a loader the kernel refuses is reported with how 32-bit code runs"
+plan wine 1 'echo "/usr/lib/wine/wine: Exec format error" >&2; exit 126'
+run_wrapper
+check "exit status $status" [ "$status" -eq 126 ]
+check "how 32-bit code runs not said" in_file err "wine-run: 32-bit code runs natively"
+end
 
 begin "output and arguments pass through"
 plan wine 1 'echo "args: $*"; echo "to stderr" >&2; exit 0'
@@ -138,6 +146,7 @@ check "$(calls wineboot) wineboot calls, expected 3" [ "$(calls wineboot)" -eq 3
 check "marked ready" [ ! -e "$work/prefix/.tarn-ready" ]
 check "no clear message" in_file err "could not create the Wine prefix"
 check "wineboot's output not shown" in_file err "cannot boot"
+check "how 32-bit code runs not said" in_file err "wine-run: 32-bit code runs natively"
 end
 
 begin "a ready prefix is used as it is"

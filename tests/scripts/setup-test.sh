@@ -1,0 +1,196 @@
+#!/usr/bin/env bash
+# Tests the decisions of scripts/setup.sh about 32-bit programs, on machines
+# played with stand-ins: a fake i386 Wine loader that starts when the machine
+# is "native" or once an emulator is registered, a directory in place of
+# binfmt_misc (the test plays the kernel's entries by hand), and fake apt-get,
+# mount, wine and mingw commands that log their calls.
+set -euo pipefail
+setup=$(cd "$(dirname "$0")/../.." && pwd)/scripts/setup.sh
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fake=$work/bin
+binfmt=$work/binfmt
+qemu=$work/usr/bin/qemu-i386-static
+sources=$work/sources.list.d
+state=$work/state/i386-emulation
+registration=':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:'$qemu':F'
+
+mkdir -p "$fake"
+# Every fake command logs its arguments to $work/<name>.log.
+fake_cmd() {
+  printf '#!/usr/bin/env bash\necho "$*" >>"%s/%s.log"\n%s\n' "$work" "$1" "$2" >"$fake/$1"
+  chmod +x "$fake/$1"
+}
+# 32-bit programs start natively, or once the emulator was registered (a
+# written registration, or an entry the case put in place), unless "broken".
+starts='[ ! -e '$work'/broken ] && { [ -e '$work'/native ] || grep -qs qemu-i386 '$binfmt'/register || grep -qs "^enabled" '$binfmt'/qemu-i386; }'
+# Playing the kernel: a registration becomes the entry qemu-i386.
+fake_cmd wine32-loader "if grep -qs qemu-i386 $binfmt/register && [ ! -e $binfmt/qemu-i386 ]; then
+  printf 'enabled\\ninterpreter %s\\nflags: F\\n' $qemu >$binfmt/qemu-i386
+fi
+$starts"
+fake_cmd wine "$starts && [ ! -e $work/no-windows ] && exit 42; exit 1"
+fake_cmd wineserver 'exit 0'
+fake_cmd dpkg-query 'echo "install ok installed"'
+fake_cmd i686-w64-mingw32-gcc 'while [ $# -gt 1 ] && [ "$1" != -o ]; do shift; done; touch "$2"'
+fake_cmd mount 'mkdir -p "$4"; touch "$4/register"; echo enabled >"$4/status"'
+fake_cmd sudo '"$@"'
+# Installing qemu-user-static from backports puts QEMU 10 in place.
+make_qemu() {
+  mkdir -p "$(dirname "$qemu")"
+  rm -f "$qemu"
+  printf '#!/bin/sh\necho "qemu-i386 version %s (Debian)"\n' "$1" >"$qemu"
+  chmod +x "$qemu"
+}
+declare -f make_qemu >"$work/make-qemu.sh"
+fake_cmd apt-get "case \"\$*\" in *'-t bookworm-backports qemu-user-static'*)
+  qemu=$qemu; . $work/make-qemu.sh; make_qemu 10.0.2 ;;
+esac"
+
+passed=0
+failed=0
+case_name=
+case_ok=true
+
+# Starts a case on a machine with the packages but nothing of 32-bit emulation.
+begin() {
+  case_name=$1
+  case_ok=true
+  rm -rf "$binfmt" "$work/usr" "$sources" "$work/state" "$work"/*.log "$work/native" "$work/broken" "$work/no-windows"
+  mkdir -p "$sources"
+}
+# The kernel's state after a registration with the F flag.
+mount_binfmt() {
+  mkdir -p "$binfmt"
+  touch "$binfmt/register"
+  echo enabled >"$binfmt/status"
+}
+make_entry() {
+  printf 'enabled\ninterpreter %s\nflags: F\noffset 0\n' "$1" >"$binfmt/qemu-i386"
+}
+run_setup() {
+  set +e
+  PATH=$fake:$PATH TARN_WINE32_LOADER=$fake/wine32-loader TARN_BINFMT_DIR=$binfmt TARN_SETUP_QEMU=$qemu \
+    TARN_SETUP_APT_SOURCES=$sources TARN_SETUP_STATE=$state bash "$setup" >"$work/out" 2>"$work/err" </dev/null
+  status=$?
+  set -e
+}
+calls() { cat "$work/$1.log" 2>/dev/null || true; }
+check() {
+  local what=$1
+  shift
+  if ! "$@"; then
+    echo "FAIL $case_name: $what" >&2
+    case_ok=false
+  fi
+}
+end() {
+  if $case_ok; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+    sed 's/^/  stdout: /' "$work/out" >&2
+    sed 's/^/  stderr: /' "$work/err" >&2
+  fi
+}
+registered_freshly() { [ "$(cat "$binfmt/register" 2>/dev/null)" = "$registration" ]; }
+nothing_done() {
+  [ -z "$(calls apt-get)$(calls mount)$(calls wine)" ] && [ ! -s "$binfmt/register" ]
+}
+
+begin "a machine that runs 32-bit code natively is left as it is"
+touch "$work/native"
+mount_binfmt
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "something was installed, mounted, registered or run" nothing_done
+check "sources added" [ -z "$(ls "$sources")" ]
+check "output: $(cat "$work/out")" [ ! -s "$work/out" ]
+check "state recorded" [ ! -e "$state" ]
+end
+
+begin "a fresh machine without 32-bit emulation gets QEMU from backports, registered with the F flag"
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "no backports sources file" grep -qx 'Suites: bookworm-backports' "$sources/tarnvale-bookworm-backports.sources"
+check "QEMU not installed from backports" grep -q -- '-t bookworm-backports qemu-user-static' "$work/apt-get.log"
+check "binfmt_misc not mounted" grep -qx -e "-t binfmt_misc binfmt_misc $binfmt" "$work/mount.log"
+check "registration: $(cat "$binfmt/register" 2>/dev/null)" registered_freshly
+check "no Windows program run" [ -n "$(calls wine)" ]
+check "no mode line" grep -qx 'setup: 32-bit code runs emulated (QEMU 10.0.2 user mode, binfmt_misc entry qemu-i386)' "$work/out"
+end
+
+begin "a second run finds everything in place and does nothing"
+run_setup
+rm "$binfmt/register" "$work"/*.log
+touch "$binfmt/register"
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "something was installed, mounted, registered or run again" nothing_done
+check "output: $(cat "$work/out")" [ ! -s "$work/out" ]
+end
+
+# Cases on a machine set up before: the entry exists, and then one thing changes.
+set_up_before() {
+  begin "$1"
+  run_setup
+  rm "$binfmt/register" "$work"/*.log
+  touch "$binfmt/register"
+}
+set_up_before "an entry whose emulator file was replaced (an upgrade) is registered again"
+make_qemu 10.0.3
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "old entry not removed" grep -qx -- -1 "$binfmt/qemu-i386"
+check "not registered again" registered_freshly
+check "QEMU reinstalled" [ -z "$(calls apt-get)" ]
+end
+
+set_up_before "an entry whose emulator is gone: QEMU installed and registered again"
+rm "$qemu"
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "QEMU not installed" grep -q -- '-t bookworm-backports qemu-user-static' "$work/apt-get.log"
+check "old entry not removed" grep -qx -- -1 "$binfmt/qemu-i386"
+check "not registered again" registered_freshly
+end
+
+set_up_before "an entry naming another interpreter is registered again"
+make_entry /usr/bin/qemu-i386-old
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "old entry not removed" grep -qx -- -1 "$binfmt/qemu-i386"
+check "not registered again" registered_freshly
+end
+
+begin "bookworm's own QEMU 7.2 is replaced by the backported one"
+make_qemu 7.2.19
+mount_binfmt
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "QEMU not installed from backports" grep -q -- '-t bookworm-backports qemu-user-static' "$work/apt-get.log"
+check "mounted again" [ -z "$(calls mount)" ]
+check "not registered" registered_freshly
+end
+
+begin "32-bit programs that still do not start fail the run with one clear line"
+touch "$work/broken"
+run_setup
+check "exit status $status" [ "$status" -eq 1 ]
+check "stderr: $(cat "$work/err")" [ "$(cat "$work/err")" = \
+  "setup: 32-bit programs still do not run with $qemu registered: $fake/wine32-loader --version fails" ]
+check "state recorded" [ ! -e "$state" ]
+end
+
+begin "a Windows program that does not run under Wine fails the run with one clear line"
+touch "$work/no-windows"
+run_setup
+check "exit status $status" [ "$status" -eq 1 ]
+check "stderr: $(cat "$work/err")" [ "$(cat "$work/err")" = \
+  "setup: 32-bit Windows programs still do not run under Wine with $qemu registered" ]
+check "state recorded" [ ! -e "$state" ]
+end
+
+echo "setup: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
