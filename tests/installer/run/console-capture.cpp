@@ -98,7 +98,8 @@ struct CAPTURE
 {
     HANDLE hProcess;
     BYTE *pbFreeConsole;
-    BYTE bOriginal;
+    /** FreeConsole's first two bytes, the first of which the breakpoint replaces. */
+    BYTE abOriginal[2];
     /** Program memory: a breakpoint byte the injected call returns to, then L"CONOUT$". */
     BYTE *pbRemote;
     /** The stopped thread's context at FreeConsole, restored after the call. */
@@ -128,24 +129,37 @@ void armBreakpoint(CAPTURE *pCap)
     pCap->pbRemote = (BYTE *)VirtualAllocEx(pCap->hProcess, NULL, 4096, MEM_COMMIT, PAGE_EXECUTE_READWRITE);
     static const wchar_t s_wszConOut[] = L"CONOUT$";
     bool const fOk = pCap->pbRemote &&
-                     ReadProcessMemory(pCap->hProcess, pCap->pbFreeConsole, &pCap->bOriginal, 1, &cb) &&
+                     ReadProcessMemory(pCap->hProcess, pCap->pbFreeConsole, pCap->abOriginal, 2, &cb) && cb == 2 &&
                      writeRemote(pCap->hProcess, pCap->pbRemote, &bBreak, 1) &&
                      writeRemote(pCap->hProcess, pCap->pbRemote + 16, s_wszConOut, sizeof(s_wszConOut)) &&
                      writeRemote(pCap->hProcess, pCap->pbFreeConsole, &bBreak, 1);
     pCap->enmState = fOk ? CAPTURE::ARMED : CAPTURE::DONE;
 }
 
+/**
+ * Where the stopped thread goes on after the breakpoint at FreeConsole. Wine's functions begin with the
+ * two-byte "mov edi, edi" that does nothing: the thread resumes after it and the breakpoint byte stays.
+ * Writing the original byte back is not enough under QEMU's user-mode emulation, which goes on running
+ * the code it translated with the breakpoint in it; it is the way only for other first instructions.
+ */
+BYTE *resumeAddress(CAPTURE *pCap)
+{
+    if (pCap->abOriginal[0] == 0x8b && pCap->abOriginal[1] == 0xff)
+        return pCap->pbFreeConsole + 2;
+    writeRemote(pCap->hProcess, pCap->pbFreeConsole, pCap->abOriginal, 1);
+    return pCap->pbFreeConsole;
+}
+
 /** At FreeConsole: sends the thread into CreateFileW, returning to the breakpoint byte. */
 void injectOpen(CAPTURE *pCap, HANDLE hThread)
 {
-    writeRemote(pCap->hProcess, pCap->pbFreeConsole, &pCap->bOriginal, 1);
     pCap->SavedCtx.ContextFlags = CONTEXT_FULL;
     if (!GetThreadContext(hThread, &pCap->SavedCtx))
     {
         pCap->enmState = CAPTURE::DONE;
         return;
     }
-    pCap->SavedCtx.Eip = (DWORD)(uintptr_t)pCap->pbFreeConsole;
+    pCap->SavedCtx.Eip = (DWORD)(uintptr_t)resumeAddress(pCap);
     uint32_t const auFrame[] = {(uint32_t)(uintptr_t)pCap->pbRemote,
                                 (uint32_t)(uintptr_t)(pCap->pbRemote + 16),
                                 GENERIC_READ | GENERIC_WRITE,
@@ -188,6 +202,16 @@ void readAndResume(CAPTURE *pCap, HANDLE hThread, std::string *pstrText)
     pCap->enmState = CAPTURE::DONE;
 }
 
+/**
+ * True when a breakpoint exception reported at @a pvAddr is the breakpoint byte at @a pbBreak. Windows
+ * and Wine report the address of the byte itself; Wine under QEMU's user-mode emulation, whose signal
+ * frame does not name the breakpoint trap, reports the address after it.
+ */
+bool isBreakpointAt(const void *pvAddr, const BYTE *pbBreak)
+{
+    return pvAddr == pbBreak || pvAddr == pbBreak + 1;
+}
+
 /** Debugs the program until it ends; returns its exit code, the console text in @a pstrText. */
 DWORD debugAndCapture(const PROCESS_INFORMATION &Proc, std::string *pstrText)
 {
@@ -226,9 +250,9 @@ DWORD debugAndCapture(const PROCESS_INFORMATION &Proc, std::string *pstrText)
                     uContinue = DBG_EXCEPTION_NOT_HANDLED;
                 else if (Cap.enmState == CAPTURE::ARMING)
                     armBreakpoint(&Cap);
-                else if (Cap.enmState == CAPTURE::ARMED && pvAddr == Cap.pbFreeConsole)
+                else if (Cap.enmState == CAPTURE::ARMED && isBreakpointAt(pvAddr, Cap.pbFreeConsole))
                     injectOpen(&Cap, Threads[Event.dwThreadId]);
-                else if (Cap.enmState == CAPTURE::CALLING && pvAddr == Cap.pbRemote)
+                else if (Cap.enmState == CAPTURE::CALLING && isBreakpointAt(pvAddr, Cap.pbRemote))
                     readAndResume(&Cap, Threads[Event.dwThreadId], pstrText);
                 break;
             }
