@@ -7,10 +7,12 @@
  */
 #include "TarnStubExtract.h"
 #include "TarnStubMessages.h"
+#include "TarnStubPackageName.h"
 #include "TarnStubSettings.h"
 #include "internal/seam.h"
 #include <rt/err.h>
 #include <rt/path.h>
+#include <rt/string.h>
 
 #include <string.h>
 
@@ -149,6 +151,29 @@ int prepareExtractionDir(const char *pszExtractPath, CleanupRecord **ppDirRecord
     return STUB_EXIT_SUCCESS;
 }
 
+/**
+ * Checks the names in every package header before anything is written: a
+ * header whose names do not end within their fields, or whose file name is
+ * not a plain file name, makes the container a damaged one.
+ * @returns 0, or 1 after the message.
+ */
+int checkPackageHeaders(uint32_t cPackages)
+{
+    for (uint32_t idxPackage = 0; idxPackage < cPackages; idxPackage++)
+    {
+        const PackageHeader *pHdr = FindPackageHeader(idxPackage);
+        if (!pHdr)
+            return STUB_EXIT_FAILURE;
+        if (RTStrNLen(pHdr->szPayloadName, sizeof(pHdr->szPayloadName)) == sizeof(pHdr->szPayloadName))
+            return ShowError("Internal package error: Package #%u: the payload name has no end within its field",
+                             idxPackage);
+        const char *pszWhy = NULL;
+        if (!IsPlainPackageFileName(pHdr->szFileName, sizeof(pHdr->szFileName), &pszWhy))
+            return ShowError("Internal package error: Package #%u: the file name %s", idxPackage, pszWhy);
+    }
+    return STUB_EXIT_SUCCESS;
+}
+
 } // namespace
 
 int ExtractAndVerifyPackage(const char *pszPayloadName, const char *pszPath, uint32_t idxPackage)
@@ -188,7 +213,10 @@ int ExtractAndVerifyPackage(const char *pszPayloadName, const char *pszPath, uin
 
 int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtractAll, CleanupRecord **ppDirRecord)
 {
-    int rcExit = prepareExtractionDir(pszExtractPath, ppDirRecord);
+    int rcExit = checkPackageHeaders(cPackages);
+    if (rcExit != STUB_EXIT_SUCCESS)
+        return rcExit;
+    rcExit = prepareExtractionDir(pszExtractPath, ppDirRecord);
     if (rcExit != STUB_EXIT_SUCCESS)
         return rcExit;
     RT_SEAM(g_StubSeamsExtract, RTPathSetCurrent)

@@ -46,6 +46,9 @@
 /**
  * Writes every applicable package of the container into @a pszExtractPath.
  *
+ * First every header is checked (IsPlainPackageFileName, and a payload name
+ * that ends within its field): a damaged one ends the run with "Internal
+ * package error: Package #n: ..." before anything is created or written.
  * A missing directory is created (mode 0700) and recorded; one that existed
  * before the run is recorded with fDontDelete. The directory is held open by
  * its record and made the current directory. Packages 0 to @a cPackages - 1

@@ -9,7 +9,10 @@ TARN_TEST_MSI_DIR (TarnDemo_amd64.msi, TarnDemo_x86.msi, common.cab),
 TARN_WINE_RUN, TARN_BUILD_DIR, TARN_OBJDUMP.
 """
 import hashlib
+import importlib.machinery
+import importlib.util
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -282,6 +285,24 @@ class RefusedInputTest(PackTestBase):
         self.check_refused(["--package", "amd64"], "--package takes ARCH:FILE", exit_code=2)
         self.check_refused(["--as", "x.msi"], "--as NAME must follow the --package it names", exit_code=2)
         self.check_refused(["--frobnicate"], "unknown argument '--frobnicate'", exit_code=2)
+
+    def test_names_of_the_table_the_installer_checks_too(self):
+        """The packer takes exactly the names that the installer takes from a header."""
+        loader = importlib.machinery.SourceFileLoader("tarn_pack", PACK)
+        module = importlib.util.module_from_spec(importlib.util.spec_from_loader("tarn_pack", loader))
+        loader.exec_module(module)
+        table = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "package-names.txt")
+        rows = [line.split(b"\t", 1) for line in read(table).splitlines() if line and not line.startswith(b"#")]
+        self.assertGreater(len(rows), 40)
+        for verdict, escaped in rows:
+            name = os.fsdecode(re.sub(rb"\\x([0-9a-fA-F]{2})", lambda m: bytes([int(m.group(1), 16)]), escaped))
+            with self.subTest(name=name):
+                try:
+                    module.check_file_name({"name": name, "path": "x.msi"})
+                    taken = True
+                except module.PackError:
+                    taken = False
+                self.assertEqual(verdict == b"ok", taken)
 
     def test_a_223_byte_name_is_accepted(self):
         payload = self.file("ok.msi", b"MSI")
