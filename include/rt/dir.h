@@ -70,7 +70,11 @@ bool RTFsModeIsConsistent(RTFMODE fMode);
  * Creates the directory @a pszPath (its parent must exist).
  *
  * The mode is normalised with the directory type as hint and must then be
- * consistent; it is not applied to the directory on this platform. Unless
+ * consistent. On Windows a mode that grants its owner something and group and
+ * others nothing (0700) makes the directory private: it gets a protected DACL
+ * that gives full control to the creating user, SYSTEM and the Administrators
+ * group only, inherited by everything created inside; any other mode leaves
+ * the directory with what it inherits from its parent. Unless
  * RTDIRCREATE_F_KEEP_INDEXED is given the directory is marked
  * not-content-indexed afterwards.
  *

@@ -1,11 +1,13 @@
 /** @file
- * Directories on Windows: creating and removing them through the Win32 calls,
- * and the case folding file names compare with.
+ * Directories on Windows: creating them (private ones with their own
+ * descriptor) and removing them through the Win32 calls, and the case folding
+ * file names compare with.
  */
 #include <windows.h>
 #include <rt/dir.h>
 #include <rt/path-win.h>
 #include "internal/dir.h"
+#include "internal/dir-win.h"
 #include "internal/file.h"
 
 extern "C" WCHAR NTAPI RtlUpcaseUnicodeChar(WCHAR wc);
@@ -16,16 +18,27 @@ int RTDirCreate(const char *pszPath, RTFMODE fMode, uint32_t fCreate)
         return ERR_INVALID_POINTER;
     if (fCreate & ~RTDIRCREATE_F_VALID_MASK)
         return ERR_INVALID_FLAGS;
-    /* The mode is not applied here, but a contradictory one is still a caller's mistake. */
+    /* Only whether the mode is private counts here, but a contradictory one is still a caller's mistake. */
     fMode = RTFsModeNormalize(fMode, pszPath, 0, RTFS_TYPE_DIRECTORY);
     if (!RTFsModeIsConsistent(fMode))
         return ERR_INVALID_FMODE;
+
+    RTDIRPRIVATESD PrivateSd;
+    SECURITY_ATTRIBUTES PrivateAttrs = {sizeof(PrivateAttrs), &PrivateSd.Sd, FALSE};
+    SECURITY_ATTRIBUTES *pAttrs = NULL;
+    if (rtDirWinIsPrivateMode(fMode))
+    {
+        int rc = rtDirWinInitPrivateSd(&PrivateSd);
+        if (RT_FAILURE(rc))
+            return rc;
+        pAttrs = &PrivateAttrs;
+    }
 
     RTUTF16 *pwszPath = NULL;
     int rc = RTPathToWin32(&pwszPath, pszPath);
     if (RT_FAILURE(rc))
         return rc;
-    if (!CreateDirectoryW((LPCWSTR)pwszPath, NULL))
+    if (!CreateDirectoryW((LPCWSTR)pwszPath, pAttrs))
         rc = RTErrConvertFromWinError(GetLastError());
     else if (!(fCreate & RTDIRCREATE_F_KEEP_INDEXED))
     {
