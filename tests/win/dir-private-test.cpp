@@ -63,7 +63,8 @@ std::wstring tokenUserSid()
 /** Full control, inherited by what is created inside, for the user, SYSTEM and the Administrators. */
 std::wstring privateDacl(const std::wstring &wstrUser, const wchar_t *pwszFlags)
 {
-    std::wstring wstrUserAce = wstrUser == L"S-1-5-18" ? L"" : L"(A;" + std::wstring(pwszFlags) + L";FA;;;" + wstrUser + L")";
+    std::wstring wstrUserAce =
+        wstrUser == L"S-1-5-18" ? L"" : L"(A;" + std::wstring(pwszFlags) + L";FA;;;" + wstrUser + L")";
     return wstrUserAce + L"(A;" + pwszFlags + L";FA;;;SY)(A;" + pwszFlags + L";FA;;;BA)";
 }
 
@@ -83,9 +84,9 @@ TEST(DirPrivateSd, OnlyModesGrantingNothingToGroupAndOthersArePrivate)
         RTFMODE fMode;
         bool fPrivate;
     } const aCases[] = {
-        {0700, true},          {0500, true},          {0100, true},        {0700 | RTFS_TYPE_DIRECTORY, true},
-        {0750, false},         {0705, false},         {0755, false},       {0777, false},
-        {0000, false},         {0070, false},         {0007, false},       {RTFS_TYPE_DIRECTORY, false},
+        {0700, true},  {0500, true},  {0100, true},  {0700 | RTFS_TYPE_DIRECTORY, true},
+        {0750, false}, {0705, false}, {0755, false}, {0777, false},
+        {0000, false}, {0070, false}, {0007, false}, {RTFS_TYPE_DIRECTORY, false},
     };
     for (const auto &Case : aCases)
         EXPECT_EQ(Case.fPrivate, rtDirWinIsPrivateMode(Case.fMode)) << std::oct << Case.fMode;

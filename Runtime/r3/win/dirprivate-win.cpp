@@ -6,22 +6,24 @@
 #include <winternl.h>
 #include <rt/err.h>
 
-extern "C" {
-NTSTATUS NTAPI NtOpenProcessToken(HANDLE hProcess, ACCESS_MASK fAccess, HANDLE *phToken);
-NTSTATUS NTAPI NtQueryInformationToken(HANDLE hToken, TOKEN_INFORMATION_CLASS enmClass, void *pvInfo, ULONG cbInfo,
-                                       ULONG *pcbReturned);
-NTSTATUS NTAPI NtClose(HANDLE hHandle);
-NTSTATUS NTAPI RtlInitializeSid(PSID pSid, PSID_IDENTIFIER_AUTHORITY pAuthority, UCHAR cSubAuthorities);
-PULONG NTAPI RtlSubAuthoritySid(PSID pSid, ULONG idxSubAuthority);
-BOOLEAN NTAPI RtlEqualSid(PSID pSid1, PSID pSid2);
-NTSTATUS NTAPI RtlCreateAcl(PACL pAcl, ULONG cbAcl, ULONG uRevision);
-NTSTATUS NTAPI RtlAddAccessAllowedAceEx(PACL pAcl, ULONG uRevision, ULONG fAceFlags, ACCESS_MASK fAccess, PSID pSid);
-NTSTATUS NTAPI RtlCreateSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, ULONG uRevision);
-NTSTATUS NTAPI RtlSetOwnerSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, PSID pOwner, BOOLEAN fDefaulted);
-NTSTATUS NTAPI RtlSetDaclSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, BOOLEAN fPresent, PACL pDacl,
-                                            BOOLEAN fDefaulted);
-NTSTATUS NTAPI RtlSetControlSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL fMask,
-                                               SECURITY_DESCRIPTOR_CONTROL fBits);
+extern "C"
+{
+    NTSTATUS NTAPI NtOpenProcessToken(HANDLE hProcess, ACCESS_MASK fAccess, HANDLE *phToken);
+    NTSTATUS NTAPI NtQueryInformationToken(HANDLE hToken, TOKEN_INFORMATION_CLASS enmClass, void *pvInfo, ULONG cbInfo,
+                                           ULONG *pcbReturned);
+    NTSTATUS NTAPI NtClose(HANDLE hHandle);
+    NTSTATUS NTAPI RtlInitializeSid(PSID pSid, PSID_IDENTIFIER_AUTHORITY pAuthority, UCHAR cSubAuthorities);
+    PULONG NTAPI RtlSubAuthoritySid(PSID pSid, ULONG idxSubAuthority);
+    BOOLEAN NTAPI RtlEqualSid(PSID pSid1, PSID pSid2);
+    NTSTATUS NTAPI RtlCreateAcl(PACL pAcl, ULONG cbAcl, ULONG uRevision);
+    NTSTATUS NTAPI RtlAddAccessAllowedAceEx(PACL pAcl, ULONG uRevision, ULONG fAceFlags, ACCESS_MASK fAccess,
+                                            PSID pSid);
+    NTSTATUS NTAPI RtlCreateSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, ULONG uRevision);
+    NTSTATUS NTAPI RtlSetOwnerSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, PSID pOwner, BOOLEAN fDefaulted);
+    NTSTATUS NTAPI RtlSetDaclSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, BOOLEAN fPresent, PACL pDacl,
+                                                BOOLEAN fDefaulted);
+    NTSTATUS NTAPI RtlSetControlSecurityDescriptor(PSECURITY_DESCRIPTOR pSd, SECURITY_DESCRIPTOR_CONTROL fMask,
+                                                   SECURITY_DESCRIPTOR_CONTROL fBits);
 }
 
 namespace
@@ -44,8 +46,8 @@ int queryTokenUser(RTDIRPRIVATESD *pThis)
     if (NT_SUCCESS(rcNt))
     {
         ULONG cbReturned = 0;
-        rcNt = NtQueryInformationToken(hToken, TokenUser, pThis->TokenUser.ab, sizeof(pThis->TokenUser.ab),
-                                       &cbReturned);
+        rcNt =
+            NtQueryInformationToken(hToken, TokenUser, pThis->TokenUser.ab, sizeof(pThis->TokenUser.ab), &cbReturned);
         NtClose(hToken);
     }
     return NT_SUCCESS(rcNt) ? INF_SUCCESS : RTErrConvertFromNtStatus(rcNt);
@@ -53,8 +55,8 @@ int queryTokenUser(RTDIRPRIVATESD *pThis)
 
 int addFullControl(PACL pAcl, PSID pSid)
 {
-    NTSTATUS rcNt = RtlAddAccessAllowedAceEx(pAcl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE,
-                                             FILE_ALL_ACCESS, pSid);
+    NTSTATUS rcNt =
+        RtlAddAccessAllowedAceEx(pAcl, ACL_REVISION, OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE, FILE_ALL_ACCESS, pSid);
     return NT_SUCCESS(rcNt) ? INF_SUCCESS : RTErrConvertFromNtStatus(rcNt);
 }
 
