@@ -12,6 +12,7 @@ import os
 import re
 import secrets
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -81,9 +82,12 @@ class ExtractTest(RunFixture):
     def test_extract_into_existing_directory_writes_every_package_byte_exact(self):
         target = os.path.join(self.tmp, "existing")
         os.mkdir(target)
+        os.chmod(target, 0o755)
         rc, out, err = self.run_setup("--extract", "--path", win_path(target), "--silent")
         self.assertEqual((0, f"Files were extracted to: {win_path(target)}\n", ""), (rc, out, err))
         self.assert_extracted(target)
+        # A directory of the user's is left as it was.
+        self.assertEqual(0o755, stat.S_IMODE(os.stat(target).st_mode))
 
     def test_extract_into_new_directory_creates_it_and_leaves_the_files(self):
         target = os.path.join(self.tmp, "new dir")
@@ -91,6 +95,8 @@ class ExtractTest(RunFixture):
         rc, out, err = self.run_setup("-x", "-s", "--path", win_path(target).replace("\\", "/"))
         self.assertEqual((0, f"Files were extracted to: {win_path(target)}\n", ""), (rc, out, err))
         self.assert_extracted(target)
+        # Private: Wine keeps the descriptor the installer gives it as a Unix mode, which grants others nothing.
+        self.assertEqual(0, stat.S_IMODE(os.stat(target).st_mode) & 0o007, oct(os.stat(target).st_mode))
 
 
 class SingleInstanceTest(RunFixture):
