@@ -47,6 +47,8 @@ for i in 0 1 2; do
   fi
   pack_args+=(--package "${archs[$i]}:$f")
 done
+# The packages are random bytes, not MSI packages to take the version resource's texts from.
+pack_args+=(--product-name "Tarnvale Benchmark" --product-version 7.2.0 --company Tarnvale)
 
 cmake --build --preset win32 --target bench-floor-kit >/dev/null
 export WINEPREFIX=$build/bench/wineprefix TARN_WINEPREFIX=$build/bench/wineprefix

@@ -88,6 +88,8 @@ for i in 0 1 2; do
   pack_args+=(--package "${archs[$i]}:$f")
 done
 record payload total "$total"
+# The packages are random bytes, not MSI packages to take the version resource's texts from.
+pack_args+=(--product-name "Tarnvale Benchmark" --product-version 7.2.0 --company Tarnvale)
 
 # ---- 5. packing ------------------------------------------------------------
 setup=$work/setup.exe
@@ -190,8 +192,8 @@ small=$work/small
 mkdir -p "$small"
 small_args=()
 for i in 0 1 2; do
-  head -c 4096 /dev/urandom >"$small/pkg$i.bin"
-  small_args+=(--package "all:$small/pkg$i.bin")
+  head -c 4096 /dev/urandom >"$small/pkg$i.cab"
+  small_args+=(--package "all:$small/pkg$i.cab")
 done
 scripts/tarn-pack -o "$small/setup1.exe" "${small_args[@]:0:2}" >/dev/null
 scripts/tarn-pack -o "$small/setup3.exe" "${small_args[@]}" >/dev/null

@@ -18,6 +18,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+from xml.etree import ElementTree
 
 ENV = os.environ
 PACK = ENV.get("TARN_PACK")
@@ -185,13 +186,13 @@ class BigSetTest(PackTestBase):
         for i, size in enumerate(sizes):
             block = hashlib.sha256(str(i).encode()).digest() * (1 << 15)  # 1 MiB, differs per file
             data = (block * (size // len(block) + 1))[:size]
-            paths.append(self.file(f"big{i}.bin", data))
+            paths.append(self.file(f"big{i}.cab", data))
         out = self.path("big-setup.exe")
         self.assert_packed(pack("-o", out, "--package", f"amd64:{paths[0]}", "--package", f"arm64:{paths[1]}",
                                 "--package", f"all:{paths[2]}"))
         listing = subprocess.run([sys.executable, PACK, "--list", out], capture_output=True, text=True, check=True)
         for i, size in enumerate(sizes):
-            self.assertIn(f"{size:>12}  big{i}.bin", listing.stdout)
+            self.assertIn(f"{size:>12}  big{i}.cab", listing.stdout)
         payload = subprocess.run(["wrestool", "-x", "--raw", "--type=10", "--name=BIN_02", out],
                                  capture_output=True, check=True).stdout
         self.assertEqual(hashlib.sha256(read(paths[2])).digest(), hashlib.sha256(payload).digest())
@@ -202,7 +203,10 @@ class ReproducibleTest(PackTestBase):
         _, _, der = make_cert(self.tmp, "maker")
         args = ["--package", f"amd64:{AMD64_MSI}", "--package", f"all:{COMMON_CAB}", "--splash", SPLASH_PNG,
                 "--cert", der]
-        first, second = self.path("one.exe"), self.path("two.exe")
+        # The same output name too: it is the version resource's original file name.
+        os.mkdir(self.path("one"))
+        os.mkdir(self.path("two"))
+        first, second = self.path("one/setup.exe"), self.path("two/setup.exe")
         self.assert_packed(pack("-o", first, *args))
         self.assert_packed(pack("-o", second, *args))
         self.assertEqual(hashlib.sha256(read(first)).hexdigest(), hashlib.sha256(read(second)).hexdigest())
@@ -217,7 +221,9 @@ class ReproducibleTest(PackTestBase):
 class SigningTest(PackTestBase):
     def test_signed_installer_verifies_and_is_reproducible_with_a_fixed_time(self):
         key, pem, _ = make_cert(self.tmp, "Tarnvale Test Signer")
-        outs = [self.path("signed1.exe"), self.path("signed2.exe")]
+        os.mkdir(self.path("one"))
+        os.mkdir(self.path("two"))
+        outs = [self.path("one/signed.exe"), self.path("two/signed.exe")]
         for out in outs:
             self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--sign-key", key,
                                     "--sign-cert", pem, "--sign-time", "1735689600"))
@@ -227,12 +233,187 @@ class SigningTest(PackTestBase):
         self.assertIn("Signature verification: ok", verify.stdout)
         self.assertEqual(read(outs[0]), read(outs[1]))
 
+    def test_pkcs12_file_with_a_password_file_signs_with_sha256(self):
+        key, pem, _ = make_cert(self.tmp, "Tarnvale PKCS12 Signer")
+        password = self.file("pass.txt", b"s3cret-\u00e4\n".decode("unicode_escape").encode("utf-8"))
+        p12 = self.path("maker.p12")
+        subprocess.run(["openssl", "pkcs12", "-export", "-inkey", key, "-in", pem, "-out", p12,
+                        "-passout", f"file:{password}"], check=True, capture_output=True)
+        out = self.path("signed.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--sign-pkcs12", p12,
+                                "--sign-pass-file", password))
+        verify = subprocess.run(["osslsigncode", "verify", "-CAfile", pem, "-in", out], capture_output=True, text=True)
+        self.assertEqual(0, verify.returncode, verify.stdout + verify.stderr)
+        self.assertIn("Signature verification: ok", verify.stdout)
+        self.assertIn("Message digest algorithm  : SHA256", verify.stdout)
+        # Without the password the key cannot be read: signing fails and nothing is written.
+        failed = self.path("unsigned.exe")
+        proc = pack("-o", failed, "--package", f"amd64:{AMD64_MSI}", "--sign-pkcs12", p12)
+        self.assertEqual(1, proc.returncode)
+        self.assertIn("signing (osslsigncode) failed", proc.stderr)
+        self.assertFalse(os.path.exists(failed))
+
+    def test_the_time_stamp_server_reaches_osslsigncode(self):
+        """No time-stamp server is reachable here: a stand-in osslsigncode records its arguments."""
+        bin_dir = self.path("bin")
+        os.mkdir(bin_dir)
+        log = self.path("osslsigncode.args")
+        standin = os.path.join(bin_dir, "osslsigncode")
+        with open(standin, "w") as f:
+            f.write(f'#!/bin/sh\nprintf "%s\\n" "$@" >"{log}"\n'
+                    'while [ $# -gt 0 ]; do case "$1" in -in) i=$2 ;; -out) o=$2 ;; esac; shift; done\n'
+                    'cp "$i" "$o"\n')
+        os.chmod(standin, 0o755)
+        key, pem, _ = make_cert(self.tmp, "Tarnvale TSA Signer")
+        env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"])
+        proc = subprocess.run([sys.executable, PACK, "-o", self.path("ts.exe"), "--package", f"amd64:{AMD64_MSI}",
+                               "--sign-key", key, "--sign-cert", pem, "--timestamp-url", "http://tsa.example/rfc3161",
+                               "--sign-time", "1735689600"], env=env, capture_output=True, text=True)
+        self.assertEqual(0, proc.returncode, proc.stderr)
+        args = read(log).decode("utf-8").splitlines()
+        self.assertEqual(["sign", "-certs", os.path.abspath(pem), "-key", os.path.abspath(key), "-h", "sha256",
+                          "-time", "1735689600", "-ts", "http://tsa.example/rfc3161", "-in", "setup.exe",
+                          "-out", "signed.exe"], args)
+
     def test_signing_needs_key_and_certificate(self):
         key, _, _ = make_cert(self.tmp, "half")
         proc = pack("-o", self.path("x.exe"), "--package", f"all:{COMMON_CAB}", "--sign-key", key)
         self.assertEqual(2, proc.returncode)
         self.assertIn("signing needs both --sign-key and --sign-cert", proc.stderr)
         self.assertFalse(os.path.exists(self.path("x.exe")))
+
+
+def resource(exe, rtype, name):
+    return subprocess.run(["wrestool", "-x", "--raw", f"--type={rtype}", f"--name={name}", exe], capture_output=True,
+                          check=True).stdout
+
+
+class IdentityTest(PackTestBase):
+    """The application manifest and the version resource, read with wrestool, an XML parser and Windows."""
+
+    NS = {"v1": "urn:schemas-microsoft-com:asm.v1", "v3": "urn:schemas-microsoft-com:asm.v3",
+          "c": "urn:schemas-microsoft-com:compatibility.v1",
+          "ws05": "http://schemas.microsoft.com/SMI/2005/WindowsSettings",
+          "ws16": "http://schemas.microsoft.com/SMI/2016/WindowsSettings"}
+
+    def manifest(self, exe):
+        return ElementTree.fromstring(resource(exe, 24, 1))
+
+    def version_strings(self, exe):
+        proc = subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_VERSION_READER"], exe], cwd=ENV["TARN_BUILD_DIR"],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.assertEqual(0, proc.returncode, proc.stderr)
+        return dict(line.split("=", 1) for line in proc.stdout.decode("utf-8").splitlines())
+
+    def test_defaults_come_from_the_first_msi_and_ask_for_administrators(self):
+        out = self.path("demo-setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"all:{COMMON_CAB}", "--package", f"amd64:{AMD64_MSI}",
+                                "--package", f"x86:{X86_MSI}"))
+        root = self.manifest(out)
+        self.assertEqual("requireAdministrator", root.find(".//v3:requestedExecutionLevel", self.NS).get("level"))
+        self.assertEqual("false", root.find(".//v3:requestedExecutionLevel", self.NS).get("uiAccess"))
+        self.assertEqual({"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+                         {e.get("Id") for e in root.findall(".//c:supportedOS", self.NS)})
+        controls = root.find(".//v1:dependentAssembly/v1:assemblyIdentity", self.NS)
+        self.assertEqual(("Microsoft.Windows.Common-Controls", "6.0.0.0", "6595b64144ccf1df"),
+                         (controls.get("name"), controls.get("version"), controls.get("publicKeyToken")))
+        self.assertEqual("PerMonitorV2, PerMonitor", root.find(".//ws16:dpiAwareness", self.NS).text)
+        self.assertEqual("true/pm", root.find(".//ws05:dpiAware", self.NS).text)
+        self.assertEqual("true", root.find(".//ws16:longPathAware", self.NS).text)
+        self.assertEqual("7.2.0.0", root.find("v1:assemblyIdentity", self.NS).get("version"))
+        self.assertEqual({"CompanyName": "Tarnvale Demo Maker", "FileDescription": "Tarnvale Demo (x86-64) Setup",
+                          "FileVersion": "7.2.0", "LegalCopyright": "Copyright (C) Tarnvale Demo Maker",
+                          "OriginalFilename": "demo-setup.exe", "ProductName": "Tarnvale Demo (x86-64)",
+                          "ProductVersion": "7.2.0", "Fixed": "7.2.0.0"}, self.version_strings(out))
+
+    def test_options_give_the_execution_level_and_every_text(self):
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--execution-level", "asInvoker",
+                                "--product-name", "Überall \"Pro\" \\ <2>", "--product-version", "10.20.30.40",
+                                "--company", "Tarnvale & Söhne", "--description", "Sets up Überall",
+                                "--copyright", "© 2026 Tarnvale"))
+        root = self.manifest(out)
+        self.assertEqual("asInvoker", root.find(".//v3:requestedExecutionLevel", self.NS).get("level"))
+        self.assertEqual("Sets up Überall", root.find("v1:description", self.NS).text)
+        self.assertEqual({"CompanyName": "Tarnvale & Söhne", "FileDescription": "Sets up Überall",
+                          "FileVersion": "10.20.30.40", "LegalCopyright": "© 2026 Tarnvale",
+                          "OriginalFilename": "setup.exe", "ProductName": "Überall \"Pro\" \\ <2>",
+                          "ProductVersion": "10.20.30.40", "Fixed": "10.20.30.40"}, self.version_strings(out))
+
+    def test_bad_identities_are_refused(self):
+        cases = [
+            (["--execution-level", "admin"], 2, "--execution-level takes asInvoker, highestAvailable, "
+                                                "requireAdministrator, not 'admin'"),
+            (["--product-version", "1.2.x"], 1, "product version '1.2.x' is not a version"),
+            (["--product-version", "1.2.3.4.5"], 1, "product version '1.2.3.4.5' is not a version"),
+            (["--product-version", "70000"], 1, "product version '70000' is not a version"),
+            (["--company", "two\nlines"], 1, "has a control character"),
+        ]
+        for args, code, message in cases:
+            with self.subTest(message):
+                out = self.path("setup.exe")
+                proc = pack("-o", out, "--package", f"amd64:{AMD64_MSI}", *args)
+                self.assertEqual(code, proc.returncode, proc.stderr)
+                self.assertIn(message, proc.stderr)
+                self.assertFalse(os.path.exists(out))
+
+
+class VerifyTest(PackTestBase):
+    """tarn-pack --verify on good, damaged and tampered installers."""
+
+    def verify(self, exe):
+        proc = subprocess.run([sys.executable, PACK, "--verify", exe], stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                              text=True)
+        return proc.returncode, proc.stdout, proc.stderr
+
+    def patched(self, exe, name, offset, data):
+        """A copy of exe with the bytes at offset of the RCDATA resource name replaced (its bytes, as wrestool
+        extracts them, occur once in the file)."""
+        image = bytearray(read(exe))
+        content = resource(exe, 10, name)
+        self.assertEqual(1, image.count(content), name)
+        at = image.find(content) + offset
+        image[at:at + len(data)] = data
+        copy = exe + ".patched.exe"
+        with open(copy, "wb") as f:
+            f.write(image)
+        return copy
+
+    def test_a_good_installer_verifies(self):
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--package", f"all:{COMMON_CAB}"))
+        self.assertEqual((0, f"{out}: 2 package(s); application manifest present; version resource present; "
+                             f"signature none\n{out}: verified\n", ""), self.verify(out))
+
+    def test_damaged_containers_fail_with_the_package_named(self):
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--package", f"all:{COMMON_CAB}"))
+        cases = [
+            ("HDR_01", 32, b"..\\x.cab\0", "package #1: file name '..\\x.cab' has a directory part"),
+            ("HDR_01", 32, b"common.txt\0", "package #1: 'common.txt' is neither an .msi package nor a .cab"),
+            ("HDR_00", 4, b"BIN_09\0", "package #0: payload BIN_09 is missing"),
+            ("HDR_00", 4, b"B" * 28, "package #0: the payload name has no end within its field"),
+            ("MANIFEST", 15, b"\x03", "package #2: header HDR_02 is missing"),
+        ]
+        for name, offset, data, message in cases:
+            with self.subTest(message):
+                rc, _, err = self.verify(self.patched(out, name, offset, data))
+                self.assertEqual(1, rc)
+                self.assertIn(message, err)
+
+    def test_signatures_are_checked(self):
+        key, pem, _ = make_cert(self.tmp, "Tarnvale Verify Signer")
+        out = self.path("signed.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--sign-key", key, "--sign-cert", pem))
+        rc, stdout, err = self.verify(out)
+        self.assertEqual(0, rc, err)
+        self.assertIn("signature valid, by /CN=Tarnvale Verify Signer", stdout)
+        # One byte of the payload changed: the MSI's compound file signature.
+        tampered = self.patched(out, "BIN_00", 0, b"\xd1")
+        rc, _, err = self.verify(tampered)
+        self.assertEqual(1, rc)
+        self.assertIn("the signature does not match the file: it was changed after signing", err)
 
 
 class RefusedInputTest(PackTestBase):
@@ -259,6 +440,7 @@ class RefusedInputTest(PackTestBase):
         not_png = self.file("logo.png", b"GIF89a" + b"\0" * 20)
         garbage = self.file("maker.cer", b"\x30\x03\x02\x01\x01")
         pem = self.file("maker.pem", b"-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n")
+        notes = self.file("notes.txt", b"text")
         cases = [
             (["--package", f"amd64:{self.path('missing.msi')}"], "package file '" + self.path("missing.msi") +
              "' cannot be read: No such file or directory"),
@@ -276,6 +458,9 @@ class RefusedInputTest(PackTestBase):
             (["--package", f"all:{payload}", "--cert", garbage], f"certificate '{garbage}' is not a DER X.509"),
             (["--package", f"all:{payload}", "--cert", pem], f"certificate '{pem}' is PEM, not DER X.509"),
             (["--package", f"all:{payload}", "--cert", self.path("none.cer")], "cannot be read"),
+            (["--package", f"all:{notes}"], "'notes.txt' is neither an .msi package nor a .cab cabinet"),
+            (["--package", f"amd64:{payload}"], f"'{os.path.abspath(payload)}' is not an MSI package with a "
+                                               "Property table"),
         ]
         for args, message in cases:
             with self.subTest(message=message):
@@ -285,6 +470,15 @@ class RefusedInputTest(PackTestBase):
         self.check_refused(["--package", "amd64"], "--package takes ARCH:FILE", exit_code=2)
         self.check_refused(["--as", "x.msi"], "--as NAME must follow the --package it names", exit_code=2)
         self.check_refused(["--frobnicate"], "unknown argument '--frobnicate'", exit_code=2)
+        signing_cases = [
+            (["--sign-pkcs12", "a.p12", "--sign-key", "k.pem", "--sign-cert", "c.pem"],
+             "sign with --sign-key and --sign-cert or with --sign-pkcs12, not both"),
+            (["--sign-pass-file", "pass.txt"], "--sign-pass-file is for --sign-pkcs12"),
+            (["--timestamp-url", "http://tsa.example"], "--timestamp-url is for signing"),
+        ]
+        for args, message in signing_cases:
+            with self.subTest(message):
+                self.check_refused(["--package", f"all:{COMMON_CAB}", *args], message, exit_code=2)
 
     def test_names_of_the_table_the_installer_checks_too(self):
         """The packer takes exactly the names that the installer takes from a header."""
@@ -305,9 +499,8 @@ class RefusedInputTest(PackTestBase):
                 self.assertEqual(verdict == b"ok", taken)
 
     def test_a_223_byte_name_is_accepted(self):
-        payload = self.file("ok.msi", b"MSI")
         out = self.path("setup.exe")
-        self.assert_packed(pack("-o", out, "--package", f"amd64:{payload}", "--as", "\u00e9" * 111 + "x"))
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}", "--as", "\u00e9" * 109 + "x.msi"))
 
 
 if __name__ == "__main__":
