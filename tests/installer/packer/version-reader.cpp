@@ -37,9 +37,9 @@ int wmain(int argc, wchar_t **argv)
     std::vector<BYTE> abInfo(cb);
     if (!GetFileVersionInfoW(argv[1], 0, cb, abInfo.data()))
         return 1;
-    static const wchar_t *const s_apwszNames[] = {L"CompanyName",      L"FileDescription", L"FileVersion",
-                                                   L"LegalCopyright",   L"OriginalFilename", L"ProductName",
-                                                   L"ProductVersion"};
+    static const wchar_t *const s_apwszNames[] = {L"CompanyName",    L"FileDescription",  L"FileVersion",
+                                                  L"LegalCopyright", L"OriginalFilename", L"ProductName",
+                                                  L"ProductVersion"};
     for (const wchar_t *pwszName : s_apwszNames)
     {
         std::wstring wstrQuery = std::wstring(L"\\StringFileInfo\\040904b0\\") + pwszName;
