@@ -8,7 +8,9 @@
 #
 #   tarn_add_installer(<target> OUTPUT <file.exe>
 #                      [PACKAGES <arch>:<file>...] [SPLASH <png>] [CERTS <der>...]
-#                      [SIGN_KEY <key.pem> SIGN_CERT <cert.pem>] [KIT <kit target>])
+#                      [SIGN_KEY <key.pem> SIGN_CERT <cert.pem>] [KIT <kit target>]
+#                      [EXECUTION_LEVEL <level>] [PRODUCT_NAME <text>] [PRODUCT_VERSION <x.y.z>]
+#                      [COMPANY <text>] [DESCRIPTION <text>] [COPYRIGHT <text>])
 #       Packs the installer with tarn-pack at build time (target in ALL).
 
 set(TARN_PACK ${CMAKE_SOURCE_DIR}/scripts/tarn-pack)
@@ -54,7 +56,8 @@ system-libraries = ${syslibs}
 endfunction()
 
 function(tarn_add_installer target)
-    cmake_parse_arguments(PARSE_ARGV 1 INST "" "OUTPUT;SPLASH;SIGN_KEY;SIGN_CERT;KIT" "PACKAGES;CERTS")
+    set(identity EXECUTION_LEVEL PRODUCT_NAME PRODUCT_VERSION COMPANY DESCRIPTION COPYRIGHT)
+    cmake_parse_arguments(PARSE_ARGV 1 INST "" "OUTPUT;SPLASH;SIGN_KEY;SIGN_CERT;KIT;${identity}" "PACKAGES;CERTS")
     if(NOT INST_OUTPUT)
         message(FATAL_ERROR "tarn_add_installer(${target}): OUTPUT is required")
     endif()
@@ -82,6 +85,14 @@ function(tarn_add_installer target)
         list(APPEND args --sign-key ${INST_SIGN_KEY} --sign-cert ${INST_SIGN_CERT})
         list(APPEND depends ${INST_SIGN_KEY} ${INST_SIGN_CERT})
     endif()
+    # EXECUTION_LEVEL asInvoker becomes --execution-level asInvoker, and so on.
+    foreach(key IN LISTS identity)
+        if(DEFINED INST_${key})
+            string(TOLOWER "--${key}" option)
+            string(REPLACE "_" "-" option ${option})
+            list(APPEND args ${option} ${INST_${key}})
+        endif()
+    endforeach()
     add_custom_command(OUTPUT ${INST_OUTPUT}
                        COMMAND ${Python3_EXECUTABLE} ${TARN_PACK} ${args}
                        DEPENDS ${depends}
