@@ -54,7 +54,8 @@ std::wstring probePath(const wchar_t *pwszName)
     return testProgramDir() + L"nocrt\\" + pwszName;
 }
 
-::testing::AssertionResult runChild(const std::wstring &wstrExe, const std::wstring &wstrCmdLine, ChildResult *pResult)
+::testing::AssertionResult runChild(const std::wstring &wstrExe, const std::wstring &wstrCmdLine, ChildResult *pResult,
+                                    const std::wstring &wstrCwd)
 {
     HANDLE hOut = createCaptureFile();
     HANDLE hErr = createCaptureFile();
@@ -70,18 +71,20 @@ std::wstring probePath(const wchar_t *pwszName)
     std::wstring wstrMutable = wstrCmdLine;
     wstrMutable.push_back(L'\0');
     PROCESS_INFORMATION Pi = {};
-    BOOL fStarted =
-        CreateProcessW(wstrExe.c_str(), &wstrMutable[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL, NULL, &Si, &Pi);
+    BOOL fStarted = CreateProcessW(wstrExe.c_str(), &wstrMutable[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL,
+                                   wstrCwd.empty() ? NULL : wstrCwd.c_str(), &Si, &Pi);
     DWORD const uErr = GetLastError();
     ::testing::AssertionResult Result = ::testing::AssertionSuccess();
     if (!fStarted)
         Result = ::testing::AssertionFailure() << "CreateProcessW: " << uErr;
     else
     {
-        if (WaitForSingleObject(Pi.hProcess, 60000) != WAIT_OBJECT_0)
+        DWORD const uWait = WaitForSingleObject(Pi.hProcess, INFINITE);
+        if (uWait != WAIT_OBJECT_0)
         {
             TerminateProcess(Pi.hProcess, 99);
-            Result = ::testing::AssertionFailure() << "the child did not end within a minute";
+            Result = ::testing::AssertionFailure()
+                     << "waiting for the child failed: " << uWait << "/" << GetLastError();
         }
         GetExitCodeProcess(Pi.hProcess, &pResult->uExitCode);
         CloseHandle(Pi.hThread);

@@ -31,9 +31,18 @@ std::wstring probePath(const wchar_t *pwszName = L"nocrt-probe.exe");
 
 /**
  * Starts @a wstrExe with exactly @a wstrCmdLine as its command line (nothing
- * is quoted or added), waits up to a minute for its end and fills @a pResult.
+ * is quoted or added) in @a wstrCwd (empty: this program's current
+ * directory), waits for its end and fills @a pResult.
+ *
+ * The wait has no limit of its own: under emulation a child's start alone can
+ * take longer than any fixed figure, and the test judges what the child did,
+ * not how fast. A child that hangs is ended by the test's time-out. The
+ * output goes to files, never to pipes: a pipe's end is only seen once every
+ * process holding its write side is gone, and a child's first window starts
+ * Wine's desktop process with the child's standard error, which outlives it.
  */
-::testing::AssertionResult runChild(const std::wstring &wstrExe, const std::wstring &wstrCmdLine, ChildResult *pResult);
+::testing::AssertionResult runChild(const std::wstring &wstrExe, const std::wstring &wstrCmdLine, ChildResult *pResult,
+                                    const std::wstring &wstrCwd = std::wstring());
 
 /** The probe's report: its arguments (decoded from hexadecimal), the order of its
  * static initialisers, and every line after those. */

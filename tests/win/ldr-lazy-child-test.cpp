@@ -9,6 +9,9 @@
 #include <windows.h>
 #include <string>
 #include "support/scratch-tree.h"
+#include "win/child-process.h"
+
+using childtest::ChildResult;
 
 namespace
 {
@@ -34,74 +37,16 @@ std::string toAscii(const std::wstring &wstr)
     return str;
 }
 
-std::string readAll(HANDLE hRead)
-{
-    std::string str;
-    char ach[4096];
-    DWORD cbRead;
-    while (ReadFile(hRead, ach, sizeof(ach), &cbRead, NULL) && cbRead)
-        str.append(ach, cbRead);
-    return str;
-}
-
-struct ChildResult
-{
-    DWORD uExitCode = 0xdead;
-    std::string strOut, strErr;
-};
-
-/** Runs @a wstrExe with the mode @a pszMode in @a wstrCwd (empty: this one's) and collects its output. */
-::testing::AssertionResult runChild(const std::wstring &wstrExe, const char *pszMode, ChildResult *pResult,
-                                    const std::wstring &wstrCwd = std::wstring())
-{
-    SECURITY_ATTRIBUTES Sa = {sizeof(Sa), NULL, TRUE};
-    HANDLE hOutRead, hOutWrite, hErrRead, hErrWrite;
-    /* The output is a line or two: the pipes hold it until the child is gone. */
-    if (!CreatePipe(&hOutRead, &hOutWrite, &Sa, 65536) || !CreatePipe(&hErrRead, &hErrWrite, &Sa, 65536))
-        return ::testing::AssertionFailure() << "CreatePipe: " << GetLastError();
-    SetHandleInformation(hOutRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(hErrRead, HANDLE_FLAG_INHERIT, 0);
-
-    STARTUPINFOW Si = {};
-    Si.cb = sizeof(Si);
-    Si.dwFlags = STARTF_USESTDHANDLES;
-    Si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    Si.hStdOutput = hOutWrite;
-    Si.hStdError = hErrWrite;
-    std::wstring wstrCmdLine = L"\"" + wstrExe + L"\" " + toUtf16(pszMode);
-    PROCESS_INFORMATION Pi;
-    BOOL const fStarted = CreateProcessW(wstrExe.c_str(), &wstrCmdLine[0], NULL, NULL, TRUE, CREATE_NO_WINDOW, NULL,
-                                         wstrCwd.empty() ? NULL : wstrCwd.c_str(), &Si, &Pi);
-    DWORD const uError = GetLastError();
-    CloseHandle(hOutWrite);
-    CloseHandle(hErrWrite);
-    if (!fStarted)
-    {
-        CloseHandle(hOutRead);
-        CloseHandle(hErrRead);
-        return ::testing::AssertionFailure() << "CreateProcessW: " << uError;
-    }
-    /* A child that hangs must fail this test, not stall the whole run until ctest gives up. */
-    DWORD const uWait = WaitForSingleObject(Pi.hProcess, 60000);
-    if (uWait != WAIT_OBJECT_0)
-        TerminateProcess(Pi.hProcess, 0xdead);
-    GetExitCodeProcess(Pi.hProcess, &pResult->uExitCode);
-    CloseHandle(Pi.hProcess);
-    CloseHandle(Pi.hThread);
-    pResult->strOut = readAll(hOutRead);
-    pResult->strErr = readAll(hErrRead);
-    CloseHandle(hOutRead);
-    CloseHandle(hErrRead);
-    if (uWait != WAIT_OBJECT_0)
-        return ::testing::AssertionFailure()
-               << pszMode << ": the child did not end within 60 s (wait result " << uWait << "); output so far: '"
-               << pResult->strOut << "' / '" << pResult->strErr << "'";
-    return ::testing::AssertionSuccess();
-}
-
 std::wstring probePath()
 {
     return exeDirectory() + L"\\lazy-probe.exe";
+}
+
+/** Runs the probe @a wstrExe with the mode @a pszMode in @a wstrCwd (empty: this one's). */
+::testing::AssertionResult runChild(const std::wstring &wstrExe, const char *pszMode, ChildResult *pResult,
+                                    const std::wstring &wstrCwd = std::wstring())
+{
+    return childtest::runChild(wstrExe, L"\"" + wstrExe + L"\" " + toUtf16(pszMode), pResult, wstrCwd);
 }
 
 TEST(LdrLazyChild, FatalEndings)

@@ -60,6 +60,10 @@ struct Watch
     static DWORD s_uSearchFlagsError;
     /** Non-null: what GetProcAddress returns for the redirection entry point. */
     static FARPROC s_pfnRedirection;
+    /** Set: GetSystemDirectoryW answers s_cwcSystemDir with s_uSystemDirError as the last error. */
+    static bool s_fFakeSystemDir;
+    static UINT s_cwcSystemDir;
+    static DWORD s_uSystemDirError;
 
     static void reset()
     {
@@ -68,11 +72,17 @@ struct Watch
         s_LoadFlags.clear();
         s_uSearchFlagsError = 0;
         s_pfnRedirection = NULL;
+        s_fFakeSystemDir = false;
     }
 
     static UINT WINAPI getSystemDirectoryW(LPWSTR pwsz, UINT cwc)
     {
         s_cGetSystemDirectory++;
+        if (s_fFakeSystemDir)
+        {
+            SetLastError(s_uSystemDirError);
+            return s_cwcSystemDir;
+        }
         return GetSystemDirectoryW(pwsz, cwc);
     }
 
@@ -119,6 +129,9 @@ std::vector<std::wstring> Watch::s_LoadPaths;
 std::vector<DWORD> Watch::s_LoadFlags;
 DWORD Watch::s_uSearchFlagsError;
 FARPROC Watch::s_pfnRedirection;
+bool Watch::s_fFakeSystemDir;
+UINT Watch::s_cwcSystemDir;
+DWORD Watch::s_uSystemDirError;
 
 class LdrWin : public ::testing::Test
 {
@@ -199,6 +212,35 @@ TEST_F(LdrWin, MissingLibraryIsNotLoaded)
     /* A directory of that name is no library either. */
     EXPECT_EQ(ERR_MODULE_NOT_FOUND, RTLdrOpenSystemLibraryEx("drivers", RTLDRLOAD_F_NO_SUFFIX, &hLdrMod));
     EXPECT_EQ(ERR_MODULE_NOT_FOUND, RTLdrOpenSystemLibraryEx("..", 0, &hLdrMod));
+    EXPECT_EQ(0u, Watch::s_LoadPaths.size());
+}
+
+/* Without the system directory no path is made: an empty one would name the library relative to the
+   current directory. */
+TEST_F(LdrWin, SystemDirectoryUnknownLoadsNothing)
+{
+    struct
+    {
+        UINT cwcAnswer;
+        DWORD uError;
+        int rcExpected;
+    } const aCases[] = {
+        {0, ERROR_ACCESS_DENIED, ERR_ACCESS_DENIED},
+        {0, ERROR_NOT_ENOUGH_MEMORY, ERR_NO_MEMORY},
+        {MAX_PATH, 0, ERR_FILENAME_TOO_LONG},
+        {MAX_PATH + 40, 0, ERR_FILENAME_TOO_LONG},
+    };
+    for (const auto &c : aCases)
+    {
+        Watch::s_fFakeSystemDir = true;
+        Watch::s_cwcSystemDir = c.cwcAnswer;
+        Watch::s_uSystemDirError = c.uError;
+        RTLDRMOD hLdrMod = NIL_RTLDRMOD;
+        EXPECT_EQ(c.rcExpected, RTLdrOpenSystemLibrary("version", true, &hLdrMod)) << c.cwcAnswer << "/" << c.uError;
+        EXPECT_EQ(NIL_RTLDRMOD, hLdrMod);
+    }
+    EXPECT_EQ(RT_ELEMENTS(aCases), Watch::s_cGetSystemDirectory);
+    EXPECT_EQ(0u, Watch::s_cQueryInfo);
     EXPECT_EQ(0u, Watch::s_LoadPaths.size());
 }
 

@@ -16,6 +16,7 @@
 #include "win/child-process.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 using namespace childtest;
@@ -134,6 +135,82 @@ TEST(StreamCodePage, NonAsciiTextInTheAnsiCodePage)
         EXPECT_EQ("\xc3\xa9\xe2\x82\xac\r\natexit early\r\n", strRest);
         EXPECT_EQ("nocrt-probe.exe: error: \xc3\xa9\r\n", Result.strErr);
     }
+}
+
+/** An allocation with a marked tail, to see writes past the size that was asked for. */
+struct GuardedBlock
+{
+    unsigned char *pb;
+    size_t cb;
+};
+const size_t g_cbGuard = 16;
+GuardedBlock g_aGuarded[8];
+size_t g_cGuarded = 0;
+
+void *allocGuarded(size_t cb, const char *pszTag)
+{
+    unsigned char *pb = (unsigned char *)RTMemAllocTag(cb + g_cbGuard, pszTag);
+    if (pb && g_cGuarded < RT_ELEMENTS(g_aGuarded))
+    {
+        memset(pb + cb, 0xa5, g_cbGuard);
+        g_aGuarded[g_cGuarded++] = GuardedBlock{pb, cb};
+    }
+    return pb;
+}
+
+/** The guarded blocks whose tail was written. */
+size_t overrunBlocks(void)
+{
+    size_t cOverrun = 0;
+    for (size_t i = 0; i < g_cGuarded; i++)
+        for (size_t off = 0; off < g_cbGuard; off++)
+            if (g_aGuarded[i].pb[g_aGuarded[i].cb + off] != 0xa5)
+            {
+                cOverrun++;
+                break;
+            }
+    return cOverrun;
+}
+
+/** Standard error converts to the ANSI code page through a secondary buffer of an eighth of its buffer;
+ * a piece of exactly that size (its terminator included) no longer fits it. Standard error is bound to a
+ * file here, so this suite runs in a process of its own, as every suite does. */
+TEST(StreamStdConverted, PieceOfAnEighthOfTheBufferIsConverted)
+{
+    if (GetACP() != 1252)
+        GTEST_SKIP() << "runs where the ANSI code page is 1252 (the test registration sets a locale for it)";
+    ASSERT_EQ(NIL_RTFILE, g_pStdErr->hFile) << "standard error was written before this test";
+    wchar_t wszDir[MAX_PATH], wszFile[MAX_PATH];
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, wszDir));
+    ASSERT_NE(0u, GetTempFileNameW(wszDir, L"stm", 0, wszFile));
+    HANDLE hFile = CreateFileW(wszFile, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                               CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, hFile);
+    HANDLE const hStdErr = GetStdHandle(STD_ERROR_HANDLE);
+    SetStdHandle(STD_ERROR_HANDLE, hFile);
+    g_cGuarded = 0;
+    g_rtSeamsStream.pfnRTMemAllocTag = allocGuarded;
+
+    /* Unbuffered, 16 KiB: the secondary buffer has 2 KiB, here 1024 times "é" in UTF-8. */
+    std::string strPiece;
+    for (int i = 0; i < 1024; i++)
+        strPiece += "\xc3\xa9";
+    EXPECT_EQ(2048, RTStreamPrintf(g_pStdErr, "%s", strPiece.c_str()));
+    EXPECT_EQ(2u, g_cGuarded);
+    EXPECT_EQ(0u, overrunBlocks());
+    rtStrmTerm();
+
+    SetStdHandle(STD_ERROR_HANDLE, hStdErr);
+    /* Standard error back as the process start left it: unbound, unbuffered. */
+    g_pStdErr->hFile = NIL_RTFILE;
+    g_pStdErr->enmBufMode = RTSTREAM_BUF_NONE;
+    std::string strWritten(4096, '\0');
+    DWORD cbRead = 0;
+    SetFilePointer(hFile, 0, NULL, FILE_BEGIN);
+    ReadFile(hFile, &strWritten[0], (DWORD)strWritten.size(), &cbRead, NULL);
+    CloseHandle(hFile);
+    strWritten.resize(cbRead);
+    EXPECT_EQ(std::string(1024, '\xe9'), strWritten);
 }
 
 /*

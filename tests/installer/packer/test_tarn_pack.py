@@ -452,6 +452,7 @@ class RefusedInputTest(PackTestBase):
             (["--package", f"amd64:{payload}", "--as", "x.msi:stream"], "characters Windows does not allow"),
             (["--package", f"amd64:{payload}", "--as", "NUL.msi"], "names a Windows device"),
             (["--package", f"amd64:{payload}", "--as", "x.msi."], "ends in a space or a dot"),
+            (["--package", f"amd64:{payload}", "--as", "x.msi "], "ends in a space or a dot"),
             (["--package", f"amd64:{payload}", "--package", f"all:{payload}"], "two packages are named 'ok.msi'"),
             (["--package", f"all:{payload}"] * 256, "256 packages given; an installer carries at most 255"),
             (["--package", f"all:{payload}", "--splash", not_png], f"splash picture '{not_png}' is not a PNG file"),

@@ -136,6 +136,11 @@ class InstallFixture(unittest.TestCase):
             subprocess.run(["msibuild", msi, "-q", query], check=True, capture_output=True)
         return msi
 
+    @staticmethod
+    def default_value(prop, value):
+        """The msibuild query that gives the property @a prop the default @a value."""
+        return f"UPDATE Property SET Value = '{value}' WHERE Property = '{prop}'"
+
     def exit_code(self, exe, *args):
         """The full exit code (a Unix exit status keeps only its low byte), read through cmd."""
         script = os.path.join(self.tmp, "run.bat")
@@ -183,10 +188,13 @@ class RebootAndFailureTest(InstallFixture):
 
     def test_reboot_request_of_one_package_survives_the_next_one_unless_ignored(self):
         setup = os.path.join(self.tmp, "reboot-setup.exe")
+        # The package after the one that asks for a reboot is still installed: it records a value of its own.
+        token = secrets.token_hex(4)
         pack(setup, f"amd64:{self.make_msi('first.msi', self.SCHEDULE_REBOOT)}",
-             f"amd64:{self.make_msi('second.msi')}")
+             f"amd64:{self.make_msi('second.msi', self.default_value('TARNSPACED', f'second-{token}'))}")
         temp_before = temp_dirs()
         self.assertEqual(3010, self.exit_code(setup, "--silent"))
+        self.assertEqual(f"second-{token}", self.registry_values().get("Spaced"))
         self.assertEqual(0, self.exit_code(setup, "--silent", "--ignore-reboot"))
         self.assertEqual(temp_before, temp_dirs())
 

@@ -3,9 +3,10 @@
 the --verbose console, a 32-bit x86 host, the trusted-publisher certificate,
 the ".custom" copy and an MSI log outside the extraction directory.
 
-The console and x86-host suites need a virtual display (CMake starts them
-under xvfb-run): a console that the installer allocates is a window under
-Wine, and the x86 refusal is a message box. Environment as for test_run.py,
+The console, x86-host and certificate suites need a virtual display (CMake
+starts them under xvfb-run): a console that the installer allocates is a
+window under Wine, the x86 refusal is a message box, and an interactive run
+shows the splash screen. Environment as for test_run.py,
 plus TARN_CONSOLE_CAPTURE, TARN_BOX_READER and TARN_WINEPREFIX32 (the 32-bit
 prefix, made on first use).
 """
@@ -187,25 +188,31 @@ class CertificateTest(InstallFixture):
         return set(re.findall(r"^\[" + re.escape(self.STORE) + r"([0-9A-F]{40})\]", reg, re.M))
 
     def run_with(self, certs, *args):
+        """Runs an installer carrying @a certs and a cabinet with @a args. It has a splash picture, as a
+        product ships: an interactive run shows it during the extraction (on the suite's virtual display)."""
         setup = os.path.join(self.tmp, "cert-setup.exe")
+        picture = os.path.join(self.tmp, "splash.png")
+        with open(picture, "wb") as f:
+            f.write(splash_picture.png_bytes())
         command = [sys.executable, ENV["TARN_PACK"], "-o", setup, "--stub-kit", ENV["TARN_STUB_KIT"],
-                   "--package", f"all:{os.path.join(MSI_DIR, 'common.cab')}"]
+                   "--splash", picture, "--package", f"all:{os.path.join(MSI_DIR, 'common.cab')}"]
         for der in certs:
             command += ["--cert", der]
         packed = subprocess.run(command, check=True, capture_output=True, text=True)
         self.assertIn(f"{len(certs)} certificate(s)", packed.stdout)
-        return wine(setup, "--silent", *args)
+        return wine(setup, *args)
 
     def test_silent_run_adds_every_embedded_certificate(self):
         (der1, thumb1), (der2, thumb2) = self.make_cert("first"), self.make_cert("second")
-        proc = self.run_with([der1, der2])
+        proc = self.run_with([der1, der2], "--silent")
         self.assertEqual((0, ""), (proc.returncode, errors(proc)))
         self.assertLessEqual({thumb1, thumb2}, self.trusted_publishers())
 
-    def test_no_silent_cert_and_no_certificate_leave_the_store_alone(self):
+    def test_no_silent_cert_no_certificate_and_interactive_run_leave_the_store_alone(self):
         der, thumb = self.make_cert("refused")
         before = self.trusted_publishers()
-        for certs, args in (([der], ["--no-silent-cert"]), ([], [])):
+        # A user who starts the installer by hand is not asked about the store, so it stays as it is.
+        for certs, args in (([der], ["--silent", "--no-silent-cert"]), ([], ["--silent"]), ([der], [])):
             proc = self.run_with(certs, *args)
             self.assertEqual((0, ""), (proc.returncode, errors(proc)), args)
             self.assertEqual(before, self.trusted_publishers(), args)

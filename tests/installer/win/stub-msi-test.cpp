@@ -118,6 +118,18 @@ std::string systemDirectory(void)
     return cwc ? narrow(wsz) : "";
 }
 
+/** Where a module loaded as a data file is mapped (its handle carries a mark in the low bits). */
+void *dataFileMapping(HMODULE hmod)
+{
+    return (void *)((uintptr_t)hmod & ~(uintptr_t)3);
+}
+
+bool isMapped(void *pv)
+{
+    MEMORY_BASIC_INFORMATION Info;
+    return VirtualQuery(pv, &Info, sizeof(Info)) == sizeof(Info) && Info.State != MEM_FREE;
+}
+
 class StubMsiTest : public StubCaptureTest
 {
   protected:
@@ -339,8 +351,12 @@ TEST_F(StubMsiTest, OtherResultsShowTheSystemText)
    stand-in is a message table of its own (netmsg-fixture.mc, linked into this program). */
 TEST_F(StubMsiTest, NetworkErrorsAreLookedUpInNetMsg)
 {
-    WCHAR wszSelf[MAX_PATH];
+    /* A copy of this program: the program itself is mapped already, a copy is mapped by the load alone. */
+    WCHAR wszSelf[MAX_PATH], wszDir[MAX_PATH], wszCopy[MAX_PATH];
     ASSERT_NE(0u, GetModuleFileNameW(NULL, wszSelf, MAX_PATH));
+    ASSERT_NE(0u, GetTempPathW(MAX_PATH, wszDir));
+    ASSERT_NE(0u, GetTempFileNameW(wszDir, L"nmf", 0, wszCopy));
+    ASSERT_TRUE(CopyFileW(wszSelf, wszCopy, FALSE));
     static const struct
     {
         UINT uResult;
@@ -356,14 +372,21 @@ TEST_F(StubMsiTest, NetworkErrorsAreLookedUpInNetMsg)
         m_Calls.aLoads.clear();
         m_Calls.aFormats.clear();
         m_aBoxes.clear();
-        m_Calls.hmodNetMsg = LoadLibraryExW(wszSelf, NULL, LOAD_LIBRARY_AS_DATAFILE);
+        m_Calls.hmodNetMsg = LoadLibraryExW(wszCopy, NULL, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_NE(nullptr, m_Calls.hmodNetMsg);
+        void *const pvMapping = dataFileMapping(m_Calls.hmodNetMsg);
+        ASSERT_TRUE(isMapped(pvMapping));
         EXPECT_EQ(1, install(c.uResult));
         EXPECT_EQ(std::string("Installation failed! Error: ") + c.pszText, message());
         EXPECT_EQ(std::vector<std::string>{strNetMsg + "|null|0x2"}, m_Calls.aLoads);
         EXPECT_EQ(std::vector<std::string>{"0x1b00|module|" + std::to_string(c.uResult) + "|0x400"}, m_Calls.aFormats);
-        m_Calls.hmodNetMsg = NULL; /* released by the installer */
+        /* Released once the text is formatted: no data file stays mapped for nothing. */
+        EXPECT_FALSE(isMapped(pvMapping)) << c.uResult;
+        if (isMapped(pvMapping))
+            FreeLibrary(m_Calls.hmodNetMsg); /* so the copy can be deleted */
+        m_Calls.hmodNetMsg = NULL;
     }
+    DeleteFileW(wszCopy);
 }
 
 /* Without netmsg.dll the system's own table is asked; without any text the number is shown. */
