@@ -54,7 +54,8 @@ def temp_dirs():
     """What the prefix's users have in their temporary directories."""
     users = os.path.join(PREFIX, "drive_c", "users")
     found = set()
-    for user in os.listdir(users):
+    # A prefix that no program has run in yet has no users, so no temporary directories either.
+    for user in os.listdir(users) if os.path.isdir(users) else ():
         temp = os.path.join(users, user, "Temp")
         if os.path.isdir(temp):
             found |= {os.path.join(temp, name) for name in os.listdir(temp)}
