@@ -6,12 +6,7 @@
 #       too) into <dir> as lib<name>.a and writes <dir>/stub.conf. The first
 #       kit made is the default one of tarn_add_installer.
 #
-#   tarn_add_installer(<target> OUTPUT <file.exe>
-#                      [PACKAGES <arch>:<file>...] [SPLASH <png>] [CERTS <der>...]
-#                      [SIGN_KEY <key.pem> SIGN_CERT <cert.pem>] [KIT <kit target>]
-#                      [EXECUTION_LEVEL <level>] [PRODUCT_NAME <text>] [PRODUCT_VERSION <x.y.z>]
-#                      [COMPANY <text>] [DESCRIPTION <text>] [COPYRIGHT <text>])
-#       Packs the installer with tarn-pack at build time (target in ALL).
+#   tarn_add_installer(...): see TarnAddInstaller.cmake.
 
 set(TARN_PACK ${CMAKE_SOURCE_DIR}/scripts/tarn-pack)
 
@@ -35,6 +30,7 @@ function(tarn_add_stub_kit target dir)
     string(JOIN " " syslibs ${TARN_ALLOWED_IMPORTS} gcc)
     file(GENERATE OUTPUT ${dir}/stub.conf CONTENT
 "# Stub kit of the Tarnvale Installer, read by tarn-pack.
+version = ${PROJECT_VERSION}
 cc = ${CMAKE_C_COMPILER}
 cxx = ${CMAKE_CXX_COMPILER}
 windres = ${CMAKE_RC_COMPILER}
@@ -55,49 +51,7 @@ system-libraries = ${syslibs}
     endif()
 endfunction()
 
-function(tarn_add_installer target)
-    set(identity EXECUTION_LEVEL PRODUCT_NAME PRODUCT_VERSION COMPANY DESCRIPTION COPYRIGHT)
-    cmake_parse_arguments(PARSE_ARGV 1 INST "" "OUTPUT;SPLASH;SIGN_KEY;SIGN_CERT;KIT;${identity}" "PACKAGES;CERTS")
-    if(NOT INST_OUTPUT)
-        message(FATAL_ERROR "tarn_add_installer(${target}): OUTPUT is required")
-    endif()
-    if(NOT INST_KIT)
-        get_property(INST_KIT GLOBAL PROPERTY TARN_DEFAULT_KIT)
-    endif()
-    get_property(kit_dir TARGET ${INST_KIT} PROPERTY TARN_KIT_DIR)
-
-    set(args -o ${INST_OUTPUT} --stub-kit ${kit_dir})
-    set(depends ${TARN_PACK} ${kit_dir}/.stamp)
-    foreach(pkg IN LISTS INST_PACKAGES)
-        list(APPEND args --package ${pkg})
-        string(REGEX REPLACE "^[^:]*:" "" file ${pkg})
-        list(APPEND depends ${file})
-    endforeach()
-    if(INST_SPLASH)
-        list(APPEND args --splash ${INST_SPLASH})
-        list(APPEND depends ${INST_SPLASH})
-    endif()
-    foreach(cert IN LISTS INST_CERTS)
-        list(APPEND args --cert ${cert})
-        list(APPEND depends ${cert})
-    endforeach()
-    if(INST_SIGN_KEY OR INST_SIGN_CERT)
-        list(APPEND args --sign-key ${INST_SIGN_KEY} --sign-cert ${INST_SIGN_CERT})
-        list(APPEND depends ${INST_SIGN_KEY} ${INST_SIGN_CERT})
-    endif()
-    # EXECUTION_LEVEL asInvoker becomes --execution-level asInvoker, and so on.
-    foreach(key IN LISTS identity)
-        if(DEFINED INST_${key})
-            string(TOLOWER "--${key}" option)
-            string(REPLACE "_" "-" option ${option})
-            list(APPEND args ${option} ${INST_${key}})
-        endif()
-    endforeach()
-    add_custom_command(OUTPUT ${INST_OUTPUT}
-                       COMMAND ${Python3_EXECUTABLE} ${TARN_PACK} ${args}
-                       DEPENDS ${depends}
-                       COMMENT "Packing ${INST_OUTPUT}"
-                       VERBATIM)
-    add_custom_target(${target} ALL DEPENDS ${INST_OUTPUT})
-    add_dependencies(${target} ${INST_KIT})
-endfunction()
+# tarn_add_installer, shared with the installed CMake package: in this tree
+# it packs with the source tree's tarn-pack and a kit target of this build.
+set(TARN_PACK_COMMAND ${Python3_EXECUTABLE} ${TARN_PACK})
+include(${CMAKE_CURRENT_LIST_DIR}/TarnAddInstaller.cmake)

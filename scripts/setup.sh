@@ -4,8 +4,8 @@
 # display for window tests, GoogleTest sources, CMake/Ninja, clang with
 # libFuzzer, clang-format 14 (the layout check is a test, and .clang-format is
 # written for that version's output), and the tools for signing, inspecting
-# and comparing Windows executables (openssl for test certificates) and for
-# benchmarks.
+# and comparing Windows executables (openssl for test certificates), for
+# benchmarks and for checking the kit's Debian package (lintian).
 #
 # Then makes sure 32-bit programs run, since the i386 Wine loader is one. On a
 # kernel without 32-bit emulation it installs QEMU's user-mode emulator from
@@ -30,6 +30,7 @@ packages=(
   googletest cmake ninja-build clang libclang-rt-14-dev
   clang-format-14
   osslsigncode icoutils nsis python3-pefile hyperfine
+  lintian
 )
 
 qemu=${TARN_SETUP_QEMU:-/usr/bin/qemu-i386-static}

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The installable kit as a release engineer meets it: builds the Debian
+# package from the win32 build, installs it with apt-get, then, from a
+# directory outside this repository, packs the demo MSIs with the installed
+# tarn-pack and with a small CMake project that uses find_package(TarnInstaller),
+# runs both installers silently under Wine and checks the product they
+# installed, removes the package and checks that nothing of it is left, and
+# runs lintian on it. Needs root (or sudo) for apt-get; run after the win32
+# build (scripts/test-all.sh).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build/win32
+sudo_cmd=()
+if [ "$(id -u)" -ne 0 ]; then sudo_cmd=(sudo); fi
+
+fail() {
+  echo "kit-test: FAILED: $*" >&2
+  exit 1
+}
+step() { echo "kit-test: $*"; }
+
+step "building the package"
+rm -f "$build"/packaging/tarnvale-installer-kit_*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+debs=("$build"/packaging/tarnvale-installer-kit_*_all.deb)
+deb=${debs[0]}
+[ -f "$deb" ] || fail "cpack made no package"
+
+step "lintian $(basename "$deb")"
+lintian_out=$(lintian "$deb" 2>&1 | grep -v "running with root privileges" || true)
+if grep -q "^E:" <<<"$lintian_out"; then
+  fail "lintian reports errors:"$'\n'"$lintian_out"
+fi
+
+step "installing it with apt-get"
+"${sudo_cmd[@]}" apt-get purge -y -qq tarnvale-installer-kit >/dev/null 2>&1 || true
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "$deb" >/dev/null
+mapfile -t files < <(dpkg -L tarnvale-installer-kit)
+
+work=$(mktemp -d /tmp/tarn-kit-test-XXXXXX)
+trap 'WINEPREFIX=$work/wine wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+mkdir "$work/inputs"
+cp "$build/test-msi/TarnDemo_amd64.msi" "$build/test-msi/common.cab" "$work/inputs/"
+cd "$work"
+# Nothing of the source tree may be found from here.
+unset TARN_STUB_KIT
+export PATH=/usr/bin:/bin
+
+step "packing with the installed tarn-pack"
+[ "$(command -v tarn-pack)" = /usr/bin/tarn-pack ] || fail "tarn-pack is not /usr/bin/tarn-pack"
+version=$(tarn-pack --version)
+[[ $version == "tarn-pack "*" (stub kit /usr/share/tarnvale-installer/stub-kit)" ]] || fail "tarn-pack --version: $version"
+tarn-pack -o cli-setup.exe --package amd64:inputs/TarnDemo_amd64.msi --package all:inputs/common.cab \
+  --splash /usr/share/tarnvale-installer/demo-splash.png
+tarn-pack --verify cli-setup.exe >/dev/null || fail "the packed installer does not verify"
+
+step "packing with find_package(TarnInstaller)"
+cmake -S "$root/tests/kit/consumer" -B consumer-build -DDEMO_PACKAGES="$work/inputs" >consumer.log 2>&1 ||
+  fail "configuring the consumer project: $(cat consumer.log)"
+cmake --build consumer-build >>consumer.log 2>&1 || fail "building the consumer project: $(cat consumer.log)"
+[ -f consumer-build/consumer-setup.exe ] || fail "the consumer project made no installer"
+
+export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+installed="$WINEPREFIX/drive_c/Program Files/TarnvaleDemo/readme.txt"
+for setup in cli-setup.exe consumer-build/consumer-setup.exe; do
+  step "installing silently with $setup under Wine"
+  set +e
+  wine "$setup" --silent >wine.log 2>&1
+  status=$?
+  set -e
+  [ "$status" -eq 0 ] || fail "$setup --silent exited with $status: $(cat wine.log)"
+  [ -f "$installed" ] || fail "$setup did not install the demo product"
+  wine msiexec /x "$work/inputs/TarnDemo_amd64.msi" /qn >/dev/null 2>&1
+  wineserver -w
+  [ ! -e "$installed" ] || fail "the demo product could not be removed after $setup"
+done
+
+step "removing the package"
+cd /
+DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get purge -y -qq tarnvale-installer-kit >/dev/null
+left=()
+for f in "${files[@]}"; do
+  # Directories that other packages share (/usr, /usr/share/doc, ...) stay.
+  if [ -e "$f" ] && { [ ! -d "$f" ] || [[ $f == */tarnvale-installer* || $f == */TarnInstaller ]]; }; then
+    left+=("$f")
+  fi
+done
+[ ${#left[@]} -eq 0 ] || fail "left after removing the package: ${left[*]}"
+step "passed"
