@@ -467,6 +467,23 @@ class RefusedInputTest(PackTestBase):
             with self.subTest(message=message):
                 self.check_refused(args, message)
 
+    def test_help_and_version(self):
+        helped = subprocess.run([sys.executable, PACK, "--help"], capture_output=True, text=True)
+        self.assertEqual(0, helped.returncode)
+        for option in ("--verify", "--execution-level", "--sign-pkcs12", "--timestamp-url", "--version"):
+            self.assertIn(option, helped.stdout)
+        # The kit's version is the installer's own (TarnStubSettings.h).
+        settings = read(os.path.join(os.path.dirname(PACK), "..", "Installer", "win", "Stub", "TarnStubSettings.h"))
+        numbers = [re.search(rb"#define STUB_VERSION_" + part + rb" +(\d+)", settings).group(1).decode()
+                   for part in (b"MAJOR", b"MINOR", b"BUILD")]
+        versioned = subprocess.run([sys.executable, PACK, "--version"], capture_output=True, text=True)
+        self.assertEqual((0, f"tarn-pack {'.'.join(numbers)} (stub kit {os.path.abspath(ENV['TARN_STUB_KIT'])})\n"),
+                         (versioned.returncode, versioned.stdout))
+        missing = subprocess.run([sys.executable, PACK, "--version", "--stub-kit", self.path("none")],
+                                 capture_output=True, text=True)
+        self.assertEqual(1, missing.returncode)
+        self.assertIn(f"no stub kit in '{self.path('none')}'", missing.stderr)
+
     def test_usage_errors(self):
         self.check_refused(["--package", "amd64"], "--package takes ARCH:FILE", exit_code=2)
         self.check_refused(["--as", "x.msi"], "--as NAME must follow the --package it names", exit_code=2)
