@@ -39,7 +39,7 @@ void rtMsgWriteStdErr(const char *pch, size_t cch)
     countMessage(pch, cch);
 }
 
-void stubConsoleWrite(STUBSTDHANDLE enmHandle, const char *pch, size_t cch)
+void stubConsoleWrite(StubStdHandle enmHandle, const char *pch, size_t cch)
 {
     if (enmHandle != STUBSTDHANDLE_OUTPUT && enmHandle != STUBSTDHANDLE_ERROR)
         abort();

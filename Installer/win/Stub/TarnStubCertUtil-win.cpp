@@ -13,7 +13,7 @@
 static_assert(STUB_CERT_STORE_LOCAL_MACHINE == CERT_SYSTEM_STORE_LOCAL_MACHINE, "local machine store location");
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSCERT g_StubSeamsCert;
+StubSeamsCert g_StubSeamsCert;
 #endif
 
 namespace

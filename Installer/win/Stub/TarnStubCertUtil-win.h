@@ -10,14 +10,14 @@
 #include <wincrypt.h>
 
 #ifdef RT_WITH_SEAMS
-typedef struct STUBSEAMSCERT
+typedef struct StubSeamsCert
 {
     decltype(&CertOpenStore) pfnCertOpenStore;
     decltype(&CertAddCertificateContextToStore) pfnCertAddCertificateContextToStore;
     decltype(&CertCloseStore) pfnCertCloseStore;
     decltype(&CertFreeCertificateContext) pfnCertFreeCertificateContext;
-} STUBSEAMSCERT;
-extern STUBSEAMSCERT g_StubSeamsCert;
+} StubSeamsCert;
+extern StubSeamsCert g_StubSeamsCert;
 #endif
 
 #endif

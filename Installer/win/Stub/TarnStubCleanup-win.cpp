@@ -10,7 +10,7 @@
 #include <rt/err.h>
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSCLEANUP g_StubSeamsCleanup;
+StubSeamsCleanup g_StubSeamsCleanup;
 #endif
 
 namespace

@@ -12,13 +12,13 @@
 #include <rt/thread.h>
 
 #ifdef RT_WITH_SEAMS
-typedef struct STUBSEAMSCLEANUP
+typedef struct StubSeamsCleanup
 {
     decltype(&RTThreadSleepMs) pfnRTThreadSleepMs;
     decltype(&RTFileClose) pfnRTFileClose;
     decltype(&RTDirClose) pfnRTDirClose;
-} STUBSEAMSCLEANUP;
-extern STUBSEAMSCLEANUP g_StubSeamsCleanup;
+} StubSeamsCleanup;
+extern StubSeamsCleanup g_StubSeamsCleanup;
 #endif
 
 #endif

@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include "TarnStubConsole.h"
 
-void stubConsoleWrite(STUBSTDHANDLE enmHandle, const char *pch, size_t cch)
+void stubConsoleWrite(StubStdHandle enmHandle, const char *pch, size_t cch)
 {
     int const fd = enmHandle == STUBSTDHANDLE_OUTPUT ? STDOUT_FILENO : STDERR_FILENO;
     while (cch > 0)

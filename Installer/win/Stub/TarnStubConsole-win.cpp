@@ -7,7 +7,7 @@
 #include "TarnStubConsole.h"
 #include <rt/stream.h>
 
-void stubConsoleWrite(STUBSTDHANDLE enmHandle, const char *pch, size_t cch)
+void stubConsoleWrite(StubStdHandle enmHandle, const char *pch, size_t cch)
 {
     PRTSTREAM pStream = enmHandle == STUBSTDHANDLE_OUTPUT ? g_pStdOut : g_pStdErr;
     RTStreamPrintf(pStream, "%.*s", (int)cch, pch);

@@ -7,7 +7,7 @@
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSCONSOLE g_StubSeamsConsole;
+StubSeamsConsole g_StubSeamsConsole;
 #endif
 
 namespace
@@ -15,13 +15,13 @@ namespace
 
 size_t writePiece(void *pvArg, const char *pachChars, size_t cbChars)
 {
-    STUBSTDHANDLE const enmHandle = *static_cast<const STUBSTDHANDLE *>(pvArg);
+    StubStdHandle const enmHandle = *static_cast<const StubStdHandle *>(pvArg);
     if (cbChars > 0)
         RT_SEAM(g_StubSeamsConsole, stubConsoleWrite)(enmHandle, pachChars, cbChars);
     return cbChars;
 }
 
-void printV(STUBSTDHANDLE enmHandle, const char *pszFormat, va_list va)
+void printV(StubStdHandle enmHandle, const char *pszFormat, va_list va)
 {
     va_list vaCopy;
     va_copy(vaCopy, va);

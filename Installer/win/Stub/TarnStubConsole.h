@@ -14,11 +14,11 @@
 #include <rt/types.h>
 
 /** Which standard handle stubConsoleWrite writes to. */
-typedef enum STUBSTDHANDLE
+typedef enum StubStdHandle
 {
     STUBSTDHANDLE_OUTPUT = 1,
     STUBSTDHANDLE_ERROR = 2
-} STUBSTDHANDLE;
+} StubStdHandle;
 
 void stubPrintStdOutV(const char *pszFormat, va_list va);
 void stubPrintStdErrV(const char *pszFormat, va_list va);
@@ -26,15 +26,15 @@ void stubPrintStdOut(const char *pszFormat, ...);
 void stubPrintStdErr(const char *pszFormat, ...);
 
 /** Writes @a cch bytes of @a pch to the standard handle @a enmHandle. */
-void stubConsoleWrite(STUBSTDHANDLE enmHandle, const char *pch, size_t cch);
+void stubConsoleWrite(StubStdHandle enmHandle, const char *pch, size_t cch);
 
 #ifdef RT_WITH_SEAMS
 /** Replaceable calls of the console output (tests only; see internal/seam.h). */
-typedef struct STUBSEAMSCONSOLE
+typedef struct StubSeamsConsole
 {
     decltype(&stubConsoleWrite) pfnstubConsoleWrite;
-} STUBSEAMSCONSOLE;
-extern STUBSEAMSCONSOLE g_StubSeamsConsole;
+} StubSeamsConsole;
+extern StubSeamsConsole g_StubSeamsConsole;
 #endif
 
 #endif

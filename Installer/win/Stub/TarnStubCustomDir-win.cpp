@@ -14,14 +14,14 @@
 #include <string.h>
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSCUSTOMDIR g_StubSeamsCustomDir;
+StubSeamsCustomDir g_StubSeamsCustomDir;
 #endif
 
 namespace
 {
 
-/** FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI: no progress, no questions, no error boxes. */
-const FILEOP_FLAGS STUB_COPY_FLAGS = 0x614;
+/** No progress, no questions, no error boxes (0x614). */
+const FILEOP_FLAGS STUB_COPY_FLAGS = FOF_SILENT | FOF_NOCONFIRMATION | FOF_NOCONFIRMMKDIR | FOF_NOERRORUI;
 
 /**
  * A path as the shell's file operation takes it: a list of one entry, ended

@@ -13,13 +13,13 @@
 #include <rt/path.h>
 
 #ifdef RT_WITH_SEAMS
-typedef struct STUBSEAMSCUSTOMDIR
+typedef struct StubSeamsCustomDir
 {
     decltype(&RTPathExecDir) pfnRTPathExecDir;
     decltype(&SHFileOperationW) pfnSHFileOperationW;
     decltype(&RTDirOpen) pfnRTDirOpen;
-} STUBSEAMSCUSTOMDIR;
-extern STUBSEAMSCUSTOMDIR g_StubSeamsCustomDir;
+} StubSeamsCustomDir;
+extern StubSeamsCustomDir g_StubSeamsCustomDir;
 #endif
 
 #endif

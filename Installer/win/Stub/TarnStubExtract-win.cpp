@@ -17,7 +17,7 @@
 #include <string.h>
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSEXTRACT g_StubSeamsExtract;
+StubSeamsExtract g_StubSeamsExtract;
 #endif
 
 namespace
@@ -112,10 +112,9 @@ int handOverToHoldingHandle(CleanupRecord *pRecord, const char *pszPath, uint32_
 }
 
 /** Whether package @a pHdr is to be written in this run. */
-bool isPackageApplicable(const PackageHeader *pHdr, bool fExtractAll)
+bool isPackageApplicable(const PackageHeader *pHdr, bool fExtractAll, uint32_t uHostArch)
 {
-    return fExtractAll || pHdr->uArch == PACKAGE_ARCH_ALL ||
-           pHdr->uArch == RT_SEAM(g_StubSeamsExtract, DetectHostArch)();
+    return fExtractAll || pHdr->uArch == PACKAGE_ARCH_ALL || pHdr->uArch == uHostArch;
 }
 
 /**
@@ -211,7 +210,8 @@ int ExtractAndVerifyPackage(const char *pszPayloadName, const char *pszPath, uin
     return verifyHeldFile(pRecord->u.hFile, pszPath, idxPackage, InfoWritten.u.Unix.INodeId, pvPayload, cbPayload);
 }
 
-int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtractAll, CleanupRecord **ppDirRecord)
+int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtractAll, uint32_t uHostArch,
+                    CleanupRecord **ppDirRecord)
 {
     int rcExit = checkPackageHeaders(cPackages);
     if (rcExit != STUB_EXIT_SUCCESS)
@@ -227,7 +227,7 @@ int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtrac
         const PackageHeader *pHdr = FindPackageHeader(idxPackage);
         if (!pHdr)
             return STUB_EXIT_FAILURE;
-        if (!isPackageApplicable(pHdr, fExtractAll))
+        if (!isPackageApplicable(pHdr, fExtractAll, uHostArch))
             continue;
 
         char szPath[RTPATH_MAX];

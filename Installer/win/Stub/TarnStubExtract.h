@@ -29,12 +29,15 @@
 
 /** @name The open-flag words of a package file
  * @{ */
-/** Write, deny write, create or replace, creation mode 0700. */
-#define STUB_EXTRACT_OPEN_WRITE UINT64_C(0x1C000322)
-/** Read, deny none, open existing, creation mode 0700. */
-#define STUB_EXTRACT_OPEN_VERIFY UINT64_C(0x1C000781)
-/** Read, deny write, open existing. */
-#define STUB_EXTRACT_OPEN_HOLD UINT64_C(0x721)
+/** The Unix mode a package file is created with. */
+#define STUB_EXTRACT_FILE_MODE (UINT64_C(0700) << RTFILE_O_CREATE_MODE_SHIFT)
+/** Write, deny write, create or replace, creation mode 0700 (0x1C000322). */
+#define STUB_EXTRACT_OPEN_WRITE                                                                                        \
+    (RTFILE_O_WRITE | RTFILE_O_DENY_WRITE | RTFILE_O_CREATE_REPLACE | STUB_EXTRACT_FILE_MODE)
+/** Read, deny none, open existing, creation mode 0700 (0x1C000781). */
+#define STUB_EXTRACT_OPEN_VERIFY (RTFILE_O_READ | RTFILE_O_DENY_NONE | RTFILE_O_OPEN | STUB_EXTRACT_FILE_MODE)
+/** Read, deny write, open existing (0x721). */
+#define STUB_EXTRACT_OPEN_HOLD (RTFILE_O_READ | RTFILE_O_DENY_WRITE | RTFILE_O_OPEN)
 /** @} */
 
 /** Bytes compared per block when reading a package file back. */
@@ -53,7 +56,7 @@
  * before the run is recorded with fDontDelete. The directory is held open by
  * its record and made the current directory. Packages 0 to @a cPackages - 1
  * are then written in order: all of them with @a fExtractAll, else those for
- * every architecture and those of the host (DetectHostArch, asked for each).
+ * every architecture and those of the host @a uHostArch.
  * The first failure ends the extraction; what was written stays recorded.
  *
  * @returns 0 on success; 1 after a failure, whose message has been shown
@@ -61,10 +64,12 @@
  * @param cPackages       The manifest's package count.
  * @param pszExtractPath  The extraction directory: absolute, backslashes.
  * @param fExtractAll     Extract packages of every architecture (--extract).
+ * @param uHostArch       The host's architecture, PACKAGE_ARCH_XXX (DetectHostArch).
  * @param ppDirRecord     In: the directory's record when the run created the
  *                        directory moments ago, else null. Out: the record.
  */
-int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtractAll, CleanupRecord **ppDirRecord);
+int ExtractPackages(uint32_t cPackages, const char *pszExtractPath, bool fExtractAll, uint32_t uHostArch,
+                    CleanupRecord **ppDirRecord);
 
 /**
  * Writes payload @a pszPayloadName to @a pszPath and verifies it, as package
@@ -83,8 +88,8 @@ int ExtractAndVerifyPackage(const char *pszPayloadName, const char *pszPath, uin
 /** Replaceable calls of the extraction (tests only; see internal/seam.h): the
  * file calls, so tests can fail each step and change what the read-back sees;
  * the change of the current directory, which Wine mishandles for paths
- * longer than MAX_PATH; and the host's architecture. */
-typedef struct STUBSEAMSEXTRACT
+ * longer than MAX_PATH. */
+typedef struct StubSeamsExtract
 {
     decltype(&RTFileOpen) pfnRTFileOpen;
     decltype(&RTFileWrite) pfnRTFileWrite;
@@ -92,9 +97,8 @@ typedef struct STUBSEAMSEXTRACT
     decltype(&RTFileClose) pfnRTFileClose;
     decltype(&RTFileRead) pfnRTFileRead;
     decltype(&RTPathSetCurrent) pfnRTPathSetCurrent;
-    decltype(&DetectHostArch) pfnDetectHostArch;
-} STUBSEAMSEXTRACT;
-extern STUBSEAMSEXTRACT g_StubSeamsExtract;
+} StubSeamsExtract;
+extern StubSeamsExtract g_StubSeamsExtract;
 #endif
 
 #endif

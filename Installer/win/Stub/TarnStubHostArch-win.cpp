@@ -7,12 +7,12 @@
  */
 #include <windows.h>
 #include "TarnStubHostArch-win.h"
-#include "TarnStubPackage.h"
+#include "TarnStubHostArch.h"
 #include "TarnStubMessages.h"
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSHOSTARCH g_StubSeamsHostArch;
+StubSeamsHostArch g_StubSeamsHostArch;
 #endif
 
 namespace

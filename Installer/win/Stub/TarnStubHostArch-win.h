@@ -9,11 +9,11 @@
 #include <windows.h>
 
 #ifdef RT_WITH_SEAMS
-typedef struct STUBSEAMSHOSTARCH
+typedef struct StubSeamsHostArch
 {
     decltype(&GetProcAddress) pfnGetProcAddress;
-} STUBSEAMSHOSTARCH;
-extern STUBSEAMSHOSTARCH g_StubSeamsHostArch;
+} StubSeamsHostArch;
+extern StubSeamsHostArch g_StubSeamsHostArch;
 #endif
 
 #endif

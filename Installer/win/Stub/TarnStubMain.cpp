@@ -2,6 +2,7 @@
  * StubMain: the runtime first, then the command line, then the run.
  */
 #include "TarnStubMain.h"
+#include "TarnStubRun.h"
 #include <rt/err.h>
 #include <rt/init.h>
 #include <rt/message.h>

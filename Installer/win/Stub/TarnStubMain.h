@@ -1,9 +1,7 @@
 /** @file
- * The installer's main routine and its run.
- *
- * StubMain is called by the process entry with the UTF-8 argument vector and
- * returns the process exit code (STUB_EXIT_XXX of TarnStubSettings.h).
- * StubRunInstaller performs the run for parsed settings.
+ * The installer's main routine: StubMain is called by the process entry with
+ * the UTF-8 argument vector and returns the process exit code (STUB_EXIT_XXX
+ * of TarnStubSettings.h).
  */
 #ifndef TARN_STUB_MAIN_H
 #define TARN_STUB_MAIN_H
@@ -11,8 +9,5 @@
 #include "TarnStubSettings.h"
 
 int StubMain(int cArgs, char **papszArgs, char **papszEnv);
-
-/** The run after parsing; returns the exit code. */
-int StubRunInstaller(StubSettings *pSettings);
 
 #endif

@@ -13,7 +13,7 @@
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSMSGBOX g_StubSeamsMsgBox;
+StubSeamsMsgBox g_StubSeamsMsgBox;
 #endif
 
 namespace

@@ -18,12 +18,12 @@ void stubMsgBoxA(const char *pszText, const char *pszCaption, uint32_t fStyle);
 
 #ifdef RT_WITH_SEAMS
 /** Replaceable calls of the message functions (tests only; see internal/seam.h). */
-typedef struct STUBSEAMSMSGBOX
+typedef struct StubSeamsMsgBox
 {
     decltype(&stubMsgBoxW) pfnstubMsgBoxW;
     decltype(&stubMsgBoxA) pfnstubMsgBoxA;
-} STUBSEAMSMSGBOX;
-extern STUBSEAMSMSGBOX g_StubSeamsMsgBox;
+} StubSeamsMsgBox;
+extern StubSeamsMsgBox g_StubSeamsMsgBox;
 #endif
 
 #endif

@@ -16,25 +16,27 @@
 #include <string.h>
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSMSI g_StubSeamsMsi;
+StubSeamsMsi g_StubSeamsMsi;
 #endif
 
 namespace
 {
 
-/** Verbose logging (INSTALLLOGMODE_VERBOSE) and nothing else. */
-const DWORD STUB_MSI_LOG_MODE = 0x1000;
-/** INSTALLLOGATTRIBUTES_FLUSHEACHLINE without INSTALLLOGATTRIBUTES_APPEND: a fresh log, flushed line by line. */
-const DWORD STUB_MSI_LOG_ATTRIBUTES = 2;
-/** ICC_WIN95_CLASSES | ICC_USEREX_CLASSES | ICC_PAGESCROLLER_CLASS | ICC_STANDARD_CLASSES | ICC_LINK_CLASS. */
-const DWORD STUB_ICC_CLASSES = 0xD2FF;
+/** Verbose logging and nothing else (0x1000). */
+const DWORD STUB_MSI_LOG_MODE = INSTALLLOGMODE_VERBOSE;
+/** Without INSTALLLOGATTRIBUTES_APPEND: a fresh log, flushed line by line (2). */
+const DWORD STUB_MSI_LOG_ATTRIBUTES = INSTALLLOGATTRIBUTES_FLUSHEACHLINE;
+/** The common controls an installation's dialogs may use (0xD2FF). */
+const DWORD STUB_ICC_CLASSES =
+    ICC_WIN95_CLASSES | ICC_USEREX_CLASSES | ICC_PAGESCROLLER_CLASS | ICC_STANDARD_CLASSES | ICC_LINK_CLASS;
 /** The network-management error numbers, whose texts are in netmsg.dll. */
 const UINT STUB_NETMSG_FIRST = 2100;
 const UINT STUB_NETMSG_LAST = 2999;
-/** FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM. */
-const DWORD STUB_FORMAT_FLAGS = 0x1300;
-/** Neutral language, default sub-language. */
-const DWORD STUB_FORMAT_LANGUAGE = 0x0400;
+/** A buffer of the system's text, inserts left as they are (0x1300). */
+const DWORD STUB_FORMAT_FLAGS =
+    FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_FROM_SYSTEM;
+/** Neutral language, default sub-language (0x0400). */
+const DWORD STUB_FORMAT_LANGUAGE = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
 
 /**
  * netmsg.dll as a data file, from the system directory only: its messages are

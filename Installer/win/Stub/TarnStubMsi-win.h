@@ -12,7 +12,7 @@
 #include <msi.h>
 
 #ifdef RT_WITH_SEAMS
-typedef struct STUBSEAMSMSI
+typedef struct StubSeamsMsi
 {
     decltype(&MsiSetInternalUI) pfnMsiSetInternalUI;
     decltype(&MsiEnableLogW) pfnMsiEnableLogW;
@@ -20,8 +20,8 @@ typedef struct STUBSEAMSMSI
     decltype(&MsiInstallProductW) pfnMsiInstallProductW;
     decltype(&LoadLibraryExW) pfnLoadLibraryExW;
     decltype(&FormatMessageW) pfnFormatMessageW;
-} STUBSEAMSMSI;
-extern STUBSEAMSMSI g_StubSeamsMsi;
+} StubSeamsMsi;
+extern StubSeamsMsi g_StubSeamsMsi;
 #endif
 
 #endif

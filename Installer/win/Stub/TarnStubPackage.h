@@ -1,6 +1,6 @@
 /** @file
- * The package container inside the installer executable, and the host's
- * processor architecture that decides which packages apply.
+ * The package container inside the installer executable, and the
+ * architecture values that decide which packages apply to a host.
  *
  * The container is a set of RT_RCDATA resources named by strings, stored under
  * language 0x409 and looked up language-neutral:
@@ -71,12 +71,5 @@ int FindEmbeddedResource(const char *pszName, const void **ppvData, uint32_t *pc
  *          package header #%u: %Rrc" (ShowError).
  */
 const PackageHeader *FindPackageHeader(uint32_t idxPackage);
-
-/**
- * The host's native processor architecture: PACKAGE_ARCH_X86, _AMD64 or
- * _ARM64. Never fails: problems are printed to standard error (PrintError)
- * and x86 is assumed. Nothing is cached; each call asks the system again.
- */
-uint32_t DetectHostArch(void);
 
 #endif

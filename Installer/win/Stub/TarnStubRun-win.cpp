@@ -1,19 +1,20 @@
 /** @file
- * The installer's run for parsed settings: one straight sequence on the main
- * thread from the single-instance guard to the exit code.
+ * The installer's run for parsed settings: one straight sequence of steps on
+ * the main thread from the single-instance guard to the exit code.
  *
- * Each step either succeeds or ends the run with one message and an exit-code
- * value. Every failure removes what the run wrote, including an extraction
- * directory made for it. Failures from the host check on also release what
- * the run set up (console, splash screen, mutex); the few earlier ones return
- * at once and leave that to the process end.
+ * Each step either lets the run go on or ends it with one message and an
+ * exit-code value. Whatever way the run ends, one teardown releases exactly
+ * what the steps set up: what the run extracted (removed, unless an
+ * extract-only run got as far as extracting), the console, the splash screen
+ * and the mutex.
  */
 #include <windows.h>
-#include "TarnStubMain.h"
+#include "TarnStubRun.h"
 #include "TarnStubCertUtil.h"
 #include "TarnStubCleanup.h"
 #include "TarnStubCustomDir.h"
 #include "TarnStubExtract.h"
+#include "TarnStubHostArch.h"
 #include "TarnStubMessages.h"
 #include "TarnStubMsi.h"
 #include "TarnStubPackage.h"
@@ -33,7 +34,25 @@ const char g_szExtractDirTemplate[] = "XXXXXXXXXXXXXXXXXXXXXXXX";
 /** The MSI log's file name inside the extraction directory (--logging without --msi-log-file). */
 const char g_szDefaultMsiLogName[] = "TarnInstallLog.txt";
 
-/** What the run keeps besides the settings. */
+/** What a step of the run leads to: the next step, or the end of the run with an exit code. */
+struct StepOutcome
+{
+    bool fRunEnds;
+    /** The exit-code value the run ends with (STUB_EXIT_XXX); only when fRunEnds. */
+    int rcExit;
+};
+
+StepOutcome goOn(void)
+{
+    return StepOutcome{false, STUB_EXIT_SUCCESS};
+}
+
+StepOutcome endRun(int rcExit)
+{
+    return StepOutcome{true, rcExit};
+}
+
+/** What the run has set up and keeps besides the settings; the teardown releases it. */
 struct StubRun
 {
     StubSettings *pSettings;
@@ -41,33 +60,38 @@ struct StubRun
     HANDLE hMutex;
     /** The splash screen while it shows; null in silent mode, after a failed start and once stopped. */
     SplashScreen *pSplash;
+    /** Whether --verbose allocated a console. */
+    bool fConsole;
+    /** Whether extraction began, which makes the extraction directory current and records what it writes. */
+    bool fExtractionStarted;
     /** The extraction directory's cleanup record. */
     CleanupRecord *pDirRecord;
+    /** The host's architecture, asked once (PACKAGE_ARCH_XXX). */
     uint32_t uHostArch;
     uint32_t cPackages;
 };
 
-/** Returns STUB_CONTINUE holding the mutex (or none, when it cannot be created), 1 when another installer runs. */
-int takeSingleInstanceMutex(HANDLE *phMutex)
+/** Holding the mutex (or none, when it cannot be created); the run ends when another installer runs. */
+StepOutcome takeSingleInstanceMutex(StubRun *pRun)
 {
     SetLastError(0);
     HANDLE hMutex = CreateMutexW(NULL, FALSE, g_wszMutexName);
     if (hMutex && GetLastError() == ERROR_ALREADY_EXISTS)
     {
         CloseHandle(hMutex);
-        return ShowError("Another installer is already running");
+        return endRun(ShowError("Another installer is already running"));
     }
-    *phMutex = hMutex;
-    return STUB_CONTINUE;
+    pRun->hMutex = hMutex;
+    return goOn();
 }
 
-void closeMutex(StubRun *pRun)
+/** A silent run shows no window at all; a splash that fails to start is no reason to stop. */
+StepOutcome startSplash(StubRun *pRun)
 {
-    if (pRun->hMutex)
-    {
-        CloseHandle(pRun->hMutex);
-        pRun->hMutex = NULL;
-    }
+    if (!g_fSilent)
+        pRun->pSplash = StartSplashScreen();
+    InitCleanupRecords();
+    return goOn();
 }
 
 /**
@@ -89,40 +113,37 @@ int queryAbsoluteTempDir(char *pszPath, size_t cbPath)
  * Without --path: the temporary directory, and unless extracting only a new
  * private directory in it (mode 0700) that the clean-up removes again.
  */
-int makeExtractionDir(StubRun *pRun)
+StepOutcome makeExtractionDir(StubRun *pRun)
 {
     StubSettings *pSettings = pRun->pSettings;
     if (pSettings->szExtractPath[0] == '\0')
     {
         int rc = queryAbsoluteTempDir(pSettings->szExtractPath, sizeof(pSettings->szExtractPath));
         if (RT_FAILURE(rc))
-        {
-            closeMutex(pRun);
-            return ShowError("Failed to find temporary directory: %Rrc", rc);
-        }
+            return endRun(ShowError("Failed to find temporary directory: %Rrc", rc));
         if (!pSettings->fExtractOnly)
         {
             rc = RTPathAppend(pSettings->szExtractPath, sizeof(pSettings->szExtractPath), g_szExtractDirTemplate);
             if (RT_SUCCESS(rc))
                 rc = RTDirCreateTemp(pSettings->szExtractPath, STUB_EXTRACT_DIR_MODE);
             if (RT_FAILURE(rc))
-            {
-                closeMutex(pRun);
-                return ShowError("Failed to create extraction path: %Rrc", rc);
-            }
+                return endRun(ShowError("Failed to create extraction path: %Rrc", rc));
             /* Without a record ("Out of memory!" shown) the run goes on; the directory then stays. */
             pRun->pDirRecord = AddCleanupRecord(pSettings->szExtractPath, false /*fFile*/);
         }
     }
     RTPathChangeToDosSlashes(pSettings->szExtractPath, true /*fForce*/);
-    return STUB_CONTINUE;
+    return goOn();
 }
 
 /** --verbose: a console of our own that becomes both standard output and standard error. */
-int allocVerboseConsole(void)
+StepOutcome allocVerboseConsole(StubRun *pRun)
 {
+    if (g_cVerbosity == 0)
+        return goOn();
     if (!AllocConsole())
-        return ShowError("Unable to allocate console: LastError=%u\n", GetLastError());
+        return endRun(ShowError("Unable to allocate console: LastError=%u\n", GetLastError()));
+    pRun->fConsole = true;
     PRTSTREAM pConsole = NULL;
     if (RT_SUCCESS(RTStreamOpen("CONOUT$", "a", &pConsole)))
     {
@@ -130,14 +151,15 @@ int allocVerboseConsole(void)
         g_pStdOut = pConsole;
         g_pStdErr = pConsole;
     }
-    return STUB_CONTINUE;
+    return goOn();
 }
 
 /** A log file implies logging; --logging alone logs into the extraction directory. */
-int decideMsiLogFile(StubSettings *pSettings)
+StepOutcome decideMsiLogFile(StubRun *pRun)
 {
+    StubSettings *pSettings = pRun->pSettings;
     if (!pSettings->fLogging && pSettings->szMsiLogFile[0] == '\0')
-        return STUB_CONTINUE;
+        return goOn();
     pSettings->fLogging = true;
     if (pSettings->szMsiLogFile[0] == '\0')
     {
@@ -145,9 +167,9 @@ int decideMsiLogFile(StubSettings *pSettings)
         if (RT_SUCCESS(rc))
             rc = RTPathAppend(pSettings->szMsiLogFile, sizeof(pSettings->szMsiLogFile), g_szDefaultMsiLogName);
         if (RT_FAILURE(rc))
-            return ShowError("Error creating MSI log file name, rc=%Rrc", rc);
+            return endRun(ShowError("Error creating MSI log file name, rc=%Rrc", rc));
     }
-    return STUB_CONTINUE;
+    return goOn();
 }
 
 const char *hostArchName(uint32_t uHostArch)
@@ -181,6 +203,46 @@ void printVerboseSummary(const StubRun *pRun)
     RTStreamPrintf(g_pStdOut, "Logging to file          : %s\n", textOrNone(pSettings->szMsiLogFile));
 }
 
+/** The host's architecture, asked once for the whole run; an interactive run on a 32-bit x86 host ends here. */
+StepOutcome detectHost(StubRun *pRun)
+{
+    pRun->uHostArch = DetectHostArch();
+    if (g_cVerbosity != 0)
+        printVerboseSummary(pRun);
+    if (!pRun->pSettings->fExtractOnly && !g_fSilent && pRun->uHostArch == PACKAGE_ARCH_X86)
+        return endRun(ShowError("32-bit Windows hosts are not supported by this Tarnvale release."));
+    return goOn();
+}
+
+StepOutcome readManifest(StubRun *pRun)
+{
+    const void *pvManifest = NULL;
+    int rc = FindEmbeddedResource("MANIFEST", &pvManifest, NULL);
+    if (RT_FAILURE(rc))
+        return endRun(ShowError("Internal package error: Manifest not found (%Rrc)", rc));
+    pRun->cPackages = static_cast<const PackageManifest *>(pvManifest)->cPackages;
+    return goOn();
+}
+
+StepOutcome extractPackages(StubRun *pRun)
+{
+    StubSettings *pSettings = pRun->pSettings;
+    pRun->fExtractionStarted = true;
+    int rcExit = ExtractPackages(pRun->cPackages, pSettings->szExtractPath, pSettings->fExtractOnly, pRun->uHostArch,
+                                 &pRun->pDirRecord);
+    return rcExit == STUB_EXIT_SUCCESS ? goOn() : endRun(rcExit);
+}
+
+/** The splash shows the extraction only: the installations have windows of their own. --extract ends here. */
+StepOutcome finishExtraction(StubRun *pRun)
+{
+    StopSplashScreen(&pRun->pSplash);
+    if (!pRun->pSettings->fExtractOnly)
+        return goOn();
+    ShowInfo("Files were extracted to: %s", pRun->pSettings->szExtractPath);
+    return endRun(STUB_EXIT_SUCCESS);
+}
+
 /** Only a silent run adds the maker's certificates; an interactive one leaves trust to the user. */
 int addEmbeddedCertificates(void)
 {
@@ -192,12 +254,13 @@ int addEmbeddedCertificates(void)
 }
 
 /** Installs package @a idxPackage when it applies to this host; a cabinet only has to lie beside the MSIs. */
-int installPackage(const StubSettings *pSettings, uint32_t idxPackage)
+int installPackage(const StubRun *pRun, uint32_t idxPackage)
 {
+    const StubSettings *pSettings = pRun->pSettings;
     const PackageHeader *pHdr = FindPackageHeader(idxPackage);
     if (!pHdr)
         return STUB_EXIT_FAILURE;
-    if (pHdr->uArch != PACKAGE_ARCH_ALL && pHdr->uArch != DetectHostArch())
+    if (pHdr->uArch != PACKAGE_ARCH_ALL && pHdr->uArch != pRun->uHostArch)
         return STUB_EXIT_SUCCESS;
 
     CleanupRecord *pRecord = FindCleanupRecordOfPackage(idxPackage);
@@ -214,7 +277,7 @@ int installPackage(const StubSettings *pSettings, uint32_t idxPackage)
 }
 
 /** The customisation copy, the certificates and one Windows Installer run per package, in package order. */
-int installExtracted(const StubRun *pRun)
+StepOutcome installExtracted(StubRun *pRun)
 {
     const StubSettings *pSettings = pRun->pSettings;
     int rcExit = CopyCustomDirectory(pSettings->szExtractPath);
@@ -225,11 +288,11 @@ int installExtracted(const StubRun *pRun)
          idxPackage++)
     {
         /* A later success never clears an earlier reboot request. */
-        int rcPackage = installPackage(pSettings, idxPackage);
+        int rcPackage = installPackage(pRun, idxPackage);
         if (rcPackage != STUB_EXIT_SUCCESS)
             rcExit = rcPackage;
     }
-    return rcExit;
+    return endRun(rcExit);
 }
 
 /** The directory the clean-up removes last: only one this run created and nothing else writes into. */
@@ -240,99 +303,62 @@ const char *finalDirToRemove(const StubRun *pRun)
     return NULL;
 }
 
-/** Extraction, then either the extract-only report or the installation; returns the exit-code value. */
-int extractAndInstall(StubRun *pRun)
-{
-    StubSettings *pSettings = pRun->pSettings;
-    int rcExit = ExtractPackages(pRun->cPackages, pSettings->szExtractPath, pSettings->fExtractOnly, &pRun->pDirRecord);
-    if (rcExit != STUB_EXIT_SUCCESS && pSettings->fExtractOnly)
-        return rcExit; /* what was written stays */
-    if (rcExit == STUB_EXIT_SUCCESS)
-    {
-        /* The splash shows the extraction only: the installations have windows of their own. */
-        StopSplashScreen(&pRun->pSplash);
-        if (pSettings->fExtractOnly)
-        {
-            ShowInfo("Files were extracted to: %s", pSettings->szExtractPath);
-            return STUB_EXIT_SUCCESS;
-        }
-        rcExit = installExtracted(pRun);
-    }
-
-    /* Extraction made the directory current; a process inside it could not remove it. */
-    RTPathSetCurrent("..");
-    const char *pszFinalDir = finalDirToRemove(pRun);
-    CleanUpRecords(pszFinalDir);
-    return rcExit;
-}
-
 /**
- * A run that ends before extraction removes the directory it made for it,
- * still empty, instead of leaving one more behind in the temporary directory
- * at every attempt. @returns @a rcExit.
+ * What the run extracted: kept after an extract-only run that got to
+ * extracting (held open until the process ends), else removed, with a
+ * directory made for the run even when the run ended before extracting.
  */
-int removeUnusedExtractionDir(StubRun *pRun, int rcExit)
+void releaseExtraction(StubRun *pRun)
 {
-    CleanUpRecords(finalDirToRemove(pRun));
+    if (!(pRun->pSettings->fExtractOnly && pRun->fExtractionStarted))
+    {
+        /* Extraction made the directory current; a process inside it could not remove it. */
+        if (pRun->fExtractionStarted)
+            RTPathSetCurrent("..");
+        CleanUpRecords(finalDirToRemove(pRun));
+    }
     ReleaseCleanupRecords();
-    return rcExit;
 }
 
-/** Checks, manifest, extraction, installation and clean-up; returns the exit-code value. */
-int runAdmitted(StubRun *pRun)
+/** Releases what the run set up, in the reverse order; returns the process's exit code. */
+int tearDown(StubRun *pRun, int rcExit)
 {
-    if (!pRun->pSettings->fExtractOnly && !g_fSilent && pRun->uHostArch == PACKAGE_ARCH_X86)
-        return removeUnusedExtractionDir(pRun,
-                                         ShowError("32-bit Windows hosts are not supported by this Tarnvale release."));
-
-    const void *pvManifest = NULL;
-    int rc = FindEmbeddedResource("MANIFEST", &pvManifest, NULL);
-    if (RT_FAILURE(rc))
-        return removeUnusedExtractionDir(pRun, ShowError("Internal package error: Manifest not found (%Rrc)", rc));
-    pRun->cPackages = static_cast<const PackageManifest *>(pvManifest)->cPackages;
-
-    int rcExit = extractAndInstall(pRun);
-    /* After --extract the files stay held open until the process ends. */
-    ReleaseCleanupRecords();
-    return rcExit;
-}
-
-void tearDown(StubRun *pRun)
-{
-    if (g_cVerbosity != 0)
+    releaseExtraction(pRun);
+    if (pRun->fConsole)
         FreeConsole();
     StopSplashScreen(&pRun->pSplash);
-    closeMutex(pRun);
+    if (pRun->hMutex)
+        CloseHandle(pRun->hMutex);
+    if (rcExit == STUB_EXIT_REBOOT_NEEDED && pRun->pSettings->fIgnoreReboot)
+        rcExit = STUB_EXIT_SUCCESS;
+    return rcExit;
 }
 
 } // namespace
 
 int StubRunInstaller(StubSettings *pSettings)
 {
-    StubRun Run = {pSettings, NULL, NULL, NULL, 0, 0};
-    int rcExit = takeSingleInstanceMutex(&Run.hMutex);
-    if (rcExit != STUB_CONTINUE)
-        return rcExit;
-    /* A silent run shows no window at all; a splash that fails to start is no reason to stop. */
-    if (!g_fSilent)
-        Run.pSplash = StartSplashScreen();
-    InitCleanupRecords();
+    StubRun Run = {pSettings, NULL, NULL, false, false, NULL, 0, 0};
+    StepOutcome Outcome = takeSingleInstanceMutex(&Run);
+    if (Outcome.fRunEnds)
+        return Outcome.rcExit; /* nothing is set up yet */
 
-    rcExit = makeExtractionDir(&Run);
-    if (rcExit == STUB_CONTINUE && g_cVerbosity != 0)
-        rcExit = allocVerboseConsole();
-    if (rcExit == STUB_CONTINUE)
-        rcExit = decideMsiLogFile(pSettings);
-    if (rcExit != STUB_CONTINUE)
-        return removeUnusedExtractionDir(&Run, rcExit);
-
-    Run.uHostArch = DetectHostArch();
-    if (g_cVerbosity != 0)
-        printVerboseSummary(&Run);
-
-    rcExit = runAdmitted(&Run);
-    tearDown(&Run);
-    if (rcExit == STUB_EXIT_REBOOT_NEEDED && pSettings->fIgnoreReboot)
-        rcExit = STUB_EXIT_SUCCESS;
-    return rcExit;
+    static StepOutcome (*const s_apfnSteps[])(StubRun *) = {
+        startSplash,         /* the splash screen while extracting, the cleanup list */
+        makeExtractionDir,   /* the temporary directory, or a fresh private one in it */
+        allocVerboseConsole, /* --verbose */
+        decideMsiLogFile,    /* --logging, --msi-log-file */
+        detectHost,          /* the host's architecture; the --verbose summary */
+        readManifest,        /* the number of packages */
+        extractPackages,     /* written, verified and held */
+        finishExtraction,    /* the splash ends; --extract ends the run */
+        installExtracted,    /* .custom, the certificates, Windows Installer: always ends the run */
+    };
+    for (StepOutcome (*pfnStep)(StubRun *) : s_apfnSteps)
+    {
+        Outcome = pfnStep(&Run);
+        if (Outcome.fRunEnds)
+            break;
+    }
+    return tearDown(&Run, Outcome.rcExit);
 }

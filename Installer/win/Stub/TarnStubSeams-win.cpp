@@ -13,12 +13,12 @@
 #ifdef RT_WITH_SEAMS
 void stubSeamsResetOs(void)
 {
-    g_StubSeamsHostArch = STUBSEAMSHOSTARCH();
-    g_StubSeamsExtract = STUBSEAMSEXTRACT();
-    g_StubSeamsCleanup = STUBSEAMSCLEANUP();
-    g_StubSeamsMsi = STUBSEAMSMSI();
-    g_StubSeamsCustomDir = STUBSEAMSCUSTOMDIR();
-    g_StubSeamsCert = STUBSEAMSCERT();
-    g_StubSeamsSplash = STUBSEAMSSPLASH();
+    g_StubSeamsHostArch = StubSeamsHostArch();
+    g_StubSeamsExtract = StubSeamsExtract();
+    g_StubSeamsCleanup = StubSeamsCleanup();
+    g_StubSeamsMsi = StubSeamsMsi();
+    g_StubSeamsCustomDir = StubSeamsCustomDir();
+    g_StubSeamsCert = StubSeamsCert();
+    g_StubSeamsSplash = StubSeamsSplash();
 }
 #endif

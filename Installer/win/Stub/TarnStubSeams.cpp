@@ -8,8 +8,8 @@
 #ifdef RT_WITH_SEAMS
 void stubSeamsResetAll(void)
 {
-    g_StubSeamsMsgBox = STUBSEAMSMSGBOX();
-    g_StubSeamsConsole = STUBSEAMSCONSOLE();
+    g_StubSeamsMsgBox = StubSeamsMsgBox();
+    g_StubSeamsConsole = StubSeamsConsole();
     stubSeamsResetOs();
 }
 #endif

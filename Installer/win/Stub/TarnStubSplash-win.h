@@ -46,7 +46,7 @@
 #define STUB_SPLASH_HANDOVER_MS 5000
 
 /** The decoded picture: a GDI+ image kept in an object of GDI+'s own heap. */
-typedef struct STUBSPLASHIMAGE STUBSPLASHIMAGE;
+typedef struct SplashImage SplashImage;
 
 /** The splash screen, shared by the run sequence and the splash thread. */
 typedef struct SplashScreen
@@ -60,7 +60,7 @@ typedef struct SplashScreen
     /** The splash thread (waitable). */
     RTTHREAD hThread;
     /** The decoded picture; null when it could not be loaded. */
-    STUBSPLASHIMAGE *pImage;
+    SplashImage *pImage;
     /** The dot's angle in degrees: 0 to 350 in steps of 10. */
     uint32_t uAngle;
     /** Off-screen drawing surface, made at the first paint and reused. */
@@ -123,19 +123,19 @@ void SplashPaint(SplashScreen *pSplash, HDC hDC);
  * @{ */
 /** Decodes the picture resource of @a hModule; null when the resource is
  * missing or empty or no image object could be allocated. */
-STUBSPLASHIMAGE *stubSplashImageLoad(HMODULE hModule);
+SplashImage *stubSplashImageLoad(HMODULE hModule);
 /** The picture's width and height in pixels; 0 for a picture that did not decode. */
-uint32_t stubSplashImageWidth(STUBSPLASHIMAGE *pImage);
-uint32_t stubSplashImageHeight(STUBSPLASHIMAGE *pImage);
+uint32_t stubSplashImageWidth(SplashImage *pImage);
+uint32_t stubSplashImageHeight(SplashImage *pImage);
 /** Disposes of the picture and frees its object; null does nothing. */
-void stubSplashImageDelete(STUBSPLASHIMAGE *pImage);
+void stubSplashImageDelete(SplashImage *pImage);
 /** @} */
 
 #ifdef RT_WITH_SEAMS
 /** Replaceable calls of the splash screen (tests only; see internal/seam.h):
  * the timer (so tests move the dot themselves), the picture lookup, the
  * screen size, the window creation and the thread hand-overs. */
-typedef struct STUBSEAMSSPLASH
+typedef struct StubSeamsSplash
 {
     decltype(&SetTimer) pfnSetTimer;
     decltype(&FindResourceW) pfnFindResourceW;
@@ -144,8 +144,8 @@ typedef struct STUBSEAMSSPLASH
     decltype(&RTThreadCreate) pfnRTThreadCreate;
     decltype(&RTThreadWaitUserEvent) pfnRTThreadWaitUserEvent;
     decltype(&RTThreadWaitForExit) pfnRTThreadWaitForExit;
-} STUBSEAMSSPLASH;
-extern STUBSEAMSSPLASH g_StubSeamsSplash;
+} StubSeamsSplash;
+extern StubSeamsSplash g_StubSeamsSplash;
 #endif
 
 #endif

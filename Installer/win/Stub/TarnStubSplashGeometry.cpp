@@ -58,16 +58,16 @@ uint32_t stubSplashNextAngle(uint32_t uAngle)
     return (uint32_t)(((uint64_t)uAngle + STUB_SPLASH_ANGLE_STEP) % 360);
 }
 
-STUBSPLASHPOINT stubSplashWindowOrigin(int32_t cxScreen, int32_t cyScreen, uint32_t cxPicture, uint32_t cyPicture)
+SplashPoint stubSplashWindowOrigin(int32_t cxScreen, int32_t cyScreen, uint32_t cxPicture, uint32_t cyPicture)
 {
     /* In 64 bits: no overflow for any picture or screen size. */
-    STUBSPLASHPOINT Origin;
+    SplashPoint Origin;
     Origin.x = (int32_t)(((int64_t)cxScreen - (int64_t)cxPicture) / 2);
     Origin.y = (int32_t)(((int64_t)cyScreen - (int64_t)cyPicture) / 2);
     return Origin;
 }
 
-STUBSPLASHPOINT stubSplashDotBox(uint32_t uAngle, uint32_t cxPicture, uint32_t cyPicture)
+SplashPoint stubSplashDotBox(uint32_t uAngle, uint32_t cxPicture, uint32_t cyPicture)
 {
     double const rdTheta = (double)uAngle * SPLASH_PI_APPROX / 180.0;
     double rdSin = 0;
@@ -77,7 +77,7 @@ STUBSPLASHPOINT stubSplashDotBox(uint32_t uAngle, uint32_t cxPicture, uint32_t c
     int32_t const dy = (int32_t)(rdSin * -(double)STUB_SPLASH_DOT_RADIUS);
 
     /* In 64 bits: the offsets may not overflow next to the largest pictures. */
-    STUBSPLASHPOINT Box;
+    SplashPoint Box;
     Box.x = (int32_t)((int64_t)(cxPicture / 2) - dx - STUB_SPLASH_DOT_SIZE / 2);
     Box.y = (int32_t)((int64_t)(cyPicture / 2) - dy + DOT_BOX_BELOW_CENTRE);
     return Box;

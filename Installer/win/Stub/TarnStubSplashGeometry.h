@@ -26,11 +26,11 @@
 #define STUB_SPLASH_TICK_MS UINT32_C(50)
 
 /** A position in pixels; negative values are left of or above the origin. */
-typedef struct STUBSPLASHPOINT
+typedef struct SplashPoint
 {
     int32_t x;
     int32_t y;
-} STUBSPLASHPOINT;
+} SplashPoint;
 
 /** The angle after one timer tick: (@a uAngle + 10) mod 360, so 350 is followed by 0. */
 uint32_t stubSplashNextAngle(uint32_t uAngle);
@@ -41,7 +41,7 @@ uint32_t stubSplashNextAngle(uint32_t uAngle);
  * arithmetic, truncated towards zero, so it is negative when the picture is
  * larger than the screen and the picture's centre stays at the screen's.
  */
-STUBSPLASHPOINT stubSplashWindowOrigin(int32_t cxScreen, int32_t cyScreen, uint32_t cxPicture, uint32_t cyPicture);
+SplashPoint stubSplashWindowOrigin(int32_t cxScreen, int32_t cyScreen, uint32_t cxPicture, uint32_t cyPicture);
 
 /**
  * Top-left corner, in picture coordinates, of the dot's box for @a uAngle
@@ -55,6 +55,6 @@ STUBSPLASHPOINT stubSplashWindowOrigin(int32_t cxScreen, int32_t cyScreen, uint3
  * (405, 175) for 0 degrees, (395, 184) for 90, (386, 175) for 180 and
  * (395, 166) for 270.
  */
-STUBSPLASHPOINT stubSplashDotBox(uint32_t uAngle, uint32_t cxPicture, uint32_t cyPicture);
+SplashPoint stubSplashDotBox(uint32_t uAngle, uint32_t cxPicture, uint32_t cyPicture);
 
 #endif

@@ -14,7 +14,7 @@ using namespace Gdiplus::DllExports;
 
 /** The image object: GDI+'s image, null when the picture did not decode (it
  * then reads as 0 × 0 and draws nothing). */
-struct STUBSPLASHIMAGE
+struct SplashImage
 {
     GpImage *pGpImage;
 };
@@ -40,7 +40,7 @@ const BYTE *findPicture(HMODULE hModule, DWORD *pcbPicture)
 
 } // namespace
 
-STUBSPLASHIMAGE *stubSplashImageLoad(HMODULE hModule)
+SplashImage *stubSplashImageLoad(HMODULE hModule)
 {
     DWORD cbPicture = 0;
     const BYTE *pbPicture = findPicture(hModule, &cbPicture);
@@ -50,7 +50,7 @@ STUBSPLASHIMAGE *stubSplashImageLoad(HMODULE hModule)
     /* The resource stays mapped for the process's life; the stream only wraps it,
      * and the decoded image keeps its own reference to the stream. */
     IStream *pStream = SHCreateMemStream(pbPicture, cbPicture);
-    STUBSPLASHIMAGE *pImage = (STUBSPLASHIMAGE *)GdipAlloc(sizeof(*pImage));
+    SplashImage *pImage = (SplashImage *)GdipAlloc(sizeof(*pImage));
     if (pImage)
     {
         pImage->pGpImage = NULL;
@@ -62,7 +62,7 @@ STUBSPLASHIMAGE *stubSplashImageLoad(HMODULE hModule)
     return pImage;
 }
 
-uint32_t stubSplashImageWidth(STUBSPLASHIMAGE *pImage)
+uint32_t stubSplashImageWidth(SplashImage *pImage)
 {
     UINT cx = 0;
     if (pImage && pImage->pGpImage && GdipGetImageWidth(pImage->pGpImage, &cx) != Ok)
@@ -70,7 +70,7 @@ uint32_t stubSplashImageWidth(STUBSPLASHIMAGE *pImage)
     return cx;
 }
 
-uint32_t stubSplashImageHeight(STUBSPLASHIMAGE *pImage)
+uint32_t stubSplashImageHeight(SplashImage *pImage)
 {
     UINT cy = 0;
     if (pImage && pImage->pGpImage && GdipGetImageHeight(pImage->pGpImage, &cy) != Ok)
@@ -78,7 +78,7 @@ uint32_t stubSplashImageHeight(STUBSPLASHIMAGE *pImage)
     return cy;
 }
 
-void stubSplashImageDelete(STUBSPLASHIMAGE *pImage)
+void stubSplashImageDelete(SplashImage *pImage)
 {
     if (!pImage)
         return;
@@ -108,7 +108,7 @@ void SplashPaint(SplashScreen *pSplash, HDC hDC)
     if (pSplash->pImage && pSplash->pImage->pGpImage)
         GdipDrawImageRectI(pGraphics, pSplash->pImage->pGpImage, 0, 0, (INT)cx, (INT)cy);
 
-    STUBSPLASHPOINT const Dot = stubSplashDotBox(pSplash->uAngle, cx, cy);
+    SplashPoint const Dot = stubSplashDotBox(pSplash->uAngle, cx, cy);
     GpSolidFill *pBrush = NULL;
     if (GdipCreateSolidFill(STUB_SPLASH_DOT_ARGB, &pBrush) == Ok)
         GdipFillEllipseI(pGraphics, pBrush, Dot.x, Dot.y, STUB_SPLASH_DOT_SIZE, STUB_SPLASH_DOT_SIZE);

@@ -11,7 +11,7 @@
 #include "internal/seam.h"
 
 #ifdef RT_WITH_SEAMS
-STUBSEAMSSPLASH g_StubSeamsSplash;
+StubSeamsSplash g_StubSeamsSplash;
 #endif
 
 namespace
@@ -44,7 +44,7 @@ void createWindow(SplashScreen *pSplash)
 
     uint32_t const cxPicture = stubSplashImageWidth(pSplash->pImage);
     uint32_t const cyPicture = stubSplashImageHeight(pSplash->pImage);
-    STUBSPLASHPOINT const Origin =
+    SplashPoint const Origin =
         stubSplashWindowOrigin(RT_SEAM(g_StubSeamsSplash, GetSystemMetrics)(SM_CXSCREEN),
                                RT_SEAM(g_StubSeamsSplash, GetSystemMetrics)(SM_CYSCREEN), cxPicture, cyPicture);
     HWND hWnd = RT_SEAM(g_StubSeamsSplash, CreateWindowExA)(0, STUB_SPLASH_CLASS, STUB_SPLASH_TITLE,

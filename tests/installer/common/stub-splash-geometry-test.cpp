@@ -34,7 +34,7 @@ TEST(StubSplashGeometryTest, DotBoxTable)
 {
     for (const DotCase &Case : g_aDotCases)
     {
-        STUBSPLASHPOINT const Box = stubSplashDotBox(Case.uAngle, Case.cx, Case.cy);
+        SplashPoint const Box = stubSplashDotBox(Case.uAngle, Case.cx, Case.cy);
         EXPECT_EQ(Case.xBox, Box.x) << Case.uAngle << " degrees, " << Case.cx << "x" << Case.cy;
         EXPECT_EQ(Case.yBox, Box.y) << Case.uAngle << " degrees, " << Case.cx << "x" << Case.cy;
     }
@@ -49,7 +49,7 @@ TEST(StubSplashGeometryTest, DotBoxFollowsTheLibraryFunctions)
         double const rdTheta = uAngle * 3.14159 / 180;
         int32_t const dx = (int32_t)(std::cos(rdTheta) * -10);
         int32_t const dy = (int32_t)(std::sin(rdTheta) * -10);
-        STUBSPLASHPOINT const Box = stubSplashDotBox(uAngle, 800, 200);
+        SplashPoint const Box = stubSplashDotBox(uAngle, 800, 200);
         EXPECT_EQ(400 - dx - 5, Box.x) << uAngle;
         EXPECT_EQ(100 - dy + 75, Box.y) << uAngle;
     }
@@ -62,7 +62,7 @@ TEST(StubSplashGeometryTest, LargeAnglesStayAccurate)
     for (uint32_t uAngle : {370u, 725u, 3600u, 100000u, 4294967290u})
     {
         double const rdTheta = uAngle * 3.14159 / 180;
-        STUBSPLASHPOINT const Box = stubSplashDotBox(uAngle, 800, 200);
+        SplashPoint const Box = stubSplashDotBox(uAngle, 800, 200);
         EXPECT_EQ(400 - (int32_t)(std::cos(rdTheta) * -10) - 5, Box.x) << uAngle;
         EXPECT_EQ(100 - (int32_t)(std::sin(rdTheta) * -10) + 75, Box.y) << uAngle;
     }
@@ -71,10 +71,10 @@ TEST(StubSplashGeometryTest, LargeAnglesStayAccurate)
 /* Clockwise on the screen (y grows downwards): right, bottom, left, top. */
 TEST(StubSplashGeometryTest, DotTurnsClockwiseAroundItsCentre)
 {
-    STUBSPLASHPOINT const Right = stubSplashDotBox(0, 800, 200);
-    STUBSPLASHPOINT const Bottom = stubSplashDotBox(90, 800, 200);
-    STUBSPLASHPOINT const Left = stubSplashDotBox(180, 800, 200);
-    STUBSPLASHPOINT const Top = stubSplashDotBox(270, 800, 200);
+    SplashPoint const Right = stubSplashDotBox(0, 800, 200);
+    SplashPoint const Bottom = stubSplashDotBox(90, 800, 200);
+    SplashPoint const Left = stubSplashDotBox(180, 800, 200);
+    SplashPoint const Top = stubSplashDotBox(270, 800, 200);
     EXPECT_GT(Right.x, Bottom.x);
     EXPECT_GT(Bottom.y, Right.y);
     EXPECT_GT(Bottom.x, Left.x);
@@ -129,8 +129,7 @@ TEST(StubSplashGeometryTest, WindowCentredOnTheScreen)
     };
     for (const OriginCase &Case : aCases)
     {
-        STUBSPLASHPOINT const Origin =
-            stubSplashWindowOrigin(Case.cxScreen, Case.cyScreen, Case.cxPicture, Case.cyPicture);
+        SplashPoint const Origin = stubSplashWindowOrigin(Case.cxScreen, Case.cyScreen, Case.cxPicture, Case.cyPicture);
         EXPECT_EQ(Case.x, Origin.x) << Case.cxScreen << "x" << Case.cyScreen << " " << Case.cxPicture;
         EXPECT_EQ(Case.y, Origin.y) << Case.cxScreen << "x" << Case.cyScreen << " " << Case.cyPicture;
     }

@@ -122,27 +122,12 @@ std::vector<CleanupRecord *> listedRecords(void)
 class StubExtractTest : public StubScratchTest
 {
   protected:
-    void SetUp() override
-    {
-        StubScratchTest::SetUp();
-        s_pActive = this;
-    }
-    void TearDown() override
-    {
-        s_pActive = NULL;
-        StubScratchTest::TearDown();
-    }
-
     /** Extraction into @a strDir with the host architecture @a uHostArch. */
     int extract(const std::string &strDir, bool fExtractAll, uint32_t uHostArch = PACKAGE_ARCH_AMD64,
                 uint32_t cPackages = g_cPackages)
     {
-        m_uHostArch = uHostArch;
-        g_StubSeamsExtract.pfnDetectHostArch = fakeHostArch;
-        return ExtractPackages(cPackages, strDir.c_str(), fExtractAll, &m_pDirRecord);
+        return ExtractPackages(cPackages, strDir.c_str(), fExtractAll, uHostArch, &m_pDirRecord);
     }
-
-    static uint32_t fakeHostArch(void) { return s_pActive->m_uHostArch; }
 
     /** The package files in @a strDir, by name, with the packages each should be. */
     void expectPackagesIn(const std::string &strDir, const std::vector<uint32_t> &aidxExpected)
@@ -159,12 +144,8 @@ class StubExtractTest : public StubScratchTest
         }
     }
 
-    static StubExtractTest *s_pActive;
-    uint32_t m_uHostArch = PACKAGE_ARCH_AMD64;
     CleanupRecord *m_pDirRecord = NULL;
 };
-
-StubExtractTest *StubExtractTest::s_pActive = NULL;
 
 TEST_F(StubExtractTest, EveryPackageIsWrittenByteExactAndHeld)
 {
@@ -616,7 +597,7 @@ TEST_F(StubExtractTest, EveryStepReportsItsFailure)
         SCOPED_TRACE(Case.pszStep);
         m_strStdErr.clear();
         g_Seams = StepSeams();
-        g_StubSeamsExtract = STUBSEAMSEXTRACT();
+        g_StubSeamsExtract = StubSeamsExtract();
         g_StubSeamsExtract.pfnRTFileOpen = observedOpen;
         Case.pfnInstall();
 

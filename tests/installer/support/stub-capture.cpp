@@ -42,7 +42,7 @@ void setExePath(const char *pszPath)
 /* Friends of the fixture by file scope: they reach the active test's records. */
 struct StubCaptureAccess
 {
-    static void console(STUBSTDHANDLE enmHandle, const char *pch, size_t cch)
+    static void console(StubStdHandle enmHandle, const char *pch, size_t cch)
     {
         (enmHandle == STUBSTDHANDLE_OUTPUT ? g_pActive->m_strStdOut : g_pActive->m_strStdErr).append(pch, cch);
     }

@@ -4,7 +4,7 @@
  */
 #include "support/stub-capture.h"
 #include "TarnStubHostArch-win.h"
-#include "TarnStubPackage.h"
+#include "TarnStubHostArch.h"
 
 #include <cstdlib>
 #include <cstring>
