@@ -10,6 +10,20 @@
 
 set(TARN_PACK ${CMAKE_SOURCE_DIR}/scripts/tarn-pack)
 
+# The container's layout as tarn-pack and the test fixtures read it from a
+# kit: every PACKAGE_ definition of the installer's package header, written
+# again whenever the header changes.
+set(TARN_PACKAGE_HEADER ${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubPackage.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARN_PACKAGE_HEADER})
+file(STRINGS ${TARN_PACKAGE_HEADER} layout_lines REGEX "^#define PACKAGE_[A-Z0-9_]+ ")
+set(TARN_CONTAINER_LAYOUT "# The container's layout, from TarnStubPackage.h.\n")
+foreach(line IN LISTS layout_lines)
+    string(REGEX REPLACE "^#define (PACKAGE_[A-Z0-9_]+) +([^/]*[^/ ]).*$" "\\1 = \\2" entry "${line}")
+    string(REGEX REPLACE "UINT32_C\\(([0-9]+)\\)" "\\1" entry "${entry}")
+    string(REPLACE "\"" "" entry "${entry}")
+    string(APPEND TARN_CONTAINER_LAYOUT "${entry}\n")
+endforeach()
+
 function(tarn_add_stub_kit target dir)
     cmake_parse_arguments(PARSE_ARGV 2 KIT "" "ENTRY" "LIBRARIES")
     set(files ${dir}/stub.conf)
@@ -28,6 +42,7 @@ function(tarn_add_stub_kit target dir)
     endforeach()
     string(JOIN " " libs ${KIT_LIBRARIES})
     string(JOIN " " syslibs ${TARN_ALLOWED_IMPORTS} gcc)
+    string(JOIN " " link_flags ${TARN_NOCRT_LINK_FLAGS} ${TARN_PRODUCT_LINK_FLAGS})
     file(GENERATE OUTPUT ${dir}/stub.conf CONTENT
 "# Stub kit of the Tarnvale Installer, read by tarn-pack.
 version = ${PROJECT_VERSION}
@@ -35,9 +50,15 @@ cc = ${CMAKE_C_COMPILER}
 cxx = ${CMAKE_CXX_COMPILER}
 windres = ${CMAKE_RC_COMPILER}
 entry = ${KIT_ENTRY}
+link-flags = ${link_flags}
 libraries = ${libs}
 system-libraries = ${syslibs}
 ")
+    # What tarn-pack generates from besides the archives.
+    file(WRITE ${dir}/container.conf "${TARN_CONTAINER_LAYOUT}")
+    configure_file(${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubEmbeddedCerts.h ${dir}/TarnStubEmbeddedCerts.h
+                   COPYONLY)
+    list(APPEND files ${dir}/container.conf ${dir}/TarnStubEmbeddedCerts.h)
     add_custom_command(OUTPUT ${dir}/.stamp ${commands}
                        COMMAND ${CMAKE_COMMAND} -E touch ${dir}/.stamp
                        DEPENDS ${depends}

@@ -87,8 +87,12 @@ if(TARN_FLAVOUR STREQUAL "win32")
     target_compile_options(tarnrt_nocrt PRIVATE ${TARN_RT_COMPILE_FLAGS} -fno-builtin -fno-tree-loop-distribute-patterns)
     target_compile_definitions(tarnrt_nocrt PRIVATE ${TARN_WIN_DEFINITIONS})
 
-    # The no-CRT link of a product executable.
+    # The no-CRT link of every program and DLL without the C runtime (libgcc
+    # only for the compiler's helpers), and what a product executable adds: a
+    # GUI program, stripped, without time stamp, without unreached sections.
+    # tarn-pack links installers with both, read from the stub kit.
     set(TARN_NOCRT_LINK_FLAGS -nostdlib -nostartfiles -static-libgcc)
+    set(TARN_PRODUCT_LINK_FLAGS -mwindows -s -Wl,--no-insert-timestamp -Wl,--gc-sections)
     # The process entry of an executable on the runtime's own start-up (calls StubMain).
     set(TARN_NOCRT_ENTRY_SYMBOL _rtNoCrtStartupExe@0)
     set(TARN_NOCRT_ENTRY -Wl,-e,${TARN_NOCRT_ENTRY_SYMBOL})

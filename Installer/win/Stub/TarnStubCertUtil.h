@@ -4,32 +4,18 @@
  * Before a silent installation the installer puts the certificates it carries
  * into the local machine's "TrustedPublisher" store, so that Windows trusts
  * the maker's signed drivers and programs without asking.
- *
- * The table is generated when the installer is packed (scripts/tarn-pack):
- * g_cEmbeddedCerts entries of DER-encoded X.509 certificates, read-only and
- * passed to the system as they are. The array always has at least one
- * element so that it can be defined in C; only the first g_cEmbeddedCerts
- * are certificates.
+ * The table of those certificates is TarnStubEmbeddedCerts.h.
  */
 #ifndef TARN_STUB_CERTUTIL_H
 #define TARN_STUB_CERTUTIL_H
 
 #include <rt/types.h>
+#include "TarnStubEmbeddedCerts.h"
 
 /** CERT_SYSTEM_STORE_LOCAL_MACHINE: the machine's stores, not the user's. */
 #define STUB_CERT_STORE_LOCAL_MACHINE UINT32_C(0x20000)
 /** The store of publishers whose signatures are trusted without asking. */
 #define STUB_CERT_STORE_TRUSTED_PUBLISHER "TrustedPublisher"
-
-/** One embedded certificate: its DER bytes and their count. */
-typedef struct EmbeddedCert
-{
-    const uint8_t *pbData;
-    uint32_t cbData;
-} EmbeddedCert;
-
-extern "C" const EmbeddedCert g_aEmbeddedCerts[];
-extern "C" const uint32_t g_cEmbeddedCerts;
 
 /**
  * Adds the DER-encoded X.509 certificate @a pvCert (@a cbCert bytes) to the

@@ -25,18 +25,35 @@
 #define PACKAGE_ARCH_ARM64 UINT32_C(4) /**< 64-bit ARM */
 /** @} */
 
+/** @name The container's layout
+ * The packer and the test fixtures read these from the stub kit, which takes
+ * every PACKAGE_ definition of this header.
+ * @{ */
 /** The ten characters at the start of every manifest, followed by five NULs. */
 #define PACKAGE_MANIFEST_MAGIC "TarnInstV1"
+/** Name of the manifest resource. */
+#define PACKAGE_MANIFEST_RESOURCE "MANIFEST"
+/** Names of the header resources: the prefix, then the package number with at least two digits. */
+#define PACKAGE_HEADER_RESOURCE_PREFIX "HDR_"
+/** Names of the payload resources the packer gives them (a header may name any). */
+#define PACKAGE_PAYLOAD_RESOURCE_PREFIX "BIN_"
+#define PACKAGE_MANIFEST_SIZE     16
+#define PACKAGE_MAX_COUNT         255
+#define PACKAGE_HEADER_SIZE       256
+#define PACKAGE_PAYLOAD_NAME_SIZE 28
+#define PACKAGE_FILE_NAME_SIZE    224
+/** @} */
 
-/** The resource "MANIFEST". */
+/** The resource PACKAGE_MANIFEST_RESOURCE. */
 typedef struct PackageManifest
 {
     /** PACKAGE_MANIFEST_MAGIC, NUL-padded; not checked by the installer. */
-    char achMagic[15];
-    /** Number of packages, so at most 255. */
+    char achMagic[PACKAGE_MANIFEST_SIZE - 1];
+    /** Number of packages, so at most PACKAGE_MAX_COUNT. */
     uint8_t cPackages;
 } PackageManifest;
-static_assert(sizeof(PackageManifest) == 16, "PackageManifest is 16 bytes");
+static_assert(sizeof(PackageManifest) == PACKAGE_MANIFEST_SIZE, "PackageManifest is 16 bytes");
+static_assert(PACKAGE_MAX_COUNT == UINT8_MAX, "the count fits its byte");
 
 /** The resources "HDR_nn": one per package. */
 typedef struct PackageHeader
@@ -44,11 +61,11 @@ typedef struct PackageHeader
     /** PACKAGE_ARCH_XXX, little-endian. */
     uint32_t uArch;
     /** Name of the payload resource, ASCII, NUL-terminated inside the field. */
-    char szPayloadName[28];
+    char szPayloadName[PACKAGE_PAYLOAD_NAME_SIZE];
     /** File name of the extracted package, UTF-8 without directory part, NUL-terminated inside the field. */
-    char szFileName[224];
+    char szFileName[PACKAGE_FILE_NAME_SIZE];
 } PackageHeader;
-static_assert(sizeof(PackageHeader) == 256, "PackageHeader is 256 bytes");
+static_assert(sizeof(PackageHeader) == PACKAGE_HEADER_SIZE, "PackageHeader is 256 bytes");
 static_assert(offsetof(PackageHeader, szPayloadName) == 4 && offsetof(PackageHeader, szFileName) == 32,
               "PackageHeader field offsets");
 

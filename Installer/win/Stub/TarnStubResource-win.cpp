@@ -52,7 +52,7 @@ int FindEmbeddedResource(const char *pszName, const void **ppvData, uint32_t *pc
 const PackageHeader *FindPackageHeader(uint32_t idxPackage)
 {
     char szName[32];
-    RTStrBufPrintf(szName, sizeof(szName), "HDR_%02d", (int)idxPackage);
+    RTStrBufPrintf(szName, sizeof(szName), PACKAGE_HEADER_RESOURCE_PREFIX "%02d", (int)idxPackage);
     const void *pvHeader = NULL;
     int rc = findResource(szName, &pvHeader, NULL);
     if (RT_FAILURE(rc))

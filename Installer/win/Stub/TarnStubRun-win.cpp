@@ -217,7 +217,7 @@ StepOutcome detectHost(StubRun *pRun)
 StepOutcome readManifest(StubRun *pRun)
 {
     const void *pvManifest = NULL;
-    int rc = FindEmbeddedResource("MANIFEST", &pvManifest, NULL);
+    int rc = FindEmbeddedResource(PACKAGE_MANIFEST_RESOURCE, &pvManifest, NULL);
     if (RT_FAILURE(rc))
         return endRun(ShowError("Internal package error: Manifest not found (%Rrc)", rc));
     pRun->cPackages = static_cast<const PackageManifest *>(pvManifest)->cPackages;
