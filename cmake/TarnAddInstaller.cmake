@@ -1,18 +1,24 @@
 # tarn_add_installer: packs a Tarnvale installer with tarn-pack at build time.
 #
 #   tarn_add_installer(<target> OUTPUT <file.exe>
-#                      [PACKAGES <arch>:<file>...] [SPLASH <png>] [CERTS <der>...]
-#                      [SIGN_KEY <key.pem> SIGN_CERT <cert.pem>] [KIT <kit target>]
+#                      [PACKAGES <arch>:<file> [AS <name>]...] [SPLASH <png>] [CERTS <der>...]
+#                      [SIGN_KEY <key.pem> SIGN_CERT <cert.pem> | SIGN_PKCS12 <file.p12> [SIGN_PASS_FILE <file>]]
+#                      [SIGN_TIME <seconds>] [TIMESTAMP_URL <url>] [KIT <kit target>]
 #                      [EXECUTION_LEVEL <level>] [PRODUCT_NAME <text>] [PRODUCT_VERSION <x.y.z>]
 #                      [COMPANY <text>] [DESCRIPTION <text>] [COPYRIGHT <text>])
 #
-# The target is in ALL. Whoever includes this file sets TARN_PACK_COMMAND (how
-# to run tarn-pack) and TARN_PACK (the script), and either makes kit targets (tarn_add_stub_kit, in the
-# source tree) or sets TARN_STUB_KIT_DIR (an installed kit).
+# Every keyword is tarn-pack's option of the same name (SIGN_PASS_FILE is
+# --sign-pass-file, AS after a package is --as); tarn-pack checks them and
+# names the files the installer is made from (--print-inputs), so a change of
+# any of them, or of the kit, packs again. The target is in ALL. Whoever includes this file
+# sets TARN_PACK (the script) and TARN_PACK_COMMAND (how to run it), and
+# either makes kit targets (tarn_add_stub_kit, in the source tree) or sets
+# TARN_STUB_KIT_DIR (an installed kit).
 
 function(tarn_add_installer target)
-    set(identity EXECUTION_LEVEL PRODUCT_NAME PRODUCT_VERSION COMPANY DESCRIPTION COPYRIGHT)
-    cmake_parse_arguments(PARSE_ARGV 1 INST "" "OUTPUT;SPLASH;SIGN_KEY;SIGN_CERT;KIT;${identity}" "PACKAGES;CERTS")
+    set(options SPLASH SIGN_KEY SIGN_CERT SIGN_PKCS12 SIGN_PASS_FILE SIGN_TIME TIMESTAMP_URL EXECUTION_LEVEL
+                PRODUCT_NAME PRODUCT_VERSION COMPANY DESCRIPTION COPYRIGHT)
+    cmake_parse_arguments(PARSE_ARGV 1 INST "" "OUTPUT;KIT;${options}" "PACKAGES;CERTS")
     if(NOT INST_OUTPUT)
         message(FATAL_ERROR "tarn_add_installer(${target}): OUTPUT is required")
     endif()
@@ -27,39 +33,43 @@ function(tarn_add_installer target)
         set(kit_file ${kit_dir}/stub.conf)
     endif()
 
-    set(args -o ${INST_OUTPUT} --stub-kit ${kit_dir})
-    set(depends ${TARN_PACK} ${kit_file})
-    foreach(pkg IN LISTS INST_PACKAGES)
-        list(APPEND args --package ${pkg})
-        string(REGEX REPLACE "^[^:]*:" "" file ${pkg})
-        list(APPEND depends ${file})
+    get_filename_component(output ${INST_OUTPUT} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
+    set(args -o ${output} --stub-kit ${kit_dir})
+    # A package, or AS and the name of the package before it.
+    set(after_as FALSE)
+    foreach(entry IN LISTS INST_PACKAGES)
+        if(after_as)
+            list(APPEND args --as ${entry})
+            set(after_as FALSE)
+        elseif(entry STREQUAL "AS")
+            set(after_as TRUE)
+        else()
+            list(APPEND args --package ${entry})
+        endif()
     endforeach()
-    if(INST_SPLASH)
-        list(APPEND args --splash ${INST_SPLASH})
-        list(APPEND depends ${INST_SPLASH})
-    endif()
     foreach(cert IN LISTS INST_CERTS)
         list(APPEND args --cert ${cert})
-        list(APPEND depends ${cert})
     endforeach()
-    if(INST_SIGN_KEY OR INST_SIGN_CERT)
-        list(APPEND args --sign-key ${INST_SIGN_KEY} --sign-cert ${INST_SIGN_CERT})
-        list(APPEND depends ${INST_SIGN_KEY} ${INST_SIGN_CERT})
-    endif()
-    # EXECUTION_LEVEL asInvoker becomes --execution-level asInvoker, and so on.
-    foreach(key IN LISTS identity)
+    # SIGN_PASS_FILE becomes --sign-pass-file, and so on.
+    foreach(key IN LISTS options)
         if(DEFINED INST_${key})
             string(TOLOWER "--${key}" option)
             string(REPLACE "_" "-" option ${option})
             list(APPEND args ${option} ${INST_${key}})
         endif()
     endforeach()
-    add_custom_command(OUTPUT ${INST_OUTPUT}
+    execute_process(COMMAND ${TARN_PACK_COMMAND} ${args} --print-inputs OUTPUT_VARIABLE inputs
+                    ERROR_VARIABLE refusal RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+        message(FATAL_ERROR "tarn_add_installer(${target}): ${refusal}")
+    endif()
+    string(REPLACE "\n" ";" inputs "${inputs}")
+    add_custom_command(OUTPUT ${output}
                        COMMAND ${TARN_PACK_COMMAND} ${args}
-                       DEPENDS ${depends}
-                       COMMENT "Packing ${INST_OUTPUT}"
+                       DEPENDS ${TARN_PACK} ${kit_file} ${inputs}
+                       COMMENT "Packing ${output}"
                        VERBATIM)
-    add_custom_target(${target} ALL DEPENDS ${INST_OUTPUT})
+    add_custom_target(${target} ALL DEPENDS ${output})
     if(INST_KIT)
         add_dependencies(${target} ${INST_KIT})
     endif()

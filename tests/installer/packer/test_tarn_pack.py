@@ -484,6 +484,16 @@ class RefusedInputTest(PackTestBase):
         self.assertEqual(1, missing.returncode)
         self.assertIn(f"no stub kit in '{self.path('none')}'", missing.stderr)
 
+    def test_print_inputs_names_every_input_and_packs_nothing(self):
+        out = self.path("setup.exe")
+        proc = subprocess.run([sys.executable, PACK, "-o", out, "--package", "amd64:pkg/a.msi", "--as", "b.msi",
+                               "--package", "all:c.cab", "--splash", "logo.png", "--cert", "one.cer",
+                               "--sign-pkcs12", "maker.p12", "--sign-pass-file", "pass.txt", "--print-inputs"],
+                              capture_output=True, text=True)
+        self.assertEqual((0, "pkg/a.msi\nc.cab\none.cer\nlogo.png\nmaker.p12\npass.txt\n", ""),
+                         (proc.returncode, proc.stdout, proc.stderr))
+        self.assertFalse(os.path.exists(out))
+
     def test_usage_errors(self):
         self.check_refused(["--package", "amd64"], "--package takes ARCH:FILE", exit_code=2)
         self.check_refused(["--as", "x.msi"], "--as NAME must follow the --package it names", exit_code=2)
