@@ -22,10 +22,11 @@ typedef struct EmbeddedCert
 } EmbeddedCert;
 
 #ifdef __cplusplus
-extern "C" {
+extern "C"
+{
 #endif
-extern const EmbeddedCert g_aEmbeddedCerts[];
-extern const uint32_t g_cEmbeddedCerts;
+    extern const EmbeddedCert g_aEmbeddedCerts[];
+    extern const uint32_t g_cEmbeddedCerts;
 #ifdef __cplusplus
 }
 #endif

@@ -37,11 +37,11 @@
 #define PACKAGE_HEADER_RESOURCE_PREFIX "HDR_"
 /** Names of the payload resources the packer gives them (a header may name any). */
 #define PACKAGE_PAYLOAD_RESOURCE_PREFIX "BIN_"
-#define PACKAGE_MANIFEST_SIZE     16
-#define PACKAGE_MAX_COUNT         255
-#define PACKAGE_HEADER_SIZE       256
-#define PACKAGE_PAYLOAD_NAME_SIZE 28
-#define PACKAGE_FILE_NAME_SIZE    224
+#define PACKAGE_MANIFEST_SIZE           16
+#define PACKAGE_MAX_COUNT               255
+#define PACKAGE_HEADER_SIZE             256
+#define PACKAGE_PAYLOAD_NAME_SIZE       28
+#define PACKAGE_FILE_NAME_SIZE          224
 /** @} */
 
 /** The resource PACKAGE_MANIFEST_RESOURCE. */
