@@ -12,10 +12,6 @@
 
 static_assert(STUB_CERT_STORE_LOCAL_MACHINE == CERT_SYSTEM_STORE_LOCAL_MACHINE, "local machine store location");
 
-#ifdef RT_WITH_SEAMS
-StubSeamsCert g_StubSeamsCert;
-#endif
-
 namespace
 {
 

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <wincrypt.h>
+#include "TarnStubSeams.h"
 
 #ifdef RT_WITH_SEAMS
 typedef struct StubSeamsCert
@@ -17,7 +18,6 @@ typedef struct StubSeamsCert
     decltype(&CertCloseStore) pfnCertCloseStore;
     decltype(&CertFreeCertificateContext) pfnCertFreeCertificateContext;
 } StubSeamsCert;
-extern StubSeamsCert g_StubSeamsCert;
 #endif
 
 #endif

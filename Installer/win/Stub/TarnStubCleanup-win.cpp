@@ -9,10 +9,6 @@
 #include "internal/seam.h"
 #include <rt/err.h>
 
-#ifdef RT_WITH_SEAMS
-StubSeamsCleanup g_StubSeamsCleanup;
-#endif
-
 namespace
 {
 

@@ -10,6 +10,7 @@
 #include <rt/file.h>
 #include <rt/dir.h>
 #include <rt/thread.h>
+#include "TarnStubSeams.h"
 
 #ifdef RT_WITH_SEAMS
 typedef struct StubSeamsCleanup
@@ -18,7 +19,6 @@ typedef struct StubSeamsCleanup
     decltype(&RTFileClose) pfnRTFileClose;
     decltype(&RTDirClose) pfnRTDirClose;
 } StubSeamsCleanup;
-extern StubSeamsCleanup g_StubSeamsCleanup;
 #endif
 
 #endif

@@ -6,10 +6,6 @@
 #include <rt/string.h>
 #include "internal/seam.h"
 
-#ifdef RT_WITH_SEAMS
-StubSeamsConsole g_StubSeamsConsole;
-#endif
-
 namespace
 {
 

@@ -12,6 +12,7 @@
 #define TARN_STUB_CONSOLE_H
 
 #include <rt/types.h>
+#include "TarnStubSeams.h"
 
 /** Which standard handle stubConsoleWrite writes to. */
 typedef enum StubStdHandle
@@ -34,7 +35,6 @@ typedef struct StubSeamsConsole
 {
     decltype(&stubConsoleWrite) pfnstubConsoleWrite;
 } StubSeamsConsole;
-extern StubSeamsConsole g_StubSeamsConsole;
 #endif
 
 #endif

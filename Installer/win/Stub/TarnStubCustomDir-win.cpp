@@ -13,10 +13,6 @@
 
 #include <string.h>
 
-#ifdef RT_WITH_SEAMS
-StubSeamsCustomDir g_StubSeamsCustomDir;
-#endif
-
 namespace
 {
 

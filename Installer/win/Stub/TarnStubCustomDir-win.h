@@ -11,6 +11,7 @@
 #include <shellapi.h>
 #include <rt/dir.h>
 #include <rt/path.h>
+#include "TarnStubSeams.h"
 
 #ifdef RT_WITH_SEAMS
 typedef struct StubSeamsCustomDir
@@ -19,7 +20,6 @@ typedef struct StubSeamsCustomDir
     decltype(&SHFileOperationW) pfnSHFileOperationW;
     decltype(&RTDirOpen) pfnRTDirOpen;
 } StubSeamsCustomDir;
-extern StubSeamsCustomDir g_StubSeamsCustomDir;
 #endif
 
 #endif

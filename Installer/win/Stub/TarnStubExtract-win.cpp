@@ -16,10 +16,6 @@
 
 #include <string.h>
 
-#ifdef RT_WITH_SEAMS
-StubSeamsExtract g_StubSeamsExtract;
-#endif
-
 namespace
 {
 

@@ -26,6 +26,7 @@
 #include <rt/path.h>
 #include "TarnStubCleanup.h"
 #include "TarnStubPackage.h"
+#include "TarnStubSeams.h"
 
 /** @name The open-flag words of a package file
  * @{ */
@@ -98,7 +99,6 @@ typedef struct StubSeamsExtract
     decltype(&RTFileRead) pfnRTFileRead;
     decltype(&RTPathSetCurrent) pfnRTPathSetCurrent;
 } StubSeamsExtract;
-extern StubSeamsExtract g_StubSeamsExtract;
 #endif
 
 #endif

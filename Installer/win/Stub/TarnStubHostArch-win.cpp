@@ -11,10 +11,6 @@
 #include "TarnStubMessages.h"
 #include "internal/seam.h"
 
-#ifdef RT_WITH_SEAMS
-StubSeamsHostArch g_StubSeamsHostArch;
-#endif
-
 namespace
 {
 

@@ -7,13 +7,13 @@
 #define TARN_STUB_HOSTARCH_WIN_H
 
 #include <windows.h>
+#include "TarnStubSeams.h"
 
 #ifdef RT_WITH_SEAMS
 typedef struct StubSeamsHostArch
 {
     decltype(&GetProcAddress) pfnGetProcAddress;
 } StubSeamsHostArch;
-extern StubSeamsHostArch g_StubSeamsHostArch;
 #endif
 
 #endif

@@ -12,10 +12,6 @@
 #include <rt/utf16.h>
 #include "internal/seam.h"
 
-#ifdef RT_WITH_SEAMS
-StubSeamsMsgBox g_StubSeamsMsgBox;
-#endif
-
 namespace
 {
 

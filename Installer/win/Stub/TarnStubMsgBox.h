@@ -12,6 +12,7 @@
 #define TARN_STUB_MSGBOX_H
 
 #include <rt/types.h>
+#include "TarnStubSeams.h"
 
 void stubMsgBoxW(const RTUTF16 *pwszText, const RTUTF16 *pwszCaption, uint32_t fStyle);
 void stubMsgBoxA(const char *pszText, const char *pszCaption, uint32_t fStyle);
@@ -23,7 +24,6 @@ typedef struct StubSeamsMsgBox
     decltype(&stubMsgBoxW) pfnstubMsgBoxW;
     decltype(&stubMsgBoxA) pfnstubMsgBoxA;
 } StubSeamsMsgBox;
-extern StubSeamsMsgBox g_StubSeamsMsgBox;
 #endif
 
 #endif

@@ -15,10 +15,6 @@
 
 #include <string.h>
 
-#ifdef RT_WITH_SEAMS
-StubSeamsMsi g_StubSeamsMsi;
-#endif
-
 namespace
 {
 

@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <msi.h>
+#include "TarnStubSeams.h"
 
 #ifdef RT_WITH_SEAMS
 typedef struct StubSeamsMsi
@@ -21,7 +22,6 @@ typedef struct StubSeamsMsi
     decltype(&LoadLibraryExW) pfnLoadLibraryExW;
     decltype(&FormatMessageW) pfnFormatMessageW;
 } StubSeamsMsi;
-extern StubSeamsMsi g_StubSeamsMsi;
 #endif
 
 #endif

@@ -1,5 +1,5 @@
 /** @file
- * Emptying the installer's Windows seam tables (test variant only).
+ * The installer's Windows seam tables and their reset, driven by the registry (test variant only).
  */
 #include "TarnStubSeams.h"
 #include "TarnStubCertUtil-win.h"
@@ -11,14 +11,10 @@
 #include "TarnStubSplash-win.h"
 
 #ifdef RT_WITH_SEAMS
+STUB_SEAM_TABLES_WIN(RT_SEAM_DEFINE_TABLE)
+
 void stubSeamsResetOs(void)
 {
-    g_StubSeamsHostArch = StubSeamsHostArch();
-    g_StubSeamsExtract = StubSeamsExtract();
-    g_StubSeamsCleanup = StubSeamsCleanup();
-    g_StubSeamsMsi = StubSeamsMsi();
-    g_StubSeamsCustomDir = StubSeamsCustomDir();
-    g_StubSeamsCert = StubSeamsCert();
-    g_StubSeamsSplash = StubSeamsSplash();
+    STUB_SEAM_TABLES_WIN(RT_SEAM_EMPTY_TABLE)
 }
 #endif

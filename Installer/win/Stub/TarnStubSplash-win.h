@@ -29,6 +29,7 @@
 
 #include <windows.h>
 #include <rt/thread.h>
+#include "TarnStubSeams.h"
 
 /** Resource type of the splash picture (a named type). */
 #define STUB_SPLASH_RESOURCE_TYPE L"PNG"
@@ -145,7 +146,6 @@ typedef struct StubSeamsSplash
     decltype(&RTThreadWaitUserEvent) pfnRTThreadWaitUserEvent;
     decltype(&RTThreadWaitForExit) pfnRTThreadWaitForExit;
 } StubSeamsSplash;
-extern StubSeamsSplash g_StubSeamsSplash;
 #endif
 
 #endif

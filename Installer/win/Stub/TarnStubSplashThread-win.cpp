@@ -10,10 +10,6 @@
 #include <rt/err.h>
 #include "internal/seam.h"
 
-#ifdef RT_WITH_SEAMS
-StubSeamsSplash g_StubSeamsSplash;
-#endif
-
 namespace
 {
 

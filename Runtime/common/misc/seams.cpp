@@ -1,5 +1,6 @@
 /** @file
- * Test library only: the seam tables of the portable runtime and the reset of all seams.
+ * The portable runtime's seam tables and the reset of every table, both
+ * driven by the registry (test variant only).
  */
 #include "internal/seam.h"
 
@@ -9,19 +10,12 @@
 #include "internal/rand.h"
 #include "internal/thread.h"
 
-RTSEAMSTHREAD g_rtSeamsThread;
-RTSEAMSMSG g_rtSeamsMsg;
-RTSEAMSRAND g_rtSeamsRand;
-RTSEAMSATEXIT g_rtSeamsAtExit;
+RT_SEAM_TABLES_PORTABLE(RT_SEAM_DEFINE_TABLE)
 
 void rtSeamsResetAll(void)
 {
-    g_rtSeamsThread = RTSEAMSTHREAD();
-    g_rtSeamsMsg = RTSEAMSMSG();
-    g_rtSeamsRand = RTSEAMSRAND();
-    g_rtSeamsAtExit = RTSEAMSATEXIT();
-    rtRandSeamsForget();
-    rtAtExitSeamsForget();
+    RT_SEAM_TABLES_PORTABLE(RT_SEAM_EMPTY_TABLE)
+    RT_SEAM_MEMORY_PORTABLE(RT_SEAM_FORGET)
     rtSeamsResetOs();
 }
 

@@ -74,7 +74,6 @@ typedef struct RTSEAMSDIR
     decltype(&RTRandU32Ex) pfnRTRandU32Ex;
     decltype(&RTDirCreate) pfnRTDirCreate;
 } RTSEAMSDIR;
-extern RTSEAMSDIR g_rtSeamsDir;
 
 /** Forgets the remembered answer of RTDirOpenFiltered about FILE_OPEN_REPARSE_POINT. */
 void rtDirSeamsForget(void);

@@ -123,7 +123,6 @@ typedef struct RTSEAMSFILE
     /** The look-up of rtFileFindConsoleVerifier. */
     decltype(&RTLdrFindSystemSymbol) pfnRTLdrFindSystemSymbol;
 } RTSEAMSFILE;
-extern RTSEAMSFILE g_rtSeamsFile;
 
 /** Forgets the console verifier rtFileFindConsoleVerifier remembered. */
 void rtFileSeamsForget(void);

@@ -92,7 +92,6 @@ typedef struct RTSEAMSINIT
     /** The hardening's change of the error mode. */
     decltype(&SetErrorMode) pfnSetErrorMode;
 } RTSEAMSINIT;
-extern RTSEAMSINIT g_rtSeamsInit;
 
 /** Makes the optional entry points of kernel32 and ntdll what the system has
  * again, after a test ran rtR3InitNativeFirst with a replaced look-up. */

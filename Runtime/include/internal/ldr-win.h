@@ -49,7 +49,6 @@ typedef struct RTSEAMSLDR
     /** The check that the library file exists. */
     decltype(&RTPathQueryInfoEx) pfnRTPathQueryInfoEx;
 } RTSEAMSLDR;
-extern RTSEAMSLDR g_rtSeamsLdr;
 
 /** Forgets the looked-up redirection entry point and whether the restricted
  * dependency search is supported. */

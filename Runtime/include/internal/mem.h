@@ -31,7 +31,6 @@ typedef struct RTSEAMSMEM
     decltype(&realloc) pfnrealloc;
 } RTSEAMSMEM;
 #endif
-extern RTSEAMSMEM g_rtSeamsMem;
 #endif
 
 #endif

@@ -20,7 +20,6 @@ typedef struct RTSEAMSMSG
 {
     decltype(&RTStreamPrintfV) pfnRTStreamPrintfV;
 } RTSEAMSMSG;
-extern RTSEAMSMSG g_rtSeamsMsg;
 #endif
 
 #endif

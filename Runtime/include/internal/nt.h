@@ -41,7 +41,6 @@ typedef struct RTSEAMSNT
     /** Where rtNtOsMajorVersion reads the version. */
     decltype(&RtlGetCurrentPeb) pfnRtlGetCurrentPeb;
 } RTSEAMSNT;
-extern RTSEAMSNT g_rtSeamsNt;
 #endif
 
 #endif

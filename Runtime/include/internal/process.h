@@ -46,13 +46,13 @@ void rtProcMeasureExePath(void);
 
 #ifdef RT_WITH_SEAMS
 #include <rt/mem.h>
+#include "internal/seam.h"
 
 /** Test seams of the exit handlers: the allocation of a block of slots. */
 typedef struct RTSEAMSATEXIT
 {
     decltype(&RTMemAllocZTag) pfnRTMemAllocZTag;
 } RTSEAMSATEXIT;
-extern RTSEAMSATEXIT g_rtSeamsAtExit;
 /** Drops every registered exit handler without running it, and the blocks that held them. */
 void rtAtExitSeamsForget(void);
 #endif

@@ -59,7 +59,6 @@ typedef struct RTSEAMSRAND
     /** Read once, when the generator is made. */
     decltype(&rtRandSeedCounter) pfnrtRandSeedCounter;
 } RTSEAMSRAND;
-extern RTSEAMSRAND g_rtSeamsRand;
 
 /** Forgets the process-wide generator, so that the next draw makes and seeds a fresh one. */
 void rtRandSeamsForget(void);

@@ -7,9 +7,10 @@
  *
  *   - Each area that has seams declares, in its internal header and only under
  *     RT_WITH_SEAMS, a table `RTSEAMS<AREA>` with one member `pfn<Call>` per
- *     replaceable call, typed exactly like the call (`decltype(&Call)`), and
- *     the table's instance `g_rtSeams<Area>`. A null member means the real
- *     call. Tables with system types sit where the header already has the
+ *     replaceable call, typed exactly like the call (`decltype(&Call)`); the
+ *     table's instance `g_rtSeams<Area>` is one line of the registry
+ *     (internal/seam-registry.h), which declares, defines and empties it. A
+ *     null member means the real call. Tables with system types sit where the header already has the
  *     system's header; an area whose two builds make different calls (the
  *     allocators) declares one table per build. A call of the runtime's own
  *     (`RTStreamPrintfV` in the program messages) is a seam like a system call:
@@ -24,7 +25,7 @@
  *     which exists only under RT_WITH_SEAMS. Tests influence remembered state
  *     only through the calls that produce it, never by writing it.
  *   - rtSeamsResetAll() empties every table and forgets all remembered state;
- *     the test programs run it after every test, so no test leaks its
+ *     the test programs run it before and after every test, so no test leaks its
  *     replacements into the next.
  *
  * RT_WITH_SEAMS is defined only for the runtime's test library (tarnrt-test).
@@ -41,6 +42,8 @@
 #define RT_INTERNAL_SEAM_H
 
 #ifdef RT_WITH_SEAMS
+#include "internal/seam-registry.h"
+
 /** The replacement in @a a_Table for @a a_Call when a test set one, else @a a_Call itself. */
 #define RT_SEAM(a_Table, a_Call) ((a_Table).pfn##a_Call ? (a_Table).pfn##a_Call : a_Call)
 

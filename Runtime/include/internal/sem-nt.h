@@ -10,6 +10,7 @@
 #include <rt/thread.h>
 #include <windows.h>
 #include <winternl.h>
+#include "internal/seam.h"
 
 /** NT event types. */
 #define RTNT_NOTIFICATION_EVENT    0
@@ -48,7 +49,6 @@ typedef struct RTSEAMSSEMNT
     NTSTATUS(NTAPI *pfnNtSetEvent)(HANDLE, LONG *);
     void(WINAPI *pfnGetSystemTimeAsFileTime)(FILETIME *);
 } RTSEAMSSEMNT;
-extern RTSEAMSSEMNT g_rtSeamsSemNt;
 #endif
 
 #endif

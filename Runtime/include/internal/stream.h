@@ -9,6 +9,7 @@
 #include <rt/file.h>
 #include <rt/mem.h>
 #include <rt/semaphore.h>
+#include "internal/seam.h"
 
 /** RTSTREAM::u32Magic of a usable stream. */
 #define RTSTREAM_MAGIC UINT32_C(0xE44E44EE)
@@ -109,7 +110,6 @@ typedef struct RTSEAMSSTREAM
 {
     decltype(&RTMemAllocTag) pfnRTMemAllocTag;
 } RTSEAMSSTREAM;
-extern RTSEAMSSTREAM g_rtSeamsStream;
 #endif
 
 /** Flushes and frees every stream at process termination: the standard streams in

@@ -7,6 +7,7 @@
 
 #include <rt/types.h>
 #include <windows.h>
+#include "internal/seam.h"
 
 /**
  * Initialises COM on the calling thread for the creation flags @a fFlags
@@ -40,7 +41,6 @@ typedef struct RTSEAMSTHREADWIN
     void(WINAPI *pfnCoUninitialize)(void);
     void(WINAPI *pfnOleUninitialize)(void);
 } RTSEAMSTHREADWIN;
-extern RTSEAMSTHREADWIN g_rtSeamsThreadWin;
 #endif
 
 #endif

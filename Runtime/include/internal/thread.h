@@ -12,6 +12,7 @@
 #include <rt/thread.h>
 #include <rt/semaphore.h>
 #include "internal/avl.h"
+#include "internal/seam.h"
 
 /** Magic of a live thread record. */
 #define RTTHREADINT_MAGIC UINT32_C(0x18740529)
@@ -120,7 +121,6 @@ typedef struct RTSEAMSTHREAD
 {
     void *(*pfnRTMemAllocZTag)(size_t cb, const char *pszTag);
 } RTSEAMSTHREAD;
-extern RTSEAMSTHREAD g_rtSeamsThread;
 #endif
 
 /**

@@ -7,13 +7,12 @@
 #include "internal/mem.h"
 #include "internal/path-shim.h"
 
-RTSEAMSMEM g_rtSeamsMem;
+RT_SEAM_TABLES_HOST(RT_SEAM_DEFINE_TABLE)
 
 void rtSeamsResetOs(void)
 {
-    g_rtSeamsMem = RTSEAMSMEM();
-    /* The shim's current directory is what the tests set; each test starts from the start-up state. */
-    rtPathShimReset();
+    RT_SEAM_TABLES_HOST(RT_SEAM_EMPTY_TABLE)
+    RT_SEAM_MEMORY_HOST(RT_SEAM_FORGET)
 }
 
 #endif

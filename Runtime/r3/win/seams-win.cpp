@@ -17,34 +17,12 @@
 #include "internal/stream.h"
 #include "internal/thread-win.h"
 
-RTSEAMSDIR g_rtSeamsDir;
-RTSEAMSFILE g_rtSeamsFile;
-RTSEAMSINIT g_rtSeamsInit;
-RTSEAMSLDR g_rtSeamsLdr;
-RTSEAMSMEM g_rtSeamsMem;
-RTSEAMSNT g_rtSeamsNt;
-RTSEAMSSEMNT g_rtSeamsSemNt;
-RTSEAMSTHREADWIN g_rtSeamsThreadWin;
-RTSEAMSSTREAM g_rtSeamsStream;
+RT_SEAM_TABLES_WIN(RT_SEAM_DEFINE_TABLE)
 
 void rtSeamsResetOs(void)
 {
-    g_rtSeamsDir = RTSEAMSDIR();
-    g_rtSeamsFile = RTSEAMSFILE();
-    g_rtSeamsInit = RTSEAMSINIT();
-    g_rtSeamsLdr = RTSEAMSLDR();
-    g_rtSeamsMem = RTSEAMSMEM();
-    g_rtSeamsNt = RTSEAMSNT();
-    g_rtSeamsSemNt = RTSEAMSSEMNT();
-    g_rtSeamsThreadWin = RTSEAMSTHREADWIN();
-    g_rtSeamsStream = RTSEAMSSTREAM();
-    rtDirSeamsForget();
-    rtFileSeamsForget();
-    rtInitSeamsForget();
-    rtLdrSeamsForget();
-    rtPathInfoSeamsForget();
-    rtR3InitSeamsForget();
-    rtR3InitWinSeamsForget();
+    RT_SEAM_TABLES_WIN(RT_SEAM_EMPTY_TABLE)
+    RT_SEAM_MEMORY_WIN(RT_SEAM_FORGET)
 }
 
 #endif

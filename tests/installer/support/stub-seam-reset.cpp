@@ -1,5 +1,5 @@
 /** @file
- * Empties every installer seam after each test (the runtime's own seams are
+ * Empties every installer seam before and after each test (the runtime's own seams are
  * emptied by tests/support/seam-reset.cpp, linked beside this file).
  */
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@ namespace
 
 class StubSeamReset : public ::testing::EmptyTestEventListener
 {
+    void OnTestStart(const ::testing::TestInfo &) override { stubSeamsResetAll(); }
     void OnTestEnd(const ::testing::TestInfo &) override { stubSeamsResetAll(); }
 };
 
