@@ -48,17 +48,30 @@ demo_windows() {
     sed -n 's/^ *\(0x[0-9a-f]*\) "Tarnvale Installer": ("tarn-demo-setup.exe".* \([0-9]*x[0-9]*\)+.*/\1 \2/p'
 }
 
+# Whether the centred 800 x 200 area of the screenshot $1 is more than black.
+is_painted() {
+  local size mean
+  size=$(identify -format '%w %h' "$1")
+  set -- "$1" $size
+  mean=$(convert "$1" -crop "800x200+$((($2 - 800) / 2))+$((($3 - 200) / 2))" +repage -format '%[fx:mean]' info:)
+  awk -v m="$mean" 'BEGIN { exit !(m > 0.1) }'
+}
+
 # Runs the installer in the background and grabs the screen for as long as
 # the splash window (the picture's 800 x 200) shows; then dismisses the
 # closing box if the display is a virtual one.
 run_interactive() {
   local shot=$build/demo-splash-shot.png grabbed=0 box status
-  rm -f "$shot"
+  rm -f "$shot" "$shot.tmp.png"
   scripts/wine-run.sh "$build/tarn-demo-setup.exe" "$@" &
   local pid=$!
   while kill -0 "$pid" 2>/dev/null; do
-    if demo_windows | grep -q ' 800x200$'; then
-      import -window root "$shot.tmp.png" 2>/dev/null && mv -f "$shot.tmp.png" "$shot" && grabbed=1
+    if [ "$grabbed" -eq 0 ] && demo_windows | grep -q ' 800x200$'; then
+      # Kept only once the window shows its picture: a fresh window is black.
+      if import -window root "$shot.tmp.png" 2>/dev/null && is_painted "$shot.tmp.png"; then
+        mv -f "$shot.tmp.png" "$shot"
+        grabbed=1
+      fi
       continue
     fi
     box=$(demo_windows | grep -v ' 800x200$' | head -n 1 | cut -d' ' -f1)
@@ -73,7 +86,8 @@ run_interactive() {
   if [ "$grabbed" -eq 1 ]; then
     echo "the splash screen, grabbed: $shot"
   else
-    echo "the splash window was gone before it could be grabbed"
+    rm -f "$shot.tmp.png"
+    echo "the splash window was gone before a grab showed its picture"
   fi
   return "$status"
 }
