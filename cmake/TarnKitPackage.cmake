@@ -12,7 +12,7 @@ set(TARN_KIT_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/TarnInstaller)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/tarn-pack DESTINATION ${CMAKE_INSTALL_BINDIR})
 get_property(kit_files TARGET tarnstub-kit PROPERTY TARN_KIT_FILES)
 install(FILES ${kit_files} DESTINATION ${TARN_KIT_DATADIR}/stub-kit)
-install(FILES ${CMAKE_SOURCE_DIR}/tests/installer/packer/splash.png DESTINATION ${TARN_KIT_DATADIR}
+install(FILES ${TARN_DEMO_SPLASH} DESTINATION ${TARN_KIT_DATADIR}
         RENAME demo-splash.png)
 
 configure_file(${CMAKE_SOURCE_DIR}/packaging/TarnInstallerConfig.cmake.in

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and test the project:
 # the mingw-w64 i686 cross compiler, 32-bit Wine, the MSI tools, a virtual
-# display for window tests, GoogleTest sources, CMake/Ninja, clang with
-# libFuzzer, clang-format 14 (the layout check is a test, and .clang-format is
-# written for that version's output), and the tools for signing, inspecting
-# and comparing Windows executables (openssl for test certificates), for
-# benchmarks and for checking the kit's Debian package (lintian).
+# display for window tests, the font the demo's splash picture is drawn with,
+# GoogleTest sources, CMake/Ninja, clang with libFuzzer, clang-format 14 (the
+# layout check is a test, and .clang-format is written for that version's
+# output), and the tools for signing, inspecting and comparing Windows
+# executables (openssl for test certificates), for benchmarks and for checking
+# the kit's Debian package (lintian).
 #
 # Then makes sure 32-bit programs run, since the i386 Wine loader is one. On a
 # kernel without 32-bit emulation it installs QEMU's user-mode emulator from
@@ -26,7 +27,7 @@ packages=(
   wine wine32:i386 wine64
   msitools wixl gcab
   openssl
-  xvfb xauth xdotool imagemagick
+  xvfb xauth xdotool imagemagick fonts-dejavu-core
   googletest cmake ninja-build clang libclang-rt-14-dev
   clang-format-14
   osslsigncode icoutils nsis python3-pefile hyperfine

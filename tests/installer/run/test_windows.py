@@ -7,6 +7,11 @@ watched from the X side the way a user would see them.
   moment of the grab) and each grab must show the test picture centred on the
   screen with the dot exactly where one of the angles 0, 10, ..., 350 puts
   it; the dot moves between grabs.
+- The demo installer (tarn-demo-setup.exe) carries its own picture, drawn at
+  build time: 800 x 200 pixels, the product name in large type and a quiet
+  band 80 pixels below the centre, where the dot circles. Its splash window
+  is grabbed while an error box holds the run (the window raised above the
+  box): the name's pixels as in the picture, the dot on its circle there.
 - A silent run of a large payload never shows a window of its own.
 - An interactive error is a message box found by its caption, read, and
   dismissed with a key press; the installer then exits with 1 and leaves
@@ -17,11 +22,13 @@ Wine prefix of its own whose windows are unmanaged (no window manager runs).
 
 Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_TEST_MSI_DIR,
 TARN_WINE_RUN, TARN_BUILD_DIR, TARN_WINEPREFIX, TARN_HOLD_MUTEX,
-TARN_BOX_READER; TARN_PAYLOAD_MB (default 192) sizes the large payload.
+TARN_BOX_READER, TARN_DEMO_SETUP, TARN_DEMO_SPLASH, TARN_MAKE_DEMO_SPLASH;
+TARN_PAYLOAD_MB (default 192) sizes the large payload.
 """
 import collections
 import contextlib
 import hashlib
+import math
 import os
 import re
 import shutil
@@ -111,10 +118,10 @@ def is_viewable(window):
     return "IsViewable" in out
 
 
-def splash_of(exe):
-    """The splash window of @a exe: captioned like the installer, of the picture's size; None when not shown."""
+def splash_of(exe, picture=splash_picture):
+    """The splash window of @a exe: captioned like the installer, of @a picture's size; None when not shown."""
     for w in windows_of(exe):
-        if w.name == CAPTION and (w.width, w.height) == (splash_picture.WIDTH, splash_picture.HEIGHT):
+        if w.name == CAPTION and (w.width, w.height) == (picture.WIDTH, picture.HEIGHT):
             return w
     return None
 
@@ -180,12 +187,21 @@ def grab_screen(path):
     return splash_shot.read_shot(path)
 
 
-def is_painted(shot):
-    """Whether the picture shows at the centre, judged by pixels far from the dot (a fresh window may be blank)."""
-    left, top = shot.picture_origin()
-    corners = [(20, 20), (splash_picture.WIDTH - 1, 0), (0, splash_picture.HEIGHT - 1),
-               (splash_picture.WIDTH - 1, splash_picture.HEIGHT - 1)]
-    return all(shot.at(left + x, top + y) == splash_picture.shown(x, y) for x, y in corners)
+def grab_screen_raw():
+    """The screen as a splash_shot.Shot, straight from the X server."""
+    geometry = subprocess.run(["xwininfo", "-root"], check=True, capture_output=True, text=True).stdout
+    width = int(re.search(r"Width: (\d+)", geometry).group(1))
+    height = int(re.search(r"Height: (\d+)", geometry).group(1))
+    data = subprocess.run(["import", "-window", "root", "-depth", "8", "rgb:-"], check=True,
+                          capture_output=True).stdout
+    return splash_shot.Shot(width, height, data)
+
+
+def is_painted(shot, picture=splash_picture):
+    """Whether @a picture shows at the centre, judged by pixels far from the dot (a fresh window may be blank)."""
+    left, top = shot.picture_origin(picture)
+    corners = [(20, 20), (picture.WIDTH - 1, 0), (0, picture.HEIGHT - 1), (picture.WIDTH - 1, picture.HEIGHT - 1)]
+    return all(shot.at(left + x, top + y) == picture.shown(x, y) for x, y in corners)
 
 
 def setUpModule():
@@ -356,6 +372,155 @@ class SplashShotTest(WindowFixture):
         self.assertEqual((0, f"Files were extracted to: {win_path(target)}", "", ""), (rc, box_text, out, err))
         self.assertEqual(["payload.cab"], os.listdir(target))
         self.assertEqual(digest(payload), digest(os.path.join(target, "payload.cab")))
+
+
+def png_chunk_types(png):
+    """The chunk types of the PNG file @a png, in order."""
+    with open(png, "rb") as f:
+        data = f.read()
+    types, i = [], 8
+    while i < len(data):
+        length = int.from_bytes(data[i:i + 4], "big")
+        types.append(data[i + 4:i + 8].decode("ascii"))
+        i += 12 + length
+    return types, data[24], data[25]  # IHDR's bit depth and colour type follow width and height
+
+
+def name_pixels(picture):
+    """The pixels of the words on @a picture: those far from the background, which is taken row by row from the
+    left edge (no word reaches it)."""
+    found = []
+    for y in range(picture.HEIGHT):
+        background = picture.shown(0, y)
+        for x in range(picture.WIDTH):
+            if max(abs(a - b) for a, b in zip(picture.shown(x, y), background)) > 64:
+                found.append((x, y))
+    return found
+
+
+class DemoSplashTest(WindowFixture):
+    """The demo installer's own picture, in the file and on the screen."""
+    # What the splash screen promises for an 800 x 200 picture: the dot's 10 x 10 box circles with radius 10 around
+    # the point 80 pixels below the picture's centre.
+    SIZE = (800, 200)
+    DOT_BELOW_CENTRE = 80
+    DOT_RADIUS = 10
+    # Grabs of the raised window at most, 0.1 s apart, until FRAMES of them show a whole frame. One frame alone
+    # may pass for another: a dot moved by whole pixels can sit where another angle puts it.
+    GRABS = 60
+    FRAMES = 5
+
+    def setUp(self):
+        super().setUp()
+        self.png = ENV["TARN_DEMO_SPLASH"]
+        self.picture = splash_shot.PngPicture(self.png)
+
+    def orbit(self):
+        """The square the dot's box can reach, in picture coordinates: (x0, y0, x1, y1), ends excluded."""
+        cx, cy = self.picture.WIDTH // 2, self.picture.HEIGHT // 2 + self.DOT_BELOW_CENTRE
+        reach = self.DOT_RADIUS + 5
+        return cx - reach, cy - reach, cx + reach, cy + reach
+
+    def test_picture_is_800_by_200_rgba_with_a_large_name_and_room_for_the_dot(self):
+        types, depth, colour_type = png_chunk_types(self.png)
+        self.assertEqual(self.SIZE, (self.picture.WIDTH, self.picture.HEIGHT))
+        self.assertEqual((8, 6), (depth, colour_type), "8-bit RGBA")
+        self.assertEqual(("IHDR", "IEND"), (types[0], types[-1]))
+        self.assertEqual(set(), set(types) - {"IHDR", "IDAT", "IEND"}, "no time stamp or other text in the file")
+        # The same bytes on every build, and the demo installer carries exactly these.
+        again = os.path.join(self.tmp, "again.png")
+        subprocess.run([ENV["TARN_MAKE_DEMO_SPLASH"], again], check=True, capture_output=True)
+        carried = subprocess.run(["wrestool", "-x", "--raw", "-t", "PNG", "-n", "102", ENV["TARN_DEMO_SETUP"]],
+                                 check=True, capture_output=True).stdout
+        self.assertEqual(digest(self.png), digest(again), "drawn twice, different bytes")
+        self.assertEqual(digest(self.png), hashlib.sha256(carried).hexdigest(), "the demo installer's PNG 102")
+
+        name = name_pixels(self.picture)
+        xs, ys = [x for x, _ in name], [y for _, y in name]
+        x0, y0, x1, y1 = self.orbit()
+        self.assertGreaterEqual(max(xs) - min(xs), self.picture.WIDTH * 3 // 8, "a name across the picture")
+        self.assertGreaterEqual(max(ys) - min(ys), self.picture.HEIGHT // 4, "type this tall at least")
+        self.assertLess(max(ys), y0, "the words stay above the dot's orbit")
+        self.assertLessEqual(y1, self.picture.HEIGHT, "the orbit inside the picture")
+        dark_blue = [(x, y) for y in range(self.picture.HEIGHT) for x in range(self.picture.WIDTH)
+                     if self.picture.shown(x, y) == splash_shot.DOT]
+        self.assertEqual([], dark_blue[:5], "the dot's colour in the picture")
+
+    def grab_raised_splash(self, exe, proc):
+        """Waits for the message box of @a exe, raises the splash window above it and grabs the screen until
+        FRAMES grabs showed a whole frame (the dot's timer repaints the window): those grabs and the last one."""
+        deadline = time.monotonic() + 120
+        while not box_of(exe) and proc.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.05)
+        window = splash_of(exe, self.picture)
+        pid = window and window_process(window, proc)
+        frames, shot = [], None
+        for _ in range(self.GRABS if pid else 0):
+            # Again before every grab: Wine puts the box back on top when it activates it.
+            subprocess.run(["xdotool", "windowraise", window.id], check=True, capture_output=True)
+            time.sleep(0.1)
+            with frozen(pid):
+                shot = grab_screen_raw()
+            if splash_shot.matching_angles(shot, self.picture):
+                frames.append(shot)
+                if len(frames) == self.FRAMES:
+                    break
+        return frames, shot
+
+    def check_frame(self, shot):
+        """Checks that @a shot shows the demo's picture centred with the dot where the splash screen promises it;
+        returns the angles whose frame it shows."""
+        left, top = shot.picture_origin(self.picture)
+        name = name_pixels(self.picture)
+        wrong = [(x, y) for x, y in name if shot.at(left + x, top + y) != self.picture.shown(x, y)]
+        self.assertEqual([], wrong[:10], f"{len(wrong)} of the name's {len(name)} pixels differ on the screen")
+        dot = [(x - left, y - top) for y in range(shot.height) for x in range(shot.width)
+               if shot.at(x, y) == splash_shot.DOT]
+        self.assertTrue(dot, "no dot on the screen")
+        x0, y0, x1, y1 = self.orbit()
+        self.assertEqual([], [p for p in dot if not (x0 <= p[0] < x1 and y0 <= p[1] < y1)][:10],
+                         "dark blue outside the dot's orbit")
+        cx, cy = sum(x for x, _ in dot) / len(dot), sum(y for _, y in dot) / len(dot)
+        off = math.hypot(cx - self.picture.WIDTH / 2, cy - (self.picture.HEIGHT / 2 + self.DOT_BELOW_CENTRE))
+        self.assertTrue(self.DOT_RADIUS - 2.5 <= off <= self.DOT_RADIUS + 1,
+                        f"the dot's centre ({cx:.1f}, {cy:.1f}) is {off:.1f} px from the point "
+                        f"{self.DOT_BELOW_CENTRE} px below the picture's centre, not about {self.DOT_RADIUS}")
+        # A dot one pixel off may fit two neighbouring angles, whose boxes differ by a pixel row the ellipse
+        # leaves empty.
+        angles = splash_shot.matching_angles(shot, self.picture)
+        self.assertTrue(angles, f"the grab matches no frame; against 0 degrees: "
+                        f"{splash_shot.frame_problems(shot, 0, self.picture)[:8]}")
+        return tuple(angles)
+
+    def test_demo_splash_shows_its_picture_with_the_dot_below_the_name(self):
+        # A file where the extraction directory should go: the run reports it in a box while the splash window
+        # stays up, so the window can be grabbed at leisure (the demo's own payload is extracted in a moment).
+        exe = ENV["TARN_DEMO_SETUP"]
+        occupied = os.path.join(self.tmp, "occupied")
+        with open(occupied, "wb") as f:
+            f.write(b"a file where the extraction directory should go\n")
+
+        wait_until_prefix_idle()
+        proc = self.start(exe, "--path", win_path(occupied))
+        frames, last = self.grab_raised_splash(exe, proc)
+        box_text = self.dismiss_box(exe, proc, splash_with_box=True)
+        rc, out, err = self.finish(proc)
+
+        self.assertIsNotNone(last, "no splash window of the demo to grab")
+        angles = []
+        for shot in frames + ([] if len(frames) == self.FRAMES else [last]):
+            try:
+                angles.append(self.check_frame(shot))
+            except AssertionError:
+                subprocess.run(["convert", "-size", f"{shot.width}x{shot.height}", "-depth", "8", "rgb:-",
+                                FAILED_SHOT], input=shot.data, check=True)
+                print(f"the grab is kept as {FAILED_SHOT}", file=sys.stderr)
+                raise
+        print(f"the demo's splash grabbed at {angles} degrees", file=sys.stderr)
+        self.assertEqual(self.FRAMES, len(frames), f"only {len(frames)} grabs showed a whole frame")
+        self.assertGreater(len(set(angles)), 1, f"the dot did not move between grabs: {angles}")
+        self.assertEqual((1, f"Failed to create extraction path '{win_path(occupied)}': ERR_ALREADY_EXISTS", "", ""),
+                         (rc, box_text, out, err))
 
 
 class SilentTest(WindowFixture):
