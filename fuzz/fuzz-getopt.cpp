@@ -15,48 +15,10 @@
 #include <vector>
 #include <rt/getopt.h>
 #include <rt/err.h>
+#include "TarnStubSettings.h"
 
 namespace
 {
-
-const RTOPTDEF g_aInstallerOptions[] = {
-    {"--extract", 'x', 0},
-    {"-extract", 'x', 0},
-    {"/extract", 'x', 0},
-    {"--silent", 's', 0},
-    {"-silent", 's', 0},
-    {"/silent", 's', 0},
-    {"--no-silent-cert", 'c', 0},
-    {"-no-silent-cert", 'c', 0},
-    {"/no-silent-cert", 'c', 0},
-    {"--no-install-timestamp-ca", 't', 0},
-    {"--force-install-timestamp-ca", 'T', 0},
-    {"--logging", 'l', 0},
-    {"-logging", 'l', 0},
-    {"--msi-log-file", 1000, RTOPT_VAL_STRING},
-    {"-msilogfile", 1000, RTOPT_VAL_STRING},
-    {"/logging", 'l', 0},
-    {"--path", 'p', RTOPT_VAL_STRING},
-    {"-path", 'p', RTOPT_VAL_STRING},
-    {"/path", 'p', RTOPT_VAL_STRING},
-    {"--msiparams", 'm', RTOPT_VAL_STRING},
-    {"-msiparams", 'm', RTOPT_VAL_STRING},
-    {"--msi-prop", 'P', RTOPT_VAL_STRING},
-    {"--reinstall", 'f', 0},
-    {"-reinstall", 'f', 0},
-    {"/reinstall", 'f', 0},
-    {"--ignore-reboot", 'r', 0},
-    {"--verbose", 'v', 0},
-    {"-verbose", 'v', 0},
-    {"/verbose", 'v', 0},
-    {"--version", 'V', 0},
-    {"-version", 'V', 0},
-    {"/version", 'V', 0},
-    {"--help", 'h', 0},
-    {"-help", 'h', 0},
-    {"/help", 'h', 0},
-    {"/?", 'h', 0},
-};
 
 const RTOPTDEF g_aTypedOptions[] = {
     {"--str", 'a', RTOPT_VAL_STRING},
@@ -124,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pb, size_t cb)
     const bool fInstaller = !(pb[0] & 4);
     const uint32_t fInit = pb[0] & (RTOPT_INIT_OPTIONS_FIRST | RTOPT_INIT_NO_BUILTINS);
     const unsigned uTakeEvery = pb[1];
-    PCRTOPTDEF paOptions = fInstaller ? g_aInstallerOptions : g_aTypedOptions;
-    size_t cOptions = fInstaller ? RT_ELEMENTS(g_aInstallerOptions) : RT_ELEMENTS(g_aTypedOptions);
+    PCRTOPTDEF paOptions = fInstaller ? g_aStubOptions : g_aTypedOptions;
+    size_t cOptions = fInstaller ? STUB_OPTION_COUNT : RT_ELEMENTS(g_aTypedOptions);
 
     /* Split into arguments, program name first. */
     std::vector<char *> Copies;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <rt/getopt.h>
 #include <rt/err.h>
+#include "TarnStubSettings.h"
 
 #include <cstring>
 #include <string>
@@ -14,46 +15,8 @@
 namespace
 {
 
-/* The installer's command-line table, row for row. */
-const RTOPTDEF g_aInstallerOptions[] = {
-    {"--extract", 'x', RTOPT_VAL_NONE},
-    {"-extract", 'x', RTOPT_VAL_NONE},
-    {"/extract", 'x', RTOPT_VAL_NONE},
-    {"--silent", 's', RTOPT_VAL_NONE},
-    {"-silent", 's', RTOPT_VAL_NONE},
-    {"/silent", 's', RTOPT_VAL_NONE},
-    {"--no-silent-cert", 'c', RTOPT_VAL_NONE},
-    {"-no-silent-cert", 'c', RTOPT_VAL_NONE},
-    {"/no-silent-cert", 'c', RTOPT_VAL_NONE},
-    {"--no-install-timestamp-ca", 't', RTOPT_VAL_NONE},
-    {"--force-install-timestamp-ca", 'T', RTOPT_VAL_NONE},
-    {"--logging", 'l', RTOPT_VAL_NONE},
-    {"-logging", 'l', RTOPT_VAL_NONE},
-    {"--msi-log-file", 1000, RTOPT_VAL_STRING},
-    {"-msilogfile", 1000, RTOPT_VAL_STRING},
-    {"/logging", 'l', RTOPT_VAL_NONE},
-    {"--path", 'p', RTOPT_VAL_STRING},
-    {"-path", 'p', RTOPT_VAL_STRING},
-    {"/path", 'p', RTOPT_VAL_STRING},
-    {"--msiparams", 'm', RTOPT_VAL_STRING},
-    {"-msiparams", 'm', RTOPT_VAL_STRING},
-    {"--msi-prop", 'P', RTOPT_VAL_STRING},
-    {"--reinstall", 'f', RTOPT_VAL_NONE},
-    {"-reinstall", 'f', RTOPT_VAL_NONE},
-    {"/reinstall", 'f', RTOPT_VAL_NONE},
-    {"--ignore-reboot", 'r', RTOPT_VAL_NONE},
-    {"--verbose", 'v', RTOPT_VAL_NONE},
-    {"-verbose", 'v', RTOPT_VAL_NONE},
-    {"/verbose", 'v', RTOPT_VAL_NONE},
-    {"--version", 'V', RTOPT_VAL_NONE},
-    {"-version", 'V', RTOPT_VAL_NONE},
-    {"/version", 'V', RTOPT_VAL_NONE},
-    {"--help", 'h', RTOPT_VAL_NONE},
-    {"-help", 'h', RTOPT_VAL_NONE},
-    {"/help", 'h', RTOPT_VAL_NONE},
-    {"/?", 'h', RTOPT_VAL_NONE},
-};
-static_assert(RT_ELEMENTS(g_aInstallerOptions) == 36, "the installer has 36 rows");
+/* The cases below run against the installer's own table (TarnStubSettings.h). */
+static_assert(STUB_OPTION_COUNT == 36, "the installer has 36 rows");
 
 /** An argument vector of exactly-sized copies, with the program name in front. */
 class ArgVector
@@ -120,7 +83,7 @@ std::vector<std::string> parseAll(ArgVector &Argv, PCRTOPTDEF paOptions, size_t 
 std::vector<std::string> parseInstaller(const std::vector<std::string> &Args)
 {
     ArgVector Argv(Args);
-    return parseAll(Argv, g_aInstallerOptions, RT_ELEMENTS(g_aInstallerOptions));
+    return parseAll(Argv, g_aStubOptions, STUB_OPTION_COUNT);
 }
 
 struct InstallerCase
@@ -206,12 +169,12 @@ TEST(GetOptInstaller, FlagOptionsHandBackTheirOwnRow)
     {
         ArgVector Argv({Case.pszArg});
         RTOPTSTATE State;
-        ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions,
-                                            RT_ELEMENTS(g_aInstallerOptions), 1, 0));
+        ASSERT_EQ(INF_SUCCESS,
+                  RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
         RTOPTVALUE Value;
-        EXPECT_EQ(g_aInstallerOptions[Case.iRow].iShort, RTGetOpt(&State, &Value)) << Case.pszArg;
-        EXPECT_EQ(&g_aInstallerOptions[Case.iRow], Value.pDef) << Case.pszArg;
-        EXPECT_EQ(&g_aInstallerOptions[Case.iRow], State.pDefLast) << Case.pszArg;
+        EXPECT_EQ(g_aStubOptions[Case.iRow].iShort, RTGetOpt(&State, &Value)) << Case.pszArg;
+        EXPECT_EQ(&g_aStubOptions[Case.iRow], Value.pDef) << Case.pszArg;
+        EXPECT_EQ(&g_aStubOptions[Case.iRow], State.pDefLast) << Case.pszArg;
         EXPECT_EQ(UINT32_MAX, State.uIndex);
     }
 }
@@ -220,8 +183,7 @@ TEST(GetOptInstaller, UnknownGroupCharacterIsReportedAgainOnTheNextCall)
 {
     ArgVector Argv({"-xzs"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions,
-                                        RT_ELEMENTS(g_aInstallerOptions), 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
     RTOPTVALUE Value;
     EXPECT_EQ('x', RTGetOpt(&State, &Value));
     for (int i = 0; i < 2; i++)
@@ -236,8 +198,7 @@ TEST(GetOptInstaller, MsiPropTakesItsSecondValue)
 {
     ArgVector Argv({"--msi-prop", "INSTALLDIR", "C:\\a b", "--msi-prop", "A"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions,
-                                        RT_ELEMENTS(g_aInstallerOptions), 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
     RTOPTVALUE Value;
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     EXPECT_STREQ("INSTALLDIR", Value.psz);
@@ -255,12 +216,12 @@ TEST(GetOptInstaller, TakeValueWithABadValueNamesTheOption)
 {
     ArgVector Argv({"--msi-prop", "N", "twelve"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 0));
     RTOPTVALUE Value;
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     memset(&Value, 0xa5, sizeof(Value));
     EXPECT_EQ(ERR_OPT_BAD_VALUE_FORMAT, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_UINT32));
-    EXPECT_EQ(&g_aInstallerOptions[21], Value.pDef);
+    EXPECT_EQ(&g_aStubOptions[21], Value.pDef);
     EXPECT_EQ(0, RTGetOpt(&State, &Value)); /* the bad value was used up */
 }
 
@@ -268,7 +229,7 @@ TEST(GetOptInstaller, TakeValueInsideAGroupTakesTheRestOfTheGroup)
 {
     ArgVector Argv({"-xsv", "next"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 0));
     RTOPTVALUE Value;
     ASSERT_EQ('x', RTGetOpt(&State, &Value));
     ASSERT_EQ(INF_SUCCESS, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_STRING));
@@ -282,10 +243,10 @@ TEST(GetOptApi, InitAndTakeValueRejectBadFlags)
 {
     ArgVector Argv({"x"});
     RTOPTSTATE State;
-    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 4));
-    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, -1, Argv.data(), g_aInstallerOptions, 36, 1, 0));
-    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, 2, NULL, g_aInstallerOptions, 36, 1, 0));
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1,
+    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 4));
+    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, -1, Argv.data(), g_aStubOptions, 36, 1, 0));
+    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, 2, NULL, g_aStubOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1,
                                         RTOPT_INIT_OPTIONS_FIRST | RTOPT_INIT_NO_BUILTINS));
     EXPECT_EQ(1, State.iNext);
     EXPECT_EQ(UINT32_MAX, State.uIndex);
@@ -306,7 +267,7 @@ TEST(GetOptApi, MalformedUtf8EndsTheCallWithTheDecoderStatus)
 {
     ArgVector Argv({"\xC3(", "\xFF"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 0));
     for (int i = 0; i < 2; i++)
     {
         RTOPTVALUE Value;
@@ -459,9 +420,7 @@ TEST(GetOptOptionsFirst, ReturnsOptionsFirstAndReordersTheVector)
         for (const std::string &Arg : Case.Args)
             Line += "[" + Arg + "] ";
         ArgVector Argv(Case.Args);
-        EXPECT_EQ(Case.Expected,
-                  parseAll(Argv, g_aInstallerOptions, RT_ELEMENTS(g_aInstallerOptions), RTOPT_INIT_OPTIONS_FIRST))
-            << Line;
+        EXPECT_EQ(Case.Expected, parseAll(Argv, g_aStubOptions, STUB_OPTION_COUNT, RTOPT_INIT_OPTIONS_FIRST)) << Line;
         EXPECT_EQ(Case.Reordered, Argv.current()) << Line;
     }
 }
@@ -471,7 +430,7 @@ TEST(GetOptOptionsFirst, TakeValueLooksPastCollectedNonOptions)
     ArgVector Argv({"a", "--msi-prop", "N", "b"});
     RTOPTSTATE State;
     ASSERT_EQ(INF_SUCCESS,
-              RTGetOptInit(&State, Argv.count(), Argv.data(), g_aInstallerOptions, 36, 1, RTOPT_INIT_OPTIONS_FIRST));
+              RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, RTOPT_INIT_OPTIONS_FIRST));
     RTOPTVALUE Value;
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     EXPECT_STREQ("N", Value.psz);

@@ -1,5 +1,5 @@
 /** @file
- * The installer's command line: the option table and its effects on the run
+ * The installer's command line: the effects of its options on the run
  * settings.
  */
 #include "TarnStubSettings.h"
@@ -14,50 +14,6 @@ uint32_t g_cVerbosity = 0;
 
 namespace
 {
-
-/** Identifier of --msi-log-file, which has no short form. */
-const int OPT_MSI_LOG_FILE = 1000;
-
-/** Most options come as "--word", "-word" and "/word". */
-const RTOPTDEF g_aStubOptions[] = {
-    {"--extract", 'x', RTOPT_VAL_NONE},
-    {"-extract", 'x', RTOPT_VAL_NONE},
-    {"/extract", 'x', RTOPT_VAL_NONE},
-    {"--silent", 's', RTOPT_VAL_NONE},
-    {"-silent", 's', RTOPT_VAL_NONE},
-    {"/silent", 's', RTOPT_VAL_NONE},
-    {"--no-silent-cert", 'c', RTOPT_VAL_NONE},
-    {"-no-silent-cert", 'c', RTOPT_VAL_NONE},
-    {"/no-silent-cert", 'c', RTOPT_VAL_NONE},
-    {"--no-install-timestamp-ca", 't', RTOPT_VAL_NONE},
-    {"--force-install-timestamp-ca", 'T', RTOPT_VAL_NONE},
-    {"--logging", 'l', RTOPT_VAL_NONE},
-    {"-logging", 'l', RTOPT_VAL_NONE},
-    {"--msi-log-file", OPT_MSI_LOG_FILE, RTOPT_VAL_STRING},
-    {"-msilogfile", OPT_MSI_LOG_FILE, RTOPT_VAL_STRING},
-    {"/logging", 'l', RTOPT_VAL_NONE},
-    {"--path", 'p', RTOPT_VAL_STRING},
-    {"-path", 'p', RTOPT_VAL_STRING},
-    {"/path", 'p', RTOPT_VAL_STRING},
-    {"--msiparams", 'm', RTOPT_VAL_STRING},
-    {"-msiparams", 'm', RTOPT_VAL_STRING},
-    {"--msi-prop", 'P', RTOPT_VAL_STRING},
-    {"--reinstall", 'f', RTOPT_VAL_NONE},
-    {"-reinstall", 'f', RTOPT_VAL_NONE},
-    {"/reinstall", 'f', RTOPT_VAL_NONE},
-    {"--ignore-reboot", 'r', RTOPT_VAL_NONE},
-    {"--verbose", 'v', RTOPT_VAL_NONE},
-    {"-verbose", 'v', RTOPT_VAL_NONE},
-    {"/verbose", 'v', RTOPT_VAL_NONE},
-    {"--version", 'V', RTOPT_VAL_NONE},
-    {"-version", 'V', RTOPT_VAL_NONE},
-    {"/version", 'V', RTOPT_VAL_NONE},
-    {"--help", 'h', RTOPT_VAL_NONE},
-    {"-help", 'h', RTOPT_VAL_NONE},
-    {"/help", 'h', RTOPT_VAL_NONE},
-    {"/?", 'h', RTOPT_VAL_NONE},
-};
-static_assert(RT_ELEMENTS(g_aStubOptions) == 36, "the option table has 36 definitions");
 
 /** Placeholders: caption, the four version numbers, argument 0 twice. */
 const char g_szHelpFormat[] = "-- %s v%u.%u.%ur%u --\n"
@@ -196,7 +152,7 @@ int applyOption(PRTOPTSTATE pState, int ch, PCRTOPTVALUE pValue, const char *psz
         case 'l':
             pSettings->fLogging = true;
             return STUB_CONTINUE;
-        case OPT_MSI_LOG_FILE:
+        case STUB_OPT_MSI_LOG_FILE:
             return setAbsolutePath(pSettings->szMsiLogFile, pValue->psz, "MSI log file path is too long (%Rrc)");
         case 'p':
             return setAbsolutePath(pSettings->szExtractPath, pValue->psz, "Extraction path is too long (%Rrc)");
@@ -242,7 +198,7 @@ int StubParseCommandLine(int cArgs, char **papszArgs, StubSettings *pSettings)
     StubInitSettings(pSettings);
 
     RTOPTSTATE State;
-    int rc = RTGetOptInit(&State, cArgs, papszArgs, g_aStubOptions, RT_ELEMENTS(g_aStubOptions), 1, 0);
+    int rc = RTGetOptInit(&State, cArgs, papszArgs, g_aStubOptions, STUB_OPTION_COUNT, 1, 0);
     if (RT_FAILURE(rc))
         return ShowError("RTGetOptInit failed: %Rrc", rc);
 

@@ -14,6 +14,7 @@
 #define TARN_STUB_SETTINGS_H
 
 #include <rt/types.h>
+#include <rt/getopt.h>
 #include <rt/path.h>
 
 /** @name Exit codes of the installer
@@ -57,6 +58,22 @@ struct StubSettings
     /** The property string for Windows Installer: pieces in command-line order, one space apart. */
     char szMsiParams[STUB_MSI_PARAMS_SIZE];
 };
+
+/** Identifier of --msi-log-file (and -msilogfile), which has no short form. */
+#define STUB_OPT_MSI_LOG_FILE 1000
+
+/** Number of definitions in g_aStubOptions. */
+#define STUB_OPTION_COUNT 36
+
+/**
+ * The installer's option table, as StubParseCommandLine hands it to the option
+ * parser: STUB_OPTION_COUNT definitions, every spelling of every option, each
+ * identified by its short form (or STUB_OPT_MSI_LOG_FILE). Declared without
+ * its size, which only the definition gives, so that the definition can check
+ * its rows against STUB_OPTION_COUNT (a bound here would pad a short table
+ * with empty rows).
+ */
+extern const RTOPTDEF g_aStubOptions[];
 
 /** Silent mode (--silent): messages go to the console instead of message boxes. */
 extern bool g_fSilent;

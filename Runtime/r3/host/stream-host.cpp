@@ -4,12 +4,11 @@
  * rtMsgWriteStdErr, the others to file descriptors 0 and 1); opening by name
  * is not supported (the mode string is still checked).
  */
-#include <errno.h>
-#include <unistd.h>
 #include <rt/err.h>
 #include <rt/string.h>
 #include "internal/message.h"
 #include "internal/stream.h"
+#include "internal/write-all-host.h"
 
 namespace
 {
@@ -41,18 +40,8 @@ size_t rtStrmOutputToFd(void *pvArg, const char *pch, size_t cch)
             rtMsgWriteStdErr(pch, cch);
         return cch;
     }
-    size_t const cchAll = cch;
-    while (cch > 0)
-    {
-        ssize_t cbWritten = write(fd, pch, cch);
-        if (cbWritten < 0 && errno == EINTR)
-            continue;
-        if (cbWritten <= 0)
-            break;
-        pch += cbWritten;
-        cch -= (size_t)cbWritten;
-    }
-    return cchAll;
+    rtHostWriteAll(fd, pch, cch);
+    return cch;
 }
 
 } // namespace

@@ -22,6 +22,9 @@ import os
 import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from tarntest import container_header as header, container_manifest, rcdata_lines, write  # noqa: E402
+
 BLOCK = 65536
 
 
@@ -35,17 +38,11 @@ def pattern(size, seed):
     return b"".join(blocks)[:size]
 
 
-def header(arch, payload, name):
-    name = name.encode("utf-8")
-    assert len(payload) < 28 and len(name) < 224
-    return struct.pack("<I", arch) + payload.encode("ascii").ljust(28, b"\0") + name.ljust(224, b"\0")
-
-
 def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     resources = {
-        "MANIFEST": b"TarnInstV1" + b"\0" * 5 + bytes([4]),
+        "MANIFEST": container_manifest(4),
         "HDR_00": header(1, "BIN_00", "common.cab"),
         "HDR_01": header(3, "BIN_01", "Product_x64.msi"),
         "HDR_02": header(4, "BIN_02", "\u00dcberall_arm64.msi"),
@@ -57,15 +54,8 @@ def main():
         "BIN_02": pattern(65536, 3),
         "BIN_03": pattern(65537, 4),
     }
-    lines = ["LANGUAGE 0x09, 0x01"]
-    for name, data in resources.items():
-        with open(os.path.join(out, name.lower() + ".bin"), "wb") as f:
-            f.write(data)
-        # Only MANIFEST (a keyword) is quoted: adjacent quoted strings would be joined.
-        quoted = f'"{name}"' if name == "MANIFEST" else name
-        lines.append(f'{quoted} RCDATA "{name.lower()}.bin"')
-    with open(os.path.join(out, "extract.rc"), "wb") as f:
-        f.write(("\n".join(lines) + "\n").encode("ascii"))
+    lines = rcdata_lines(out, resources)
+    write(os.path.join(out, "extract.rc"), ("\n".join(lines) + "\n").encode("ascii"))
 
 
 main()

@@ -23,12 +23,13 @@ import secrets
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
-ENV = os.environ
-PREFIX = ENV.get("TARN_WINEPREFIX", "")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from tarntest import (ENV, PREFIX, errors, make_cert, pack, program_files, read, scratch,  # noqa: E402
+                      start_wine, temp_entries, text, win_path, wine, write)
+
 SETUP_NAME = "harden-setup.exe"
 STDERR_OF_ANOTHER = f"{SETUP_NAME}: error: Another installer is already running\n"
 
@@ -42,76 +43,29 @@ PRODUCTS = {
               "BE6F7081-92A3-44C5-D6E7-F8091A2B3C4D"),
 }
 
+# The packer tests' picture.
+SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "packer", "splash.png")
+
 ERROR_ACCESS_DENIED = 5
 ERROR_SHARING_VIOLATION = 32
+# Longer than a plain run may take: these runs install under heavy tracing and planted-library checks.
+HARDEN_TIMEOUT = 300
 TAMPER_ATTEMPTS = ["open-for-writing", "truncate", "delete", "delete-on-close", "rename", "replace-by-move",
                    "new-file-over-it"]
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def win_path(path):
-    """The Wine name of a Linux path (drive Z: is the Linux root)."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def text(data):
-    return data.decode("utf-8", "replace").replace("\r\n", "\n")
-
-
-def errors(data):
-    """An installer's standard error without Wine's own reports ("wine: ..."), which the prefix's system
-    processes, started in the same session, also write there."""
-    return "".join(line for line in text(data).splitlines(True) if not line.startswith("wine: "))
-
-
-def wine_env(prefix=None, **extra):
-    env = dict(ENV, TARN_WINEPREFIX=prefix or PREFIX)
-    env.update(extra)
-    return env
-
-
-def wine(*args, cwd=None, timeout=300, **env):
-    return subprocess.run([ENV["TARN_WINE_RUN"], *args], cwd=cwd or ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=timeout, env=wine_env(**env))
-
-
-def pack(out, *packages, certs=(), splash=False):
-    args = [sys.executable, ENV["TARN_PACK"], "-o", out, "--stub-kit", ENV["TARN_STUB_KIT"]]
-    for package in packages:
-        args += ["--package", package]
-    if splash:
-        args += ["--splash", os.path.join(ENV["TARN_HARDEN_SRC"], "..", "packer", "splash.png")]
-    for cert in certs:
-        args += ["--cert", cert]
-    subprocess.run(args, check=True, capture_output=True)
 
 
 def temp_dirs(prefix=None):
     """The directories in the temporary directories of the prefix's users: the installer makes its
     extraction directory there. (Files come and go: Windows Installer keeps its own temporary files there
     and removes them a moment after the installation.)"""
-    users = os.path.join(prefix or PREFIX, "drive_c", "users")
-    found = set()
-    for user in os.listdir(users):
-        temp = os.path.join(users, user, "Temp")
-        if os.path.isdir(temp):
-            found |= {entry.path for entry in os.scandir(temp) if entry.is_dir()}
-    return found
+    return temp_entries(prefix, dirs_only=True)
 
 
 def ensure_prefix(prefix=None):
     """Creates the prefix if it is not there yet (wine-run.sh does that before it runs anything)."""
-    proc = wine("cmd", "/c", "exit", prefix=prefix)
+    proc = wine("cmd", "/c", "exit", prefix=prefix, timeout=HARDEN_TIMEOUT)
     if proc.returncode != 0:
         raise RuntimeError(f"the Wine prefix {prefix or PREFIX} is not usable: {proc.stderr.decode(errors='replace')}")
-
-
-def program_files(prefix, product):
-    return os.path.join(prefix, "drive_c", "Program Files", PRODUCTS[product][1])
 
 
 def make_package(directory, product, payload, *queries):
@@ -120,8 +74,7 @@ def make_package(directory, product, payload, *queries):
     cab_name = f"{folder}.cab"
     work = os.path.join(directory, f"{product}-build")
     os.makedirs(work)
-    with open(os.path.join(work, "payload.txt"), "wb") as f:
-        f.write(payload)
+    write(os.path.join(work, "payload.txt"), payload)
     msi = os.path.join(directory, f"{folder}.msi")
     subprocess.run(["wixl", "-a", "x64", "-D", f"ProductName={name}", "-D", f"ProductDir={folder}", "-D",
                     f"Cabinet={cab_name}", "-D", f"UpgradeCode={upgrade_code}", "-D", f"ComponentGuid={component}",
@@ -145,8 +98,7 @@ def custom_action(action, target, sequence):
 
 class HardenFixture(unittest.TestCase):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="tarn-harden-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
+        self.tmp = scratch(self, "tarn-harden-")
         ensure_prefix()
 
 
@@ -163,7 +115,7 @@ class TamperTest(HardenFixture):
         temp_before = temp_dirs()
 
         proc = wine(setup, "--silent", "--msi-prop", "TARNHARDENACTION", win_path(ENV["TARN_HARDEN_ACTION"]),
-                    "--msi-prop", "TARNHARDENREPORT", win_path(report_dir))
+                    "--msi-prop", "TARNHARDENREPORT", win_path(report_dir), timeout=HARDEN_TIMEOUT)
         lines = read(os.path.join(report_dir, "report.txt")).decode().splitlines()
         self.assertEqual("end", lines[-1], "the custom action did not finish")
         directory = lines[0].removeprefix("directory ")
@@ -186,7 +138,7 @@ class TamperTest(HardenFixture):
             self.assertEqual(read(path), read(os.path.join(report_dir, f"{name}.seen")), name)
         self.assertEqual((0, ""), (proc.returncode, errors(proc.stderr)))
         # Windows Installer read the original cabinet after the attempts.
-        self.assertEqual(token, read(os.path.join(program_files(PREFIX, "tamper"), "payload.txt")))
+        self.assertEqual(token, read(os.path.join(program_files(PRODUCTS["tamper"][1]), "payload.txt")))
         self.assertEqual(temp_before, temp_dirs())
 
 
@@ -217,10 +169,9 @@ class PlantTest(HardenFixture):
         """A customisation directory beside the installer, which the run copies with the shell. (Its copy
         keeps the extraction directory from being removed: use it with an existing --path directory.)"""
         os.makedirs(os.path.join(self.dirs["app"], ".custom"))
-        with open(os.path.join(self.dirs["app"], ".custom", "note.txt"), "w") as f:
-            f.write("customised\n")
+        write(os.path.join(self.dirs["app"], ".custom", "note.txt"), b"customised\n")
 
-    def run_planted(self, *args, prefix=None, timeout=300):
+    def run_planted(self, *args, prefix=None, timeout=HARDEN_TIMEOUT):
         """The installer started from the planted current directory with the planted PATH directory; (exit
         code, its own standard error, the libraries loaded in the prefix meanwhile {lower-case name: path})."""
         proc = wine(self.setup, *args, cwd=self.dirs["cwd"], timeout=timeout, prefix=prefix,
@@ -250,7 +201,7 @@ class PlantTest(HardenFixture):
         finds the planted netmsg.dll in the current directory and in the PATH directory."""
         control = os.path.join(self.dirs["app"], "plant-control.exe")
         shutil.copyfile(ENV["TARN_PLANT_CONTROL"], control)
-        env = dict(prefix=prefix, WINEDLLOVERRIDES=PLANT_OVERRIDES)
+        env = dict(prefix=prefix, timeout=HARDEN_TIMEOUT, WINEDLLOVERRIDES=PLANT_OVERRIDES)
 
         def loads(*names, cwd, exe=control, **more):
             proc = wine(exe, "load", *names, cwd=cwd, **env, **more)
@@ -279,37 +230,28 @@ class PlantTest(HardenFixture):
             proc = wine(control, "text", win_path(os.path.join(directory, "netmsg.dll")), "2250", **env)
             self.assertEqual(PLANTED_TEXT, text(proc.stdout).strip())
 
-    def make_cert(self):
-        pem, der = os.path.join(self.tmp, "maker.pem"), os.path.join(self.tmp, "maker.der")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Tarnvale Harden",
-                        "-days", "30", "-keyout", os.path.join(self.tmp, "maker-key.pem"), "-out", pem],
-                       check=True, capture_output=True)
-        subprocess.run(["openssl", "x509", "-in", pem, "-outform", "DER", "-out", der], check=True,
-                       capture_output=True)
-        return der
-
     def test_silent_install_with_certificate_loads_no_planted_library(self):
         msi, cab = make_package(self.tmp, "plant", payload := b"planted run\n")
-        pack(self.setup, f"amd64:{msi}", f"all:{cab}", certs=[self.make_cert()])
+        pack(self.setup, f"amd64:{msi}", f"all:{cab}", certs=[make_cert(self.tmp, "Tarnvale Harden")[2]])
         self.add_custom_dir()
         # The extraction directory is the current one while the libraries of the installation are loaded.
         rc, err, loaded = self.run_planted("--silent", "--path", win_path(self.dirs["extract"]))
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "crypt32.dll", "shell32.dll", "msi.dll",
                                            "comctl32.dll")
         self.assertEqual((0, ""), (rc, err))
-        self.assertEqual(payload, read(os.path.join(program_files(PREFIX, "plant"), "payload.txt")))
+        self.assertEqual(payload, read(os.path.join(program_files(PRODUCTS["plant"][1]), "payload.txt")))
         self.assert_plants_work()
 
     def test_interactive_install_loads_no_planted_library(self):
         msi, cab = make_package(self.tmp, "plant", payload := b"interactive run\n")
-        pack(self.setup, f"amd64:{msi}", f"all:{cab}", splash=True)
+        pack(self.setup, f"amd64:{msi}", f"all:{cab}", splash=SPLASH_PNG)
         self.add_custom_dir()
         # An installer that carries the splash screen's thread shows it, drawn with GDI+, in this run.
         splash = ["gdiplus.dll"] if b"trnStbSplsh" in read(self.setup) else []
         rc, err, loaded = self.run_planted("--path", win_path(self.dirs["extract"]), timeout=240)
         self.assert_nothing_planted_loaded(loaded, "ws2_32.dll", "shell32.dll", "msi.dll", "comctl32.dll", *splash)
         self.assertEqual((0, ""), (rc, err))
-        self.assertEqual(payload, read(os.path.join(program_files(PREFIX, "plant"), "payload.txt")))
+        self.assertEqual(payload, read(os.path.join(program_files(PRODUCTS["plant"][1]), "payload.txt")))
         self.assert_plants_work()
 
     def test_network_error_text_comes_from_the_system_netmsg(self):
@@ -360,8 +302,7 @@ class SingleInstanceLoadTest(HardenFixture):
         msi, cab = make_package(self.tmp, "gate", b"gate\n",
                                 *custom_action("TarnGate", f'gate "{win_path(reached)}" "{win_path(gate)}"', 3900))
         bulk = os.path.join(self.tmp, "bulk.cab")
-        with open(bulk, "wb") as f:
-            f.write(os.urandom(self.BULK_SIZE))
+        write(bulk, os.urandom(self.BULK_SIZE))
         setup = os.path.join(self.tmp, SETUP_NAME)
         pack(setup, f"amd64:{msi}", f"all:{cab}", f"all:{bulk}")
         targets = [os.path.join(self.tmp, f"target-{i}") for i in range(self.RUNNERS)]
@@ -371,9 +312,8 @@ class SingleInstanceLoadTest(HardenFixture):
         for i, target in enumerate(targets):
             out = open(os.path.join(self.tmp, f"out-{i}"), "wb")
             err = open(os.path.join(self.tmp, f"err-{i}"), "wb")
-            runners.append(subprocess.Popen([ENV["TARN_WINE_RUN"], setup, "--silent", "--path", win_path(target),
-                                             "--msi-prop", "TARNHARDENACTION", win_path(ENV["TARN_HARDEN_ACTION"])],
-                                            cwd=ENV["TARN_BUILD_DIR"], stdout=out, stderr=err, env=wine_env()))
+            runners.append(start_wine(setup, "--silent", "--path", win_path(target), "--msi-prop",
+                                      "TARNHARDENACTION", win_path(ENV["TARN_HARDEN_ACTION"]), stdout=out, stderr=err))
             out.close()
             err.close()
         try:

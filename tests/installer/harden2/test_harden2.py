@@ -15,28 +15,15 @@ import shutil
 import struct
 import subprocess
 import sys
-import tempfile
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "run"))
-from test_run import pack, read, temp_dirs, text, win_path  # noqa: E402
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, PREFIX, holding, pack, program_files, read, scratch,  # noqa: E402
+                      temp_entries, text, tree, wait_for_wineserver, win_path, wine, write)
 
-ENV = os.environ
-MSI_DIR = ENV.get("TARN_TEST_MSI_DIR", "")
-PREFIX = ENV.get("TARN_WINEPREFIX", "")
-AMD64_MSI = os.path.join(MSI_DIR, "TarnDemo_amd64.msi")
-COMMON_CAB = os.path.join(MSI_DIR, "common.cab")
 # Where the amd64 demo package installs itself.
-INSTALLED_DIR = os.path.join(PREFIX, "drive_c", "Program Files", "TarnvaleDemo")
+INSTALLED_DIR = program_files("TarnvaleDemo")
 RT_RCDATA = 10
-
-
-def tree(path):
-    """Every path below path, relative to it."""
-    found = set()
-    for root, dirs, files in os.walk(path):
-        found |= {os.path.relpath(os.path.join(root, name), path) for name in dirs + files}
-    return found
 
 
 # --------------------------------------------------------------------------
@@ -95,8 +82,7 @@ def damage(source, target, change):
     """Copies the installer source to target with change(image, resources) applied."""
     image = bytearray(read(source))
     change(image, PeResources(image))
-    with open(target, "wb") as f:
-        f.write(image)
+    write(target, image)
 
 
 def patch_resource(name, offset, data):
@@ -122,25 +108,21 @@ def remove_installation():
     Returns whether it was installed."""
     if not os.path.exists(INSTALLED_DIR):
         return False
-    subprocess.run([ENV["TARN_WINE_RUN"], "msiexec", "/x", win_path(AMD64_MSI), "/qn"], cwd=ENV["TARN_BUILD_DIR"],
-                   capture_output=True, timeout=240)
+    wine("msiexec", "/x", win_path(AMD64_MSI), "/qn")
     shutil.rmtree(INSTALLED_DIR, True)
     return True
 
 
 def setUpModule():
     # The prefix comes into being with its first program (launch without arguments only prints its usage).
-    wine_env = dict(ENV, WINEPREFIX=PREFIX)
-    subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_LAUNCH"]], cwd=ENV["TARN_BUILD_DIR"], capture_output=True,
-                   timeout=240)
+    wine(ENV["TARN_LAUNCH"])
     # Wine's own processes (services, devices) write to the standard error of the program that started them
     # with the server; a server kept alive between the runs, and started here, keeps their words out of the
     # texts the cases compare. It ends 30 s after the last run.
-    subprocess.run(["wineserver", "-w"], env=wine_env, capture_output=True, timeout=240)
-    subprocess.run(["wineserver", "-p30"], env=wine_env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                   stderr=subprocess.DEVNULL, timeout=60)
-    subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_LAUNCH"]], cwd=ENV["TARN_BUILD_DIR"], capture_output=True,
-                   timeout=240)
+    wait_for_wineserver()
+    subprocess.run(["wineserver", "-p30"], env=dict(ENV, WINEPREFIX=PREFIX), stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+    wine(ENV["TARN_LAUNCH"])
     remove_installation()
 
 
@@ -148,11 +130,15 @@ class HardenFixture(unittest.TestCase):
     """A scratch directory and runs of a Windows program through the launch helper."""
 
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="tarn-harden2-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
+        self.tmp = scratch(self, "tarn-harden2-")
         # Apart from the scratch directory, whose content some cases check.
-        self.exit_dir = tempfile.mkdtemp(prefix="tarn-harden2-exit-")
-        self.addCleanup(shutil.rmtree, self.exit_dir, True)
+        self.exit_dir = scratch(self, "tarn-harden2-exit-")
+
+    @classmethod
+    def pack_for_the_class(cls, name):
+        """The class's installer cls.setup, named @a name: the amd64 demo package and the cabinet."""
+        cls.setup = os.path.join(scratch(cls, "tarn-harden2-class-"), name)
+        pack(cls.setup, f"amd64:{AMD64_MSI}", f"all:{COMMON_CAB}")
 
     def launch(self, exe, *args, env=(), raw=False, cwd=None):
         """Runs exe with args in cwd (default: the build tree); env holds launch's NAME=VALUE and -NAME items.
@@ -160,9 +146,8 @@ class HardenFixture(unittest.TestCase):
         exit_file = os.path.join(self.exit_dir, "exit-code")
         if os.path.exists(exit_file):
             os.unlink(exit_file)
-        proc = subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_LAUNCH"], win_path(exit_file), *env, "--",
-                               win_path(exe), *args], cwd=cwd or ENV["TARN_BUILD_DIR"], stdin=subprocess.DEVNULL,
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=240)
+        proc = wine(ENV["TARN_LAUNCH"], win_path(exit_file), *env, "--", win_path(exe), *args, cwd=cwd,
+                    stdin=subprocess.DEVNULL)
         self.assertTrue(os.path.exists(exit_file), f"launch failed: {text(proc.stderr)}")
         if raw:
             return int(read(exit_file)), proc.stdout, proc.stderr
@@ -171,11 +156,11 @@ class HardenFixture(unittest.TestCase):
     def assert_run(self, expected, exe, *args, env=(), raw=False, cwd=None):
         """Runs exe and compares (exit code, stdout, stderr) with expected; the prefix's temporary
         directories must stay as they were and nothing may get installed."""
-        temp_before = temp_dirs()
+        temp_before = temp_entries()
         result = self.launch(exe, *args, env=env, raw=raw, cwd=cwd)
         installed = remove_installation()
         self.assertEqual(expected, result)
-        self.assertEqual(temp_before, temp_dirs())
+        self.assertEqual(temp_before, temp_entries())
         self.assertFalse(installed, "a package got installed")
 
     def try_mount_tmpfs(self, name, *options):
@@ -204,13 +189,7 @@ class DamagedInstallerTest(HardenFixture):
 
     @classmethod
     def setUpClass(cls):
-        cls.dir = tempfile.mkdtemp(prefix="tarn-harden2-damaged-")
-        cls.setup = os.path.join(cls.dir, "damaged-setup.exe")
-        pack(cls.setup, f"amd64:{AMD64_MSI}", f"all:{COMMON_CAB}")
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir, True)
+        cls.pack_for_the_class("damaged-setup.exe")
 
     def test_each_damage_gives_its_message_and_leaves_nothing_behind(self):
         exe = "damaged-setup.exe"
@@ -282,13 +261,7 @@ class DamagedInstallerTest(HardenFixture):
 class HostileEnvironmentTest(HardenFixture):
     @classmethod
     def setUpClass(cls):
-        cls.dir = tempfile.mkdtemp(prefix="tarn-harden2-hostile-")
-        cls.setup = os.path.join(cls.dir, "hostile-setup.exe")
-        pack(cls.setup, f"amd64:{AMD64_MSI}", f"all:{COMMON_CAB}")
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir, True)
+        cls.pack_for_the_class("hostile-setup.exe")
 
     def test_unusable_temporary_directory_ends_the_run_before_anything_is_written(self):
         readonly, refusal = self.try_mount_tmpfs("readonly", "ro")
@@ -363,8 +336,7 @@ class HostileEnvironmentTest(HardenFixture):
 
     def test_extraction_path_that_names_a_file(self):
         a_file = os.path.join(self.tmp, "a-file")
-        with open(a_file, "wb") as f:
-            f.write(b"not a directory")
+        write(a_file, b"not a directory")
         self.assert_run((1, "", f"hostile-setup.exe: error: Failed to create extraction path '{win_path(a_file)}': "
                                 f"ERR_ALREADY_EXISTS\n"), self.setup, "--silent", "--path", win_path(a_file))
         self.assertEqual(b"not a directory", read(a_file))
@@ -373,23 +345,14 @@ class HostileEnvironmentTest(HardenFixture):
         target = os.path.join(self.tmp, "existing")
         os.mkdir(target)
         held = os.path.join(target, "common.cab")
-        with open(held, "wb") as f:
-            f.write(b"held by another program")
-        holder = subprocess.Popen([ENV["TARN_WINE_RUN"], ENV["TARN_HOLD_FILE"], win_path(held)],
-                                  cwd=ENV["TARN_BUILD_DIR"], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL)
-        try:
-            self.assertEqual(b"held", holder.stdout.readline().strip())
+        write(held, b"held by another program")
+        with holding(ENV["TARN_HOLD_FILE"], win_path(held)):
             exe = "hostile-setup.exe"
             self.assert_run((1, "", f"error: #1: Failed to create/replace '{win_path(held)}' for writing: "
                                     f"ERR_SHARING_VIOLATION\n"
                                     f"{exe}: error: Error extracting package #1 (common.cab): "
                                     f"ERR_SHARING_VIOLATION\n"),
                             self.setup, "--silent", "--path", win_path(target))
-        finally:
-            holder.stdin.close()
-            self.assertEqual(0, holder.wait(timeout=60))
-            holder.stdout.close()
         # The MSI written before is gone; the other program's file is untouched.
         self.assertEqual({"common.cab"}, tree(target))
         self.assertEqual(b"held by another program", read(held))
@@ -397,8 +360,7 @@ class HostileEnvironmentTest(HardenFixture):
     def test_disk_full_during_the_write(self):
         # More payload than the 1 MiB volume holds, in one package.
         big = os.path.join(self.tmp, "big.cab")
-        with open(big, "wb") as f:
-            f.write(os.urandom(3 * 1024 * 1024 // 2))
+        write(big, os.urandom(3 * 1024 * 1024 // 2))
         setup = os.path.join(self.tmp, "full-setup.exe")
         pack(setup, f"all:{big}")
         volume = self.mount_tmpfs("small")
@@ -425,13 +387,7 @@ class BadCommandLineTest(HardenFixture):
 
     @classmethod
     def setUpClass(cls):
-        cls.dir = tempfile.mkdtemp(prefix="tarn-harden2-cmdline-")
-        cls.setup = os.path.join(cls.dir, "cmdline-setup.exe")
-        pack(cls.setup, f"amd64:{AMD64_MSI}", f"all:{COMMON_CAB}")
-
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.dir, True)
+        cls.pack_for_the_class("cmdline-setup.exe")
 
     def test_every_error_path_exits_2_with_one_message_and_creates_nothing(self):
         long_path = "Z:\\" + "p" * 4100

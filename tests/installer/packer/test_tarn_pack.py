@@ -16,16 +16,13 @@ import re
 import struct
 import subprocess
 import sys
-import tempfile
 import unittest
 from xml.etree import ElementTree
 
-ENV = os.environ
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from tarntest import AMD64_MSI, COMMON_CAB, ENV, X86_MSI, make_cert, read, scratch, text, wine, write  # noqa: E402
+
 PACK = ENV.get("TARN_PACK")
-MSI_DIR = ENV.get("TARN_TEST_MSI_DIR", "")
-AMD64_MSI = os.path.join(MSI_DIR, "TarnDemo_amd64.msi")
-X86_MSI = os.path.join(MSI_DIR, "TarnDemo_x86.msi")
-COMMON_CAB = os.path.join(MSI_DIR, "common.cab")
 SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "splash.png")
 
 
@@ -36,12 +33,8 @@ def fnv1a(data):
     return f"{h:08x}"
 
 
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
 def pack(*args, kit=None):
+    """tarn-pack run with @a args (and the stub kit @a kit): the run, its output as text."""
     cmd = [sys.executable, PACK, *args]
     if kit:
         cmd += ["--stub-kit", kit]
@@ -49,37 +42,19 @@ def pack(*args, kit=None):
 
 
 def run_probe(exe):
-    proc = subprocess.run([ENV["TARN_WINE_RUN"], exe], cwd=ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE)
-    return proc.returncode, proc.stdout.decode("utf-8").replace("\r\n", "\n")
-
-
-def make_cert(directory, name):
-    """A throw-away self-signed certificate: (key.pem, cert.pem, cert.der)."""
-    key, pem, der = (os.path.join(directory, f"{name}.{ext}") for ext in ("key", "pem", "cer"))
-    subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN={name}",
-                    "-days", "30", "-keyout", key, "-out", pem], check=True, capture_output=True)
-    subprocess.run(["openssl", "x509", "-in", pem, "-outform", "DER", "-out", der], check=True,
-                   capture_output=True)
-    return key, pem, der
+    proc = wine(exe)
+    return proc.returncode, text(proc.stdout)
 
 
 class PackTestBase(unittest.TestCase):
     def setUp(self):
-        self._tmp = tempfile.TemporaryDirectory(prefix="tarn-pack-test-")
-        self.tmp = self._tmp.name
-
-    def tearDown(self):
-        self._tmp.cleanup()
+        self.tmp = scratch(self, "tarn-pack-test-")
 
     def path(self, name):
         return os.path.join(self.tmp, name)
 
     def file(self, name, data):
-        path = self.path(name)
-        with open(path, "wb") as f:
-            f.write(data)
-        return path
+        return write(self.path(name), data)
 
     def assert_packed(self, proc):
         self.assertEqual(0, proc.returncode, proc.stderr)
@@ -259,10 +234,9 @@ class SigningTest(PackTestBase):
         os.mkdir(bin_dir)
         log = self.path("osslsigncode.args")
         standin = os.path.join(bin_dir, "osslsigncode")
-        with open(standin, "w") as f:
-            f.write(f'#!/bin/sh\nprintf "%s\\n" "$@" >"{log}"\n'
-                    'while [ $# -gt 0 ]; do case "$1" in -in) i=$2 ;; -out) o=$2 ;; esac; shift; done\n'
-                    'cp "$i" "$o"\n')
+        write(standin, (f'#!/bin/sh\nprintf "%s\\n" "$@" >"{log}"\n'
+                        'while [ $# -gt 0 ]; do case "$1" in -in) i=$2 ;; -out) o=$2 ;; esac; shift; done\n'
+                        'cp "$i" "$o"\n').encode())
         os.chmod(standin, 0o755)
         key, pem, _ = make_cert(self.tmp, "Tarnvale TSA Signer")
         env = dict(os.environ, PATH=bin_dir + os.pathsep + os.environ["PATH"])
@@ -300,10 +274,9 @@ class IdentityTest(PackTestBase):
         return ElementTree.fromstring(resource(exe, 24, 1))
 
     def version_strings(self, exe):
-        proc = subprocess.run([ENV["TARN_WINE_RUN"], ENV["TARN_VERSION_READER"], exe], cwd=ENV["TARN_BUILD_DIR"],
-                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        proc = wine(ENV["TARN_VERSION_READER"], exe)
         self.assertEqual(0, proc.returncode, proc.stderr)
-        return dict(line.split("=", 1) for line in proc.stdout.decode("utf-8").splitlines())
+        return dict(line.split("=", 1) for line in text(proc.stdout).splitlines())
 
     def test_defaults_come_from_the_first_msi_and_ask_for_administrators(self):
         out = self.path("demo-setup.exe")
@@ -375,10 +348,7 @@ class VerifyTest(PackTestBase):
         self.assertEqual(1, image.count(content), name)
         at = image.find(content) + offset
         image[at:at + len(data)] = data
-        copy = exe + ".patched.exe"
-        with open(copy, "wb") as f:
-            f.write(image)
-        return copy
+        return write(exe + ".patched.exe", image)
 
     def test_a_good_installer_verifies(self):
         out = self.path("setup.exe")

@@ -11,61 +11,21 @@ TARN_HOLD_MUTEX (the helper that holds the installer's mutex).
 import os
 import re
 import secrets
-import shutil
 import stat
 import subprocess
 import sys
-import tempfile
 import unittest
 
-ENV = os.environ
-MSI_DIR = ENV.get("TARN_TEST_MSI_DIR", "")
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from tarntest import (COMMON_CAB, ENV, MSI_DIR, X86_MSI, holding, pack, program_files, read,  # noqa: E402
+                      scratch, system_registry, temp_entries, text, win_path, wine)
+
 PACKAGES = {"TarnDemo_amd64.msi": "amd64", "TarnDemo_x86.msi": "x86", "common.cab": "all"}
-PREFIX = ENV.get("TARN_WINEPREFIX") or os.path.join(ENV.get("TARN_BUILD_DIR", ""), "wineprefix")
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
-
-
-def win_path(path):
-    """The Wine name of a Linux path (drive Z: is the Linux root)."""
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def text(data):
-    return data.decode("utf-8", "replace").replace("\r\n", "\n")
-
-
-def wine(*args, **kwargs):
-    return subprocess.run([ENV["TARN_WINE_RUN"], *args], cwd=ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=240, **kwargs)
-
-
-def pack(out, *packages):
-    args = [sys.executable, ENV["TARN_PACK"], "-o", out, "--stub-kit", ENV["TARN_STUB_KIT"]]
-    for package in packages:
-        args += ["--package", package]
-    subprocess.run(args, check=True, capture_output=True)
-
-
-def temp_dirs():
-    """What the prefix's users have in their temporary directories."""
-    users = os.path.join(PREFIX, "drive_c", "users")
-    found = set()
-    # A prefix that no program has run in yet has no users, so no temporary directories either.
-    for user in os.listdir(users) if os.path.isdir(users) else ():
-        temp = os.path.join(users, user, "Temp")
-        if os.path.isdir(temp):
-            found |= {os.path.join(temp, name) for name in os.listdir(temp)}
-    return found
 
 
 class RunFixture(unittest.TestCase):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="tarn-run-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
+        self.tmp = scratch(self, "tarn-run-")
         self.setup = os.path.join(self.tmp, "tarn-run-setup.exe")
         pack(self.setup, *(f"{arch}:{os.path.join(MSI_DIR, name)}" for name, arch in PACKAGES.items()))
 
@@ -102,21 +62,14 @@ class ExtractTest(RunFixture):
 
 class SingleInstanceTest(RunFixture):
     def test_second_installer_is_refused_before_it_creates_anything(self):
-        holder = subprocess.Popen([ENV["TARN_WINE_RUN"], ENV["TARN_HOLD_MUTEX"]], cwd=ENV["TARN_BUILD_DIR"],
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        try:
-            self.assertEqual(b"held", holder.stdout.readline().strip())
-            target = os.path.join(self.tmp, "refused")
-            temp_before = temp_dirs()
+        target = os.path.join(self.tmp, "refused")
+        with holding(ENV["TARN_HOLD_MUTEX"]):
+            temp_before = temp_entries()
             rc, out, err = self.run_setup("--silent", "--path", win_path(target))
             self.assertEqual((1, "", "tarn-run-setup.exe: error: Another installer is already running\n"),
                              (rc, out, err))
             self.assertFalse(os.path.exists(target))
-            self.assertEqual(temp_before, temp_dirs())
-        finally:
-            holder.stdin.close()
-            self.assertEqual(0, holder.wait(timeout=60))
-            holder.stdout.close()
+            self.assertEqual(temp_before, temp_entries())
         # With the mutex free again, the same run proceeds.
         rc, out, err = self.run_setup("--silent", "--extract", "--path", win_path(target))
         self.assertEqual((0, ""), (rc, err))
@@ -125,8 +78,7 @@ class SingleInstanceTest(RunFixture):
 
 class InstallFixture(unittest.TestCase):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="tarn-install-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
+        self.tmp = scratch(self, "tarn-install-")
 
     def make_msi(self, name, *queries):
         """The property package built afresh (so with a product code of its own), changed by msibuild queries."""
@@ -153,8 +105,7 @@ class InstallFixture(unittest.TestCase):
         return int(found.group(1))
 
     def registry_values(self):
-        subprocess.run(["wineserver", "-w"], env=dict(ENV, WINEPREFIX=PREFIX), check=True)
-        reg = read(os.path.join(PREFIX, "system.reg")).decode("utf-8", "replace")
+        reg = system_registry()
         section = re.search(r"^\[Software\\\\(?:Wow6432Node\\\\)?TarnvaleRunTest\][^\n]*\n(.*?)(?:\n\n|\Z)", reg,
                             re.M | re.S)
         self.assertIsNotNone(section, "no TarnvaleRunTest key in system.reg")
@@ -166,20 +117,19 @@ class InstallTest(InstallFixture):
         super().setUp()
         self.msi = self.make_msi("TarnRunProps_amd64.msi")
         self.setup = os.path.join(self.tmp, "props-setup.exe")
-        pack(self.setup, f"amd64:{self.msi}", f"all:{os.path.join(MSI_DIR, 'common.cab')}",
-             f"x86:{os.path.join(MSI_DIR, 'TarnDemo_x86.msi')}")
+        pack(self.setup, f"amd64:{self.msi}", f"all:{COMMON_CAB}",
+             f"x86:{X86_MSI}")
 
     def test_silent_install_passes_the_properties_and_removes_the_extraction_directory(self):
         token = secrets.token_hex(4)
-        temp_before = temp_dirs()
+        temp_before = temp_entries()
         proc = wine(self.setup, "--silent", "--msi-prop", "TARNPLAIN", f"plain-{token}", "--msi-prop", "TARNSPACED",
                     f"with spaces {token}", "--msiparams", f'TARNPARAM="param {token}"')
         self.assertEqual((0, "", ""), (proc.returncode, text(proc.stdout), text(proc.stderr)))
         self.assertEqual({"Plain": f"plain-{token}", "Spaced": f"with spaces {token}", "Param": f"param {token}"},
                          self.registry_values())
-        self.assertTrue(os.path.isfile(os.path.join(PREFIX, "drive_c", "Program Files", "TarnvaleRunTest",
-                                                    "readme.txt")))
-        self.assertEqual(temp_before, temp_dirs())
+        self.assertTrue(os.path.isfile(os.path.join(program_files("TarnvaleRunTest"), "readme.txt")))
+        self.assertEqual(temp_before, temp_entries())
 
 
 class RebootAndFailureTest(InstallFixture):
@@ -193,27 +143,27 @@ class RebootAndFailureTest(InstallFixture):
         token = secrets.token_hex(4)
         pack(setup, f"amd64:{self.make_msi('first.msi', self.SCHEDULE_REBOOT)}",
              f"amd64:{self.make_msi('second.msi', self.default_value('TARNSPACED', f'second-{token}'))}")
-        temp_before = temp_dirs()
+        temp_before = temp_entries()
         self.assertEqual(3010, self.exit_code(setup, "--silent"))
         self.assertEqual(f"second-{token}", self.registry_values().get("Spaced"))
         self.assertEqual(0, self.exit_code(setup, "--silent", "--ignore-reboot"))
-        self.assertEqual(temp_before, temp_dirs())
+        self.assertEqual(temp_before, temp_entries())
 
     def test_failing_package_stops_the_later_ones_and_the_files_are_removed(self):
         setup = os.path.join(self.tmp, "failing-setup.exe")
         token = secrets.token_hex(4)
         pack(setup, f"amd64:{self.make_msi('failing.msi', *self.FAIL)}", f"amd64:{self.make_msi('later.msi')}",
-             f"all:{os.path.join(MSI_DIR, 'common.cab')}")
-        temp_before = temp_dirs()
+             f"all:{COMMON_CAB}")
+        temp_before = temp_entries()
         proc = wine(setup, "--silent", "--msi-prop", "TARNPLAIN", token)
         self.assertEqual(1, proc.returncode)
         self.assertIn("failing-setup.exe: error: ", text(proc.stderr))
         self.assertNotEqual(token, self.registry_values().get("Plain"))
-        self.assertEqual(temp_before, temp_dirs())
+        self.assertEqual(temp_before, temp_entries())
 
     def test_logging_keeps_the_extraction_directory_with_the_log_only(self):
         setup = os.path.join(self.tmp, "logging-setup.exe")
-        pack(setup, f"amd64:{self.make_msi('logged.msi')}", f"all:{os.path.join(MSI_DIR, 'common.cab')}")
+        pack(setup, f"amd64:{self.make_msi('logged.msi')}", f"all:{COMMON_CAB}")
         target = os.path.join(self.tmp, "logged")
         proc = wine(setup, "--silent", "--logging", "--path", win_path(target))
         self.assertEqual((0, ""), (proc.returncode, text(proc.stderr)))

@@ -18,10 +18,12 @@ import subprocess
 import sys
 import unittest
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "splash"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import splash_picture  # noqa: E402
-from test_run import ENV, MSI_DIR, PREFIX, InstallFixture, pack, read, temp_dirs, text, win_path, wine  # noqa: E402
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, PREFIX, errors, make_cert, pack, program_files,  # noqa: E402
+                      read, start_wine, system_registry, temp_entries, text, wait_for_wineserver, win_path, wine,
+                      write)
+from test_run import InstallFixture  # noqa: E402 (the run suites' fixture, beside this file)
 
 SUMMARY_LABELS = ["Host architecture        : ", "Extraction path          : ", "Silent installation      : ",
                   "Certificate installation : ", "Additional MSI parameters: ", "Logging to file          : "]
@@ -29,22 +31,6 @@ SUMMARY_LABELS = ["Host architecture        : ", "Extraction path          : ", 
 
 def summary(*values):
     return [label + value for label, value in zip(SUMMARY_LABELS, values, strict=True)]
-
-
-def errors(proc):
-    """The run's standard error without Wine's own reports ("wine: ..."), which the prefix's system
-    processes, started in the same session, also write there."""
-    return "".join(line for line in text(proc.stderr).splitlines(True) if not line.startswith("wine: "))
-
-
-def stop_wineserver(prefix):
-    """Waits for the prefix's server to end, so its registry files are written and a next program starts afresh."""
-    subprocess.run(["wineserver", "-w"], env=dict(ENV, WINEPREFIX=prefix), check=True, timeout=120)
-
-
-def run_in(prefix, *args, **kwargs):
-    return subprocess.run([ENV["TARN_WINE_RUN"], *args], cwd=ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=240, env=dict(ENV, TARN_WINEPREFIX=prefix, **kwargs))
 
 
 class VerboseConsoleTest(InstallFixture):
@@ -55,17 +41,17 @@ class VerboseConsoleTest(InstallFixture):
     def setUp(self):
         super().setUp()
         # The prefix's server may still run from a test without display; its windows would not show.
-        stop_wineserver(PREFIX)
+        wait_for_wineserver(PREFIX)
 
     def capture(self, setup, *args):
         out = os.path.join(self.tmp, "console.txt")
         proc = wine(ENV["TARN_CONSOLE_CAPTURE"], win_path(out), setup, *args)
-        self.assertTrue(os.path.exists(out), errors(proc))
+        self.assertTrue(os.path.exists(out), errors(proc.stderr))
         return proc.returncode, read(out).decode("utf-8").splitlines()
 
     def test_extract_prints_the_summary_and_the_message_on_the_console(self):
         setup = os.path.join(self.tmp, "verbose-setup.exe")
-        pack(setup, f"amd64:{os.path.join(MSI_DIR, 'TarnDemo_amd64.msi')}", f"all:{os.path.join(MSI_DIR, 'common.cab')}")
+        pack(setup, f"amd64:{AMD64_MSI}", f"all:{COMMON_CAB}")
         target = os.path.join(self.tmp, "out")
         rc, lines = self.capture(setup, "--silent", "--verbose", "--extract", "--path", win_path(target))
         self.assertEqual(0, rc)
@@ -77,7 +63,7 @@ class VerboseConsoleTest(InstallFixture):
         setup = os.path.join(self.tmp, "verbose-install.exe")
         pack(setup, f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}")
         token = os.urandom(4).hex()
-        temp_before = temp_dirs()
+        temp_before = temp_entries()
         rc, lines = self.capture(setup, "--silent", "--verbose", "--no-silent-cert", "--msiparams",
                                  f"TARNPARAM=verbose-{token}")
         self.assertEqual(0, rc)
@@ -87,7 +73,7 @@ class VerboseConsoleTest(InstallFixture):
         self.assertEqual(summary("x86_64", path.group(1), "true", "false", f"TARNPARAM=verbose-{token}", "<None>"),
                          lines)
         self.assertEqual(f"verbose-{token}", self.registry_values().get("Param"))
-        self.assertEqual(temp_before, temp_dirs())
+        self.assertEqual(temp_before, temp_entries())
 
 
 class X86HostTest(InstallFixture):
@@ -98,51 +84,38 @@ class X86HostTest(InstallFixture):
     @classmethod
     def setUpClass(cls):
         # Made on first use (about a minute), before any test waits for a window in it.
-        run_in(cls.PREFIX32, "cmd", "/c", "exit", WINEARCH="win32")
+        wine("cmd", "/c", "exit", prefix=cls.PREFIX32, WINEARCH="win32")
 
     def setUp(self):
         super().setUp()
-        stop_wineserver(self.PREFIX32)
+        wait_for_wineserver(self.PREFIX32)
         x86_msi = os.path.join(self.tmp, "TarnDemo_x86.msi")
         subprocess.run(["wixl", "-a", "x86", "-o", x86_msi, "TarnDemo_x86.wxs"], cwd=ENV["TARN_MSI_SRC"],
                        check=True, capture_output=True)
         # With a splash picture, as a product ships: an interactive run shows the splash until it ends.
-        picture = os.path.join(self.tmp, "splash.png")
-        with open(picture, "wb") as f:
-            f.write(splash_picture.png_bytes())
+        picture = write(os.path.join(self.tmp, "splash.png"), splash_picture.png_bytes())
         self.setup = os.path.join(self.tmp, "x86-setup.exe")
-        subprocess.run([sys.executable, ENV["TARN_PACK"], "-o", self.setup, "--stub-kit", ENV["TARN_STUB_KIT"],
-                        "--splash", picture, "--package", f"all:{x86_msi}",
-                        "--package", f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}"],
-                       check=True, capture_output=True)
+        pack(self.setup, f"all:{x86_msi}", f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}", splash=picture)
 
     def run32(self, *args):
-        return run_in(self.PREFIX32, *args, WINEARCH="win32")
+        return wine(*args, prefix=self.PREFIX32, WINEARCH="win32")
 
     def program_files(self, name):
-        return os.path.join(self.PREFIX32, "drive_c", "Program Files", name)
-
-    def temp_dirs32(self):
-        """What the 32-bit prefix's users have in their temporary directories."""
-        users = os.path.join(self.PREFIX32, "drive_c", "users")
-        return {os.path.join(users, user, "Temp", name) for user in os.listdir(users)
-                if os.path.isdir(os.path.join(users, user, "Temp"))
-                for name in os.listdir(os.path.join(users, user, "Temp"))}
+        return program_files(name, self.PREFIX32)
 
     def test_silent_run_installs_only_the_packages_for_all_architectures(self):
         for name in ("TarnvaleDemo32", "TarnvaleRunTest"):
             shutil.rmtree(self.program_files(name), ignore_errors=True)
         proc = self.run32(self.setup, "--silent")
-        self.assertEqual((0, "", ""), (proc.returncode, text(proc.stdout), errors(proc)))
+        self.assertEqual((0, "", ""), (proc.returncode, text(proc.stdout), errors(proc.stderr)))
         self.assertEqual(read(os.path.join(ENV["TARN_MSI_SRC"], "readme.txt")),
                          read(os.path.join(self.program_files("TarnvaleDemo32"), "readme.txt")))
         self.assertFalse(os.path.exists(self.program_files("TarnvaleRunTest")))
 
     def test_interactive_run_is_refused_with_a_box(self):
-        temp_before = self.temp_dirs32()
-        installer = subprocess.Popen([ENV["TARN_WINE_RUN"], self.setup], cwd=ENV["TARN_BUILD_DIR"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                     env=dict(ENV, TARN_WINEPREFIX=self.PREFIX32, WINEARCH="win32"))
+        temp_before = temp_entries(self.PREFIX32)
+        installer = start_wine(self.setup, prefix=self.PREFIX32, env={"WINEARCH": "win32"},
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         try:
             box = self.run32(ENV["TARN_BOX_READER"], "Tarnvale Installer", "90")
             self.assertEqual((0, "32-bit Windows hosts are not supported by this Tarnvale release.\n"),
@@ -159,7 +132,7 @@ class X86HostTest(InstallFixture):
                     subprocess.run(["xdotool", "key", "--window", window, "Return"], capture_output=True, timeout=30)
             self.assertEqual(1, installer.wait(timeout=60))
             # The extraction directory it made before the refusal is gone again.
-            self.assertEqual(temp_before, self.temp_dirs32())
+            self.assertEqual(temp_before, temp_entries(self.PREFIX32))
         finally:
             if installer.poll() is None:
                 # Ends the programs of this test's own prefix, the installer among them.
@@ -175,37 +148,26 @@ class CertificateTest(InstallFixture):
     STORE = "Software\\\\Microsoft\\\\SystemCertificates\\\\TrustedPublisher\\\\Certificates\\\\"
 
     def make_cert(self, name):
-        key, pem, der = (os.path.join(self.tmp, f"{name}.{ext}") for ext in ("key", "pem", "cer"))
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", f"/CN=Tarnvale {name}",
-                        "-days", "30", "-keyout", key, "-out", pem], check=True, capture_output=True)
-        subprocess.run(["openssl", "x509", "-in", pem, "-outform", "DER", "-out", der], check=True,
-                       capture_output=True)
+        _, _, der = make_cert(self.tmp, f"Tarnvale {name}")
         return der, hashlib.sha1(read(der)).hexdigest().upper()
 
     def trusted_publishers(self):
-        stop_wineserver(PREFIX)
-        reg = read(os.path.join(PREFIX, "system.reg")).decode("utf-8", "replace")
+        reg = system_registry()
         return set(re.findall(r"^\[" + re.escape(self.STORE) + r"([0-9A-F]{40})\]", reg, re.M))
 
     def run_with(self, certs, *args):
         """Runs an installer carrying @a certs and a cabinet with @a args. It has a splash picture, as a
         product ships: an interactive run shows it during the extraction (on the suite's virtual display)."""
         setup = os.path.join(self.tmp, "cert-setup.exe")
-        picture = os.path.join(self.tmp, "splash.png")
-        with open(picture, "wb") as f:
-            f.write(splash_picture.png_bytes())
-        command = [sys.executable, ENV["TARN_PACK"], "-o", setup, "--stub-kit", ENV["TARN_STUB_KIT"],
-                   "--splash", picture, "--package", f"all:{os.path.join(MSI_DIR, 'common.cab')}"]
-        for der in certs:
-            command += ["--cert", der]
-        packed = subprocess.run(command, check=True, capture_output=True, text=True)
+        picture = write(os.path.join(self.tmp, "splash.png"), splash_picture.png_bytes())
+        packed = pack(setup, f"all:{COMMON_CAB}", splash=picture, certs=certs)
         self.assertIn(f"{len(certs)} certificate(s)", packed.stdout)
         return wine(setup, *args)
 
     def test_silent_run_adds_every_embedded_certificate(self):
         (der1, thumb1), (der2, thumb2) = self.make_cert("first"), self.make_cert("second")
         proc = self.run_with([der1, der2], "--silent")
-        self.assertEqual((0, ""), (proc.returncode, errors(proc)))
+        self.assertEqual((0, ""), (proc.returncode, errors(proc.stderr)))
         self.assertLessEqual({thumb1, thumb2}, self.trusted_publishers())
 
     def test_no_silent_cert_no_certificate_and_interactive_run_leave_the_store_alone(self):
@@ -214,7 +176,7 @@ class CertificateTest(InstallFixture):
         # A user who starts the installer by hand is not asked about the store, so it stays as it is.
         for certs, args in (([der], ["--silent", "--no-silent-cert"]), ([], ["--silent"]), ([der], [])):
             proc = self.run_with(certs, *args)
-            self.assertEqual((0, ""), (proc.returncode, errors(proc)), args)
+            self.assertEqual((0, ""), (proc.returncode, errors(proc.stderr)), args)
             self.assertEqual(before, self.trusted_publishers(), args)
         self.assertNotIn(thumb, before)
 
@@ -222,16 +184,15 @@ class CertificateTest(InstallFixture):
 class CustomDirTest(InstallFixture):
     def test_custom_directory_beside_the_installer_is_copied_and_outlives_the_clean_up(self):
         setup = os.path.join(self.tmp, "custom-setup.exe")
-        pack(setup, f"all:{os.path.join(MSI_DIR, 'common.cab')}")
+        pack(setup, f"all:{COMMON_CAB}")
         custom = os.path.join(self.tmp, ".custom")
         files = {"branding.txt": b"Tarnvale custom text\n", os.path.join("nested", "deeper", "data.bin"): os.urandom(3000)}
         for name, data in files.items():
             os.makedirs(os.path.dirname(os.path.join(custom, name)), exist_ok=True)
-            with open(os.path.join(custom, name), "wb") as f:
-                f.write(data)
+            write(os.path.join(custom, name), data)
         target = os.path.join(self.tmp, "extracted")
         proc = wine(setup, "--silent", "--path", win_path(target))
-        self.assertEqual((0, ""), (proc.returncode, errors(proc)))
+        self.assertEqual((0, ""), (proc.returncode, errors(proc.stderr)))
         # The packages are removed; the copy's content has no cleanup records, so it and the directory stay.
         self.assertEqual([".custom"], os.listdir(target))
         for name, data in files.items():
@@ -241,13 +202,13 @@ class CustomDirTest(InstallFixture):
 class MsiLogFileTest(InstallFixture):
     def test_log_outside_the_extraction_directory_stays_and_the_directory_goes(self):
         setup = os.path.join(self.tmp, "log-setup.exe")
-        pack(setup, f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}", f"all:{os.path.join(MSI_DIR, 'common.cab')}")
+        pack(setup, f"amd64:{self.make_msi('TarnRunProps_amd64.msi')}", f"all:{COMMON_CAB}")
         log = os.path.join(self.tmp, "logs", "install log.txt")
         os.mkdir(os.path.dirname(log))
-        temp_before = temp_dirs()
+        temp_before = temp_entries()
         proc = wine(setup, "--silent", "--msi-log-file", win_path(log))
-        self.assertEqual((0, ""), (proc.returncode, errors(proc)))
-        self.assertEqual(temp_before, temp_dirs())
+        self.assertEqual((0, ""), (proc.returncode, errors(proc.stderr)))
+        self.assertEqual(temp_before, temp_entries())
         self.assertEqual(["install log.txt"], os.listdir(os.path.dirname(log)))
         logged = read(log).decode("utf-16-le" if read(log)[:2] == b"\xff\xfe" else "latin-1", "replace")
         # A verbose log names the package it installed from the extraction directory.

@@ -27,6 +27,7 @@ TARN_PAYLOAD_MB (default 192) sizes the large payload.
 """
 import collections
 import contextlib
+import functools
 import hashlib
 import math
 import os
@@ -35,17 +36,15 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
 import unittest
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "splash"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import splash_picture  # noqa: E402
 import splash_shot  # noqa: E402
-from test_run import text, win_path  # noqa: E402
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, PREFIX, holding, pack, scratch, start_wine,  # noqa: E402
+                      temp_entries, text, tree, wait_for_wineserver, win_path, wine, write)
 
-ENV = os.environ
-PREFIX = ENV.get("TARN_WINEPREFIX", "")
 CAPTION = "Tarnvale Installer"
 PAYLOAD_BYTES = int(ENV.get("TARN_PAYLOAD_MB", "192")) * 1024 * 1024
 # Where a grab that failed its check is kept, for a look at it (ctest's working directory).
@@ -56,43 +55,12 @@ XWININFO_LINE = re.compile(r'^\s*(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((?:
                            r'\s+(\d+)x(\d+)\+(-?\d+)\+(-?\d+)')
 
 
-def wine_run(*args, **kwargs):
-    return subprocess.run([ENV["TARN_WINE_RUN"], *args], cwd=ENV["TARN_BUILD_DIR"], stdout=subprocess.PIPE,
-                          stderr=subprocess.PIPE, timeout=240, **kwargs)
-
-
-def pack(out, *packages, splash=None):
-    args = [sys.executable, ENV["TARN_PACK"], "-o", out, "--stub-kit", ENV["TARN_STUB_KIT"]]
-    for package in packages:
-        args += ["--package", package]
-    if splash:
-        args += ["--splash", splash]
-    subprocess.run(args, check=True, capture_output=True)
-
-
 def digest(path):
     h = hashlib.sha256()
     with open(path, "rb") as f:
         for block in iter(lambda: f.read(1 << 20), b""):
             h.update(block)
     return h.hexdigest()
-
-
-def tree(directory):
-    """Every path below @a directory, relative to it."""
-    return sorted(os.path.relpath(os.path.join(root, name), directory)
-                  for root, dirs, files in os.walk(directory) for name in dirs + files)
-
-
-def prefix_temp_entries():
-    """What the prefix's users have in their temporary directories."""
-    users = os.path.join(PREFIX, "drive_c", "users")
-    found = set()
-    for user in os.listdir(users):
-        temp = os.path.join(users, user, "Temp")
-        if os.path.isdir(temp):
-            found |= {os.path.join(temp, name) for name in os.listdir(temp)}
-    return found
 
 
 def x_windows():
@@ -209,38 +177,30 @@ def setUpModule():
     # destruction of a managed window: all windows unmanaged in this prefix.
     mark = os.path.join(PREFIX, ".tarn-unmanaged")
     if not os.path.exists(mark):
-        proc = wine_run("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f")
+        proc = wine("reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/d", "N", "/f")
         if proc.returncode == 0:
             open(mark, "w").close()
-    # Each suite starts with the prefix's server ended (see wait_until_prefix_idle).
-    wait_until_prefix_idle()
-
-
-def wait_until_prefix_idle():
-    """Waits for the prefix's server to end. A program that starts while the last one's desktop (explorer)
-    is shutting down can end up on a desktop of its own, where other programs do not see its windows."""
-    subprocess.run(["wineserver", "-w"], env=dict(ENV, WINEPREFIX=PREFIX), timeout=120)
+    # Each suite starts with the prefix's server ended: a program that starts while the last one's desktop
+    # (explorer) is shutting down can end up on a desktop of its own, where other programs do not see its windows.
+    wait_for_wineserver()
 
 
 def tearDownModule():
     # The next suite brings a display of its own: nothing of this one may stay.
-    wait_until_prefix_idle()
+    wait_for_wineserver()
 
 
 class WindowFixture(unittest.TestCase):
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="tarn-windows-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
+        self.tmp = scratch(self, "tarn-windows-")
         # The installer's output, apart from what the tests look at in self.tmp.
-        self.logs = tempfile.mkdtemp(prefix="tarn-windows-logs-")
-        self.addCleanup(shutil.rmtree, self.logs, True)
+        self.logs = scratch(self, "tarn-windows-logs-")
 
     def picture(self):
         """The splash test picture as a PNG file."""
         path = os.path.join(self.tmp, "picture.png")
         if not os.path.exists(path):
-            with open(path, "wb") as f:
-                f.write(splash_picture.png_bytes())
+            write(path, splash_picture.png_bytes())
         return path
 
     def large_payload(self):
@@ -257,7 +217,7 @@ class WindowFixture(unittest.TestCase):
         err = open(os.path.join(self.logs, "stderr"), "wb")
         self.addCleanup(out.close)
         self.addCleanup(err.close)
-        proc = subprocess.Popen([ENV["TARN_WINE_RUN"], exe, *args], cwd=ENV["TARN_BUILD_DIR"], stdout=out, stderr=err)
+        proc = start_wine(exe, *args, stdout=out, stderr=err)
         self.addCleanup(self.stop_if_running, proc)
         return proc
 
@@ -293,7 +253,7 @@ class WindowFixture(unittest.TestCase):
             self.fail(f"no box of {os.path.basename(exe)} (exit code {proc.poll()}, output {output}, "
                       f"windows {windows_of(exe)}, screen kept as {FAILED_SHOT})")
         self.assertEqual(splash_with_box, splash_of(exe) is not None, "the splash window with the box")
-        reader = wine_run(ENV["TARN_BOX_READER"], CAPTION, "30")
+        reader = wine(ENV["TARN_BOX_READER"], CAPTION, "30")
         self.assertEqual(0, reader.returncode, f"no box captioned '{CAPTION}': {text(reader.stderr)}")
         # A key that reaches the box before it has the focus is lost: pressed again until the box goes.
         for _ in range(10):
@@ -526,9 +486,9 @@ class DemoSplashTest(WindowFixture):
 class SilentTest(WindowFixture):
     def test_silent_installation_shows_no_window(self):
         exe = os.path.join(self.tmp, "silent-setup.exe")
-        pack(exe, f"amd64:{os.path.join(ENV['TARN_TEST_MSI_DIR'], 'TarnDemo_amd64.msi')}",
+        pack(exe, f"amd64:{AMD64_MSI}",
              f"all:{self.large_payload()}", splash=self.picture())
-        temp_before = prefix_temp_entries()
+        temp_before = temp_entries()
 
         proc = self.start(exe, "--silent")
         seen, polls = set(), 0
@@ -542,45 +502,29 @@ class SilentTest(WindowFixture):
         self.assertEqual(set(), seen)
         self.assertGreater(polls, 20, "the run ended before its windows could be watched")
         self.assertEqual((0, "", ""), (rc, out, err))
-        self.assertEqual(temp_before, prefix_temp_entries())
-
-
-@contextlib.contextmanager
-def mutex_held():
-    """The installer's single-instance mutex, held by another program for the duration."""
-    holder = subprocess.Popen([ENV["TARN_WINE_RUN"], ENV["TARN_HOLD_MUTEX"]], cwd=ENV["TARN_BUILD_DIR"],
-                              stdin=subprocess.PIPE, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-    try:
-        if holder.stdout.readline().strip() != b"held":
-            raise RuntimeError("hold-mutex did not take the mutex")
-        yield
-    finally:
-        holder.stdin.close()
-        holder.wait(timeout=60)
-        holder.stdout.close()
+        self.assertEqual(temp_before, temp_entries())
 
 
 class ErrorBoxTest(WindowFixture):
     def test_error_box_is_dismissed_with_a_key_and_the_run_fails_cleanly(self):
         # With a picture: the box shows over the splash window, which must not take the key.
         exe = os.path.join(self.tmp, "box-setup.exe")
-        pack(exe, f"all:{os.path.join(ENV['TARN_TEST_MSI_DIR'], 'common.cab')}", splash=self.picture())
+        pack(exe, f"all:{COMMON_CAB}", splash=self.picture())
         occupied = os.path.join(self.tmp, "occupied")
-        with open(occupied, "wb") as f:
-            f.write(b"a file where the extraction directory should go\n")
+        write(occupied, b"a file where the extraction directory should go\n")
         # (name, arguments, box text, how the run is held back, whether the splash has started by then)
         cases = [
             ("file in place of the extraction directory", ["--path", win_path(occupied)],
              f"Failed to create extraction path '{win_path(occupied)}': ERR_ALREADY_EXISTS", contextlib.nullcontext,
              True),
             ("another installer running", ["--path", win_path(os.path.join(self.tmp, "refused"))],
-             "Another installer is already running", mutex_held, False),
+             "Another installer is already running", functools.partial(holding, ENV["TARN_HOLD_MUTEX"]), False),
         ]
         for name, args, want_text, condition, splash_with_box in cases:
             with self.subTest(name):
-                wait_until_prefix_idle()
+                wait_for_wineserver()
                 before = tree(self.tmp)
-                temp_before = prefix_temp_entries()
+                temp_before = temp_entries()
                 with condition():
                     proc = self.start(exe, *args)
                     try:
@@ -591,7 +535,7 @@ class ErrorBoxTest(WindowFixture):
                         self.stop_if_running(proc)
                 self.assertEqual((1, want_text, "", ""), (rc, box_text, out, err))
                 self.assertEqual(before, tree(self.tmp))
-                self.assertEqual(temp_before, prefix_temp_entries())
+                self.assertEqual(temp_before, temp_entries())
 
 
 if __name__ == "__main__":

@@ -16,26 +16,16 @@ Contents (the tests rely on them):
   "PNGONLY" of type PNG (not RCDATA)
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from tarntest import container_header as header, container_manifest, rcdata_lines, write  # noqa: E402
 
 out = sys.argv[1]
 os.makedirs(out, exist_ok=True)
 
-
-def write(name, data):
-    with open(os.path.join(out, name), "wb") as f:
-        f.write(data)
-
-
-def header(arch, payload, name):
-    name = name.encode("utf-8")
-    assert len(payload) < 28 and len(name) < 224
-    return struct.pack("<I", arch) + payload.encode("ascii").ljust(28, b"\0") + name.ljust(224, b"\0")
-
-
 resources = {
-    "MANIFEST": b"TarnInstV1" + b"\0" * 5 + bytes([4]),
+    "MANIFEST": container_manifest(4),
     "HDR_00": header(3, "BIN_00", "Product_x64.msi"),
     "HDR_01": header(4, "BIN_01", "\u00dcberall_arm64.msi"),
     "HDR_02": header(1, "BIN_02", "n" * 223),
@@ -46,12 +36,7 @@ resources = {
     "BIN_02": b"common cabinet",
     "EMPTY": b"",
 }
-lines = ["LANGUAGE 0x09, 0x01"]
-for name, data in resources.items():
-    write(name.lower() + ".bin", data)
-    # Only MANIFEST (a keyword) is quoted: adjacent quoted strings would be joined.
-    quoted = f'"{name}"' if name == "MANIFEST" else name
-    lines.append(f'{quoted} RCDATA "{name.lower()}.bin"')
-write("pngonly.bin", b"\x89PNG")
+lines = rcdata_lines(out, resources)
+write(os.path.join(out, "pngonly.bin"), b"\x89PNG")
 lines.append('PNGONLY PNG "pngonly.bin"')
-write("fixture.rc", ("\n".join(lines) + "\n").encode("ascii"))
+write(os.path.join(out, "fixture.rc"), ("\n".join(lines) + "\n").encode("ascii"))
