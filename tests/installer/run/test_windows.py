@@ -65,7 +65,15 @@ def digest(path):
 
 def x_windows():
     """The top-level X windows of the display, mapped or not."""
-    out = subprocess.run(["xwininfo", "-root", "-children"], check=True, capture_output=True, text=True).stdout
+    # A window that goes away while xwininfo asks for its name makes it fail (BadWindow): ask again.
+    for attempt in range(5):
+        proc = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True)
+        if proc.returncode == 0:
+            break
+        time.sleep(0.1)
+    else:
+        raise RuntimeError(f"xwininfo fails: {proc.stderr.strip()}")
+    out = proc.stdout
     found = []
     for line in out.splitlines():
         m = XWININFO_LINE.match(line)

@@ -178,16 +178,32 @@ def make_cert(directory, name):
     return key, pem, der
 
 
+def container_layout():
+    """The container's layout as the stub kit carries it (container.conf, from the installer's package header):
+    the file that TARN_CONTAINER_LAYOUT names."""
+    layout = {}
+    with open(os.environ["TARN_CONTAINER_LAYOUT"], encoding="utf-8") as f:
+        for line in f:
+            key, sep, value = line.partition("=")
+            if sep and not line.startswith("#"):
+                layout[key.strip()] = value.strip()
+    return layout
+
+
 def container_manifest(count):
-    """The MANIFEST resource of a package container with @a count packages."""
-    return b"TarnInstV1" + b"\0" * 5 + bytes([count])
+    """The manifest resource of a package container with @a count packages."""
+    layout = container_layout()
+    size = int(layout["PACKAGE_MANIFEST_SIZE"])
+    return layout["PACKAGE_MANIFEST_MAGIC"].encode("ascii").ljust(size - 1, b"\0") + bytes([count])
 
 
 def container_header(arch, payload, name):
     """A package header resource: architecture, payload resource name, file name (UTF-8)."""
+    layout = container_layout()
+    payload_field, name_field = int(layout["PACKAGE_PAYLOAD_NAME_SIZE"]), int(layout["PACKAGE_FILE_NAME_SIZE"])
     name = name.encode("utf-8")
-    assert len(payload) < 28 and len(name) < 224
-    return struct.pack("<I", arch) + payload.encode("ascii").ljust(28, b"\0") + name.ljust(224, b"\0")
+    assert len(payload) < payload_field and len(name) < name_field
+    return struct.pack("<I", arch) + payload.encode("ascii").ljust(payload_field, b"\0") + name.ljust(name_field, b"\0")
 
 
 def rcdata_lines(out, resources):
