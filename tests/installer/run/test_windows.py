@@ -468,7 +468,7 @@ class DemoSplashTest(WindowFixture):
         with open(occupied, "wb") as f:
             f.write(b"a file where the extraction directory should go\n")
 
-        wait_until_prefix_idle()
+        wait_for_wineserver()
         proc = self.start(exe, "--path", win_path(occupied))
         frames, last = self.grab_raised_splash(exe, proc)
         box_text = self.dismiss_box(exe, proc, splash_with_box=True)
