@@ -16,6 +16,7 @@
 #include <rt/getopt.h>
 #include <rt/err.h>
 #include "TarnStubSettings.h"
+#include "TarnStubOptions.h"
 
 namespace
 {

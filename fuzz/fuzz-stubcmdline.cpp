@@ -15,7 +15,7 @@
 #include <vector>
 #include "TarnStubConsole.h"
 #include "TarnStubMsgBox.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include "internal/message.h"
 #include <rt/utf16.h>
 

@@ -7,6 +7,7 @@
 #include <rt/getopt.h>
 #include <rt/err.h>
 #include "TarnStubSettings.h"
+#include "TarnStubOptions.h"
 
 #include <cstring>
 #include <string>

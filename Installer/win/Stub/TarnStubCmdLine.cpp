@@ -2,7 +2,8 @@
  * The installer's command line: the effects of its options on the run
  * settings.
  */
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
+#include "TarnStubOptions.h"
 #include "TarnStubMessages.h"
 #include <rt/err.h>
 #include <rt/getopt.h>

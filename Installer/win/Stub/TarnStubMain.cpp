@@ -1,6 +1,7 @@
 /** @file
  * StubMain: the runtime first, then the command line, then the run.
  */
+#include "TarnStubCmdLine.h"
 #include "TarnStubMain.h"
 #include "TarnStubRun.h"
 #include <rt/err.h>

@@ -5,7 +5,7 @@
 #include "TarnStubMessages.h"
 #include "TarnStubConsole.h"
 #include "TarnStubMsgBox.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include <rt/mem.h>
 #include <rt/message.h>
 #include <rt/string.h>

@@ -24,6 +24,7 @@
 #ifndef TARN_STUB_MESSAGES_H
 #define TARN_STUB_MESSAGES_H
 
+#include "TarnStubCmdLine.h"
 #include <rt/types.h>
 
 /** Caption of every message box. */

@@ -5,7 +5,7 @@
 #include "TarnStubMsi.h"
 #include "TarnStubMsi-win.h"
 #include "TarnStubMessages.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include "internal/seam.h"
 #include <rt/err.h>
 #include <rt/mem.h>

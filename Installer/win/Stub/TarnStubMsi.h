@@ -29,6 +29,7 @@
 #ifndef TARN_STUB_MSI_H
 #define TARN_STUB_MSI_H
 
+#include "TarnStubCmdLine.h"
 #include <rt/types.h>
 
 int RunMsiPackage(const char *pszMsi, const char *pszMsiParams, const char *pszMsiLogFile);

@@ -3,6 +3,7 @@
  * and fuzz target can take it without the rest of the command line.
  */
 #include "TarnStubSettings.h"
+#include "TarnStubOptions.h"
 
 /** Most options come as "--word", "-word" and "/word". */
 const RTOPTDEF g_aStubOptions[] = {

@@ -9,6 +9,7 @@
  * and the mutex.
  */
 #include <windows.h>
+#include "TarnStubCmdLine.h"
 #include "TarnStubRun.h"
 #include "TarnStubCertUtil.h"
 #include "TarnStubCleanup.h"

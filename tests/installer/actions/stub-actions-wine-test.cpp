@@ -12,7 +12,7 @@
 #include "support/widen.h"
 #include "TarnStubCertUtil.h"
 #include "TarnStubMsi.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 
 #include <windows.h>
 #include <msi.h>

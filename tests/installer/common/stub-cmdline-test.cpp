@@ -3,7 +3,7 @@
  * the exact messages out, in interactive and silent mode.
  */
 #include "support/stub-capture.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include <rt/err.h>
 #include <rt/path.h>
 

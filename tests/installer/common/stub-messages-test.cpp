@@ -5,7 +5,7 @@
  */
 #include "support/stub-capture.h"
 #include "TarnStubMessages.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include <rt/err.h>
 
 namespace

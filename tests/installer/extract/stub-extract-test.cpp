@@ -13,7 +13,7 @@
 #include "support/widen.h"
 #include "TarnStubExtract.h"
 #include "TarnStubPackage.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include "internal/mem.h"
 #include <rt/err.h>
 #include <rt/string.h>

@@ -16,7 +16,7 @@
 #include "TarnStubCertUtil.h"
 #include "TarnStubConsole.h"
 #include "TarnStubPackage.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include <rt/err.h>
 #include <rt/process.h>
 

@@ -4,7 +4,7 @@
 #include "stub-capture.h"
 #include "TarnStubConsole.h"
 #include "TarnStubMsgBox.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include "internal/message.h"
 #include "internal/process.h"
 #include <rt/stream.h>

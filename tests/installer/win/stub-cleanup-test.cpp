@@ -8,7 +8,7 @@
 #include "support/stub-scratch.h"
 #include "TarnStubCleanup.h"
 #include "TarnStubCleanup-win.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include "support/widen.h"
 #include <rt/err.h>
 #include <rt/string.h>

@@ -9,7 +9,7 @@
 #include "TarnStubCleanup.h"
 #include "TarnStubCustomDir.h"
 #include "TarnStubCustomDir-win.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include <rt/err.h>
 #include <rt/string.h>
 

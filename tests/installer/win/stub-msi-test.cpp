@@ -8,7 +8,7 @@
 #include "support/stub-capture.h"
 #include "TarnStubMsi.h"
 #include "TarnStubMsi-win.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 
 #include <string>
 #include <vector>

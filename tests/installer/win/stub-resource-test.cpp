@@ -4,7 +4,7 @@
  */
 #include "support/stub-capture.h"
 #include "TarnStubPackage.h"
-#include "TarnStubSettings.h"
+#include "TarnStubCmdLine.h"
 #include <rt/err.h>
 
 #include <cstring>
