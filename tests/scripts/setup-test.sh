@@ -48,15 +48,11 @@ fake_cmd apt-get "case \"\$*\" in *'-t bookworm-backports qemu-user-static'*)
   qemu=$qemu; . $work/make-qemu.sh; make_qemu 10.0.2 ;;
 esac"
 
-passed=0
-failed=0
-case_name=
-case_ok=true
+. "$(dirname "$0")/cases.sh"
 
 # Starts a case on a machine with the packages but nothing of 32-bit emulation.
 begin() {
-  case_name=$1
-  case_ok=true
+  case_start "$1"
   rm -rf "$binfmt" "$work/usr" "$sources" "$work/state" "$work"/*.log "$work/native" "$work/broken" "$work/no-windows"
   mkdir -p "$sources"
 }
@@ -77,23 +73,7 @@ run_setup() {
   set -e
 }
 calls() { cat "$work/$1.log" 2>/dev/null || true; }
-check() {
-  local what=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL $case_name: $what" >&2
-    case_ok=false
-  fi
-}
-end() {
-  if $case_ok; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    sed 's/^/  stdout: /' "$work/out" >&2
-    sed 's/^/  stderr: /' "$work/err" >&2
-  fi
-}
+end() { case_end stdout "$work/out" stderr "$work/err"; }
 registered_freshly() { [ "$(cat "$binfmt/register" 2>/dev/null)" = "$registration" ]; }
 nothing_done() {
   [ -z "$(calls apt-get)$(calls mount)$(calls wine)" ] && [ ! -s "$binfmt/register" ]
@@ -174,23 +154,19 @@ check "mounted again" [ -z "$(calls mount)" ]
 check "not registered" registered_freshly
 end
 
-begin "32-bit programs that still do not start fail the run with one clear line"
-touch "$work/broken"
-run_setup
-check "exit status $status" [ "$status" -eq 1 ]
-check "stderr: $(cat "$work/err")" [ "$(cat "$work/err")" = \
-  "setup: 32-bit programs still do not run with $qemu registered: $fake/wine32-loader --version fails" ]
-check "state recorded" [ ! -e "$state" ]
-end
+# failing_case NAME MARKER LINE: with MARKER in place setup fails with exactly LINE and records nothing.
+failing_case() {
+  begin "$1"
+  touch "$work/$2"
+  run_setup
+  check "exit status $status" [ "$status" -eq 1 ]
+  check "stderr: $(cat "$work/err")" [ "$(cat "$work/err")" = "$3" ]
+  check "state recorded" [ ! -e "$state" ]
+  end
+}
+failing_case "32-bit programs that still do not start fail the run with one clear line" broken \
+  "setup: 32-bit programs still do not run with $qemu registered: $fake/wine32-loader --version fails"
+failing_case "a Windows program that does not run under Wine fails the run with one clear line" no-windows \
+  "setup: 32-bit Windows programs still do not run under Wine with $qemu registered"
 
-begin "a Windows program that does not run under Wine fails the run with one clear line"
-touch "$work/no-windows"
-run_setup
-check "exit status $status" [ "$status" -eq 1 ]
-check "stderr: $(cat "$work/err")" [ "$(cat "$work/err")" = \
-  "setup: 32-bit Windows programs still do not run under Wine with $qemu registered" ]
-check "state recorded" [ ! -e "$state" ]
-end
-
-echo "setup: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+cases_report setup

@@ -29,15 +29,11 @@ chmod +x "$fake"/*
 
 link_error='echo "wine client error:2c: recvmsg: Connection reset by peer" >&2'
 
-passed=0
-failed=0
-case_name=
-case_ok=true
+. "$(dirname "$0")/cases.sh"
 
 # Starts a case with a fresh prefix, no planned calls and nothing counted.
 begin() {
-  case_name=$1
-  case_ok=true
+  case_start "$1"
   rm -rf "$work/prefix" "$work/prefix.lock" "$work"/*.sh "$work"/*.calls "$work"/out "$work"/err
 }
 # plan CMD N SCRIPT: what the N-th call of CMD does.
@@ -50,24 +46,9 @@ run_wrapper() {
   set -e
 }
 calls() { cat "$work/$1.calls" 2>/dev/null || echo 0; }
-check() {
-  local what=$1
-  shift
-  if ! "$@"; then
-    echo "FAIL $case_name: $what" >&2
-    case_ok=false
-  fi
-}
 in_file() { grep -q -- "$2" "$work/$1"; }
 not_in_file() { ! grep -q -- "$2" "$work/$1"; }
-end() {
-  if $case_ok; then
-    passed=$((passed + 1))
-  else
-    failed=$((failed + 1))
-    sed 's/^/  stderr: /' "$work/err" >&2
-  fi
-}
+end() { case_end stderr "$work/err"; }
 
 # Runs one planned program case: the scripts of the first and (optional)
 # second wine call, then the exit status and the number of wine calls expected.
@@ -170,5 +151,4 @@ check "its file was removed" [ -f "$work/prefix/keep" ]
 check "not marked ready" [ -f "$work/prefix/.tarn-ready" ]
 end
 
-echo "wine-run: $passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+cases_report wine-run
