@@ -2,29 +2,40 @@
 # Benchmarks of the installer under Wine, all measured in one run on this
 # machine, and bench/RESULTS.md written from them:
 #   1. extraction and verification of a three-package set (--extract --silent
-#      --path) against the floor: the same container written by a program that
-#      does one WriteFile per package and one read-back with compare
-#   2. the same packages in an uncompressed NSIS installer, run silently
-#   3. start-up (--version --silent) against a no-op program
-#   4. sizes (bare stub, overhead per package) and peak working set while extracting
-#   5. the packer's time for the set
+#      --path) against the floor (the same container written by a program that
+#      does one WriteFile per package and one read-back with compare) and
+#      against the same packages in an uncompressed NSIS installer; output on
+#      the disk and output in a RAM-backed directory (tmpfs)
+#   2. start-up (--silent --version) against no-op programs
+#   3. peak working set and peak private bytes while extracting, against a
+#      no-op importing the same libraries
+#   4. sizes (bare stub, overhead per package)
+#   5. packing the set with tarn-pack against a plain copy of the same bytes,
+#      the link of the bare stub and makensis
 #
-#   bench/run.sh [--smoke] [--runs N]
+#   bench/run.sh [--smoke] [--rounds N] [--seed S]
 #
-# --smoke: tiny packages, one run each, results in the build tree only (a
-# check that the benchmarks still work, for CI; the figures mean nothing).
+# Every round runs every measurement once, in an order shuffled from the seed
+# and the round's number (bench/tools/order.py); one warm-up round comes
+# first and is not counted. bench/report.py turns the rounds into paired
+# ratios with bootstrap intervals.
+#
+# --smoke: tiny packages, one round, results in the build tree only (a check
+# that the benchmarks still work, for CI; the figures mean nothing).
 # Payloads are random, generated into build/win32/bench*/ and never committed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 smoke=0
-runs=9
+rounds=15
+seed=$(($(date +%s) % 1000000))
 while [ $# -gt 0 ]; do
   case $1 in
-    --smoke) smoke=1; runs=1 ;;
-    --runs) runs=$2; shift ;;
-    *) echo "usage: bench/run.sh [--smoke] [--runs N]" >&2; exit 2 ;;
+    --smoke) smoke=1; rounds=1 ;;
+    --rounds) rounds=$2; shift ;;
+    --seed) seed=$2; shift ;;
+    *) echo "usage: bench/run.sh [--smoke] [--rounds N] [--seed S]" >&2; exit 2 ;;
   esac
   shift
 done
@@ -34,14 +45,10 @@ archs=(amd64 arm64 all)
 if [ $smoke -eq 1 ]; then
   sizes=(70001 90002 110003)
   work=$root/build/win32/bench-smoke
-  startup_runs=2
-  pack_runs=1
   results=$work/RESULTS.md
 else
   sizes=(53932032 55402496 57083473)
   work=$root/build/win32/bench
-  startup_runs=20
-  pack_runs=3
   results=$root/bench/RESULTS.md
 fi
 build=$root/build/win32
@@ -50,13 +57,13 @@ mkdir -p "$work"
 : >"$raw"
 
 log() { echo "bench: $*" >&2; }
-record() { printf '%s\t%s\t%s\n' "$1" "$2" "$3" >>"$raw"; }
-now_ns() { date +%s%N; }
-# Runs a Windows program under Wine; sets wall_us, cpu_us and rc.
+# kind, label, round, value
+record() { printf '%s\t%s\t%s\t%s\n' "$1" "$2" "$round" "$3" >>"$raw"; }
+# Runs a command; sets wall_us, cpu_us and rc.
 measure() {
   local stdout=$1 stderr=$2
   shift 2
-  read -r wall_us cpu_us rc < <(python3 bench/tools/measure.py "$stdout" "$stderr" -- wine "$@")
+  read -r wall_us cpu_us rc < <(python3 bench/tools/measure.py "$stdout" "$stderr" -- "$@")
 }
 winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 
@@ -72,13 +79,17 @@ scripts/wine-run.sh "$build/bench/bench-noop.exe"
 # One Wine server for the whole run: otherwise a run that starts after the
 # previous server timed out is charged with starting a new one.
 wineserver -p 2>/dev/null || true
-trap 'wineserver -k 2>/dev/null || true' EXIT
+# The RAM-backed output directory; the disk's one is in the build tree.
+ram=$(mktemp -d /dev/shm/tarn-bench.XXXXXX)
+trap 'wineserver -k 2>/dev/null || true; rm -rf "$ram"' EXIT
+declare -A out=([disk]=$work/out [tmpfs]=$ram/out)
 
-# ---- payloads -------------------------------------------------------------
+# ---- payloads and the programs measured -------------------------------------
 payloads=$work/payloads
 mkdir -p "$payloads"
 total=0
 pack_args=()
+payload_files=()
 for i in 0 1 2; do
   f=$payloads/${names[$i]}
   if [ ! -f "$f" ] || [ "$(stat -c %s "$f")" -ne "${sizes[$i]}" ]; then
@@ -86,25 +97,23 @@ for i in 0 1 2; do
   fi
   total=$((total + sizes[i]))
   pack_args+=(--package "${archs[$i]}:$f")
+  payload_files+=("$f")
 done
+round=0
 record payload total "$total"
+record seed value "$seed"
+record rounds value "$rounds"
 # The packages are random bytes, not MSI packages to take the version resource's texts from.
-pack_args+=(--product-name "Tarnvale Benchmark" --product-version 7.2.0 --company Tarnvale)
+identity=(--product-name "Tarnvale Benchmark" --product-version 7.2.0 --company Tarnvale)
+pack_args+=("${identity[@]}")
 
-# ---- 5. packing ------------------------------------------------------------
 setup=$work/setup.exe
-for ((r = 1; r <= pack_runs; r++)); do
-  rm -f "$setup"
-  t0=$(now_ns); scripts/tarn-pack -o "$setup" "${pack_args[@]}" >/dev/null; t1=$(now_ns)
-  record pack seconds "$(((t1 - t0) / 1000))"
-done
 floor=$work/floor.exe
+scripts/tarn-pack -o "$setup" "${pack_args[@]}" >/dev/null
 scripts/tarn-pack --stub-kit "$build/bench/floor-kit" -o "$floor" "${pack_args[@]}" >/dev/null
-
-# ---- NSIS installer with the same packages -----------------------------------
-nsis=$work/nsis-setup.exe
-{
-  echo "OutFile \"$nsis\""
+write_nsis_script() {
+  local output=$1
+  echo "OutFile \"$output\""
   cat <<'NSI'
 Unicode true
 SetCompress off
@@ -114,78 +123,129 @@ InstallDir "$TEMP\bench-nsis"
 Section
   SetOutPath "$INSTDIR"
 NSI
-  for i in 0 1 2; do echo "  File \"$payloads/${names[$i]}\""; done
+  for f in "${payload_files[@]}"; do echo "  File \"$f\""; done
   echo 'SectionEnd'
-} >"$work/bench.nsi"
+}
+nsis=$work/nsis-setup.exe
+write_nsis_script "$nsis" >"$work/bench.nsi"
 makensis -V1 "$work/bench.nsi" >/dev/null
+# makensis's own timed runs write another file, so the extraction's input is never rewritten.
+write_nsis_script "$work/nsis-pack.exe" >"$work/bench-pack.nsi"
 
-# ---- 1./2. extraction: installer, floor and NSIS, alternating ----------------
-out=$work/out
-verify_out() {
-  local i
-  for i in 0 1 2; do
-    cmp -s "$payloads/${names[$i]}" "$out/${names[$i]}" || return 1
-  done
-}
-run_extract() {
-  local what=$1
-  shift
-  # The previous output is deleted and written back before the clock starts,
-  # so no program pays for the write-back of the one before it (the order of
-  # the programs is fixed, so that cost would always fall on the same one).
-  rm -rf "$out"
-  sync
-  measure "$work/$what.stdout" "$work/$what.stderr" "$@"
-  if [ "${rc:-1}" -ne 0 ] || ! verify_out; then
-    log "$what: exit code $rc, extracted files $(verify_out && echo complete || echo missing or wrong)"
-    record "extract-failed" "$what" "$rc"
-    return 0
-  fi
-  record extract "$what" "$wall_us"
-  record extract-cpu "$what" "$cpu_us"
-  if [ "$what" = floor ]; then
-    record extract floor-inside "$(awk '/^floor-us/ {print $2}' "$work/floor.stdout")"
-  fi
-}
-extract_round() {
-  run_extract installer "$setup" --extract --silent --path "$(winpath "$out")"
-  run_extract floor "$floor" "$(winpath "$out")"
-  run_extract nsis "$nsis" /S "/D=$(winpath "$out")"
-}
-log "extraction: warm-up round"
-: >"$work/warmup.tsv"
-raw_saved=$raw; raw=$work/warmup.tsv; extract_round; raw=$raw_saved
-for ((r = 1; r <= runs; r++)); do
-  log "extraction: round $r of $runs"
-  extract_round
-done
-rm -rf "$out"
-
-# ---- 3. start-up --------------------------------------------------------------
 noop=$build/bench/bench-noop.exe
 noop_imports=$build/bench/bench-noop-imports.exe
+noop_winsock=$build/bench/bench-noop-winsock.exe
 stub=$build/tarnstub.exe
-run_start() {
-  local what=$1
-  shift
-  measure /dev/null /dev/null "$@"
-  if [ "${rc:-1}" -ne 0 ]; then log "$what: start-up run failed"; record start-failed "$what" "$rc"; return 0; fi
+
+# ---- the measurements, one function per kind ----------------------------------
+# Each timed measurement starts after the previous outputs were deleted and
+# synced, so no program pays for the write-back of another's files.
+settle() {
+  rm -rf "${out[disk]}" "${out[tmpfs]}" "$work/pack-out"
+  mkdir -p "$work/pack-out"
+  sync
+}
+
+verify_out() {
+  local dir=$1 i
+  for i in 0 1 2; do
+    cmp -s "${payload_files[$i]}" "$dir/${names[$i]}" || return 1
+  done
+}
+
+extract() {
+  local medium=$1 what=$2 dir=${out[$1]} cmd
+  case $what in
+    installer) cmd=("$setup" --extract --silent --path "$(winpath "$dir")") ;;
+    floor) cmd=("$floor" "$(winpath "$dir")") ;;
+    nsis) cmd=("$nsis" /S "/D=$(winpath "$dir")") ;;
+  esac
+  settle
+  measure "$work/$what.stdout" "$work/$what.stderr" wine "${cmd[@]}"
+  if [ "${rc:-1}" -ne 0 ] || ! verify_out "$dir"; then
+    log "extraction by $what to $medium: exit code $rc, files $(verify_out "$dir" && echo complete || echo missing or wrong)"
+    record "extract-$medium-failed" "$what" "$rc"
+    return 0
+  fi
+  record "extract-$medium" "$what" "$wall_us"
+  record "extract-$medium-cpu" "$what" "$cpu_us"
+}
+
+start() {
+  local what=$1 cmd
+  case $what in
+    noop) cmd=("$noop") ;;
+    noop-imports) cmd=("$noop_imports") ;;
+    noop-winsock) cmd=("$noop_winsock") ;;
+    stub) cmd=("$stub" --silent --version) ;;
+    setup) cmd=("$setup" --silent --version) ;;
+  esac
+  measure /dev/null /dev/null wine "${cmd[@]}"
+  if [ "${rc:-1}" -ne 0 ]; then log "start-up of $what failed ($rc)"; record start-failed "$what" "$rc"; return 0; fi
   record start "$what" "$wall_us"
   record start-cpu "$what" "$cpu_us"
 }
-log "start-up: $startup_runs rounds"
-wine "$noop"; wine "$stub" --version --silent >/dev/null 2>&1 || true
-for ((r = 1; r <= startup_runs; r++)); do
-  run_start noop "$noop"
-  run_start noop-imports "$noop_imports"
-  run_start noop-winsock "$build/bench/bench-noop-winsock.exe"
-  run_start stub "$stub" --version --silent
-  # Options are read left to right: only here is the version printed silently (above it goes to a message box).
-  run_start stub-silent-first "$stub" --silent --version
-  run_start setup "$setup" --version --silent
-done
 
-# ---- 4. sizes and peak memory --------------------------------------------------
+memory() {
+  local what=$1 line cmd
+  case $what in
+    noop-winsock) cmd=("$(winpath "$noop_winsock")") ;;
+    installer) cmd=("$(winpath "$setup")" --extract --silent --path "$(winpath "${out[disk]}")") ;;
+    floor) cmd=("$(winpath "$floor")" "$(winpath "${out[disk]}")") ;;
+  esac
+  settle
+  line=$(wine "$build/bench/bench-peakmem.exe" "${cmd[@]}" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
+  # peak-working-set N peak-private N exit C; an extraction that failed has no meaningful peak.
+  read -r _ ws _ private _ code <<<"${line:-x 0 x 0 x 1}"
+  if [ "$code" -ne 0 ] || { [ "$what" != noop-winsock ] && ! verify_out "${out[disk]}"; }; then
+    log "memory of $what: no reading (${line:-no output})"
+    record peak-failed "$what" 1
+    return 0
+  fi
+  record peak-ws "$what" "$ws"
+  record peak-private "$what" "$private"
+}
+
+pack() {
+  local what=$1 dest=$work/pack-out
+  settle
+  case $what in
+    tarn-pack) measure /dev/null "$work/pack.stderr" scripts/tarn-pack -o "$dest/setup.exe" "${pack_args[@]}" ;;
+    bare) measure /dev/null "$work/pack.stderr" scripts/tarn-pack -o "$dest/bare.exe" "${identity[@]}" ;;
+    copy) measure /dev/null "$work/pack.stderr" bash -c 'cat "$@" >"$0"' "$dest/copy.bin" "${payload_files[@]}" ;;
+    makensis) measure /dev/null "$work/pack.stderr" makensis -V1 "$work/bench-pack.nsi" ;;
+  esac
+  if [ "${rc:-1}" -ne 0 ]; then log "packing by $what failed ($rc)"; record pack-failed "$what" "$rc"; return 0; fi
+  record pack "$what" "$wall_us"
+  rm -f "$work/nsis-pack.exe"
+}
+
+tasks=(extract:disk:installer extract:disk:floor extract:disk:nsis
+  extract:tmpfs:installer extract:tmpfs:floor extract:tmpfs:nsis
+  start:noop start:noop-imports start:noop-winsock start:stub start:setup
+  memory:noop-winsock memory:installer memory:floor
+  pack:tarn-pack pack:bare pack:copy pack:makensis)
+
+run_round() {
+  local task
+  for task in $(python3 bench/tools/order.py "$seed" "$round" "${tasks[@]}"); do
+    IFS=: read -r -a argv <<<"$task"
+    "${argv[@]}"
+  done
+}
+
+log "seed $seed; warm-up round"
+round=0
+raw_saved=$raw; raw=$work/warmup.tsv; : >"$raw"; run_round; raw=$raw_saved
+for ((round = 1; round <= rounds; round++)); do
+  log "round $round of $rounds"
+  run_round
+done
+settle
+rm -rf "$work/pack-out"
+
+# ---- sizes ---------------------------------------------------------------------
+round=0
 record size stub "$(stat -c %s "$stub")"
 record size setup "$(stat -c %s "$setup")"
 small=$work/small
@@ -200,32 +260,7 @@ scripts/tarn-pack -o "$small/setup3.exe" "${small_args[@]}" >/dev/null
 record size small1 "$(stat -c %s "$small/setup1.exe")"
 record size small3 "$(stat -c %s "$small/setup3.exe")"
 record size small-payload 4096
-
-peak() {
-  local what=$1 line
-  shift
-  rm -rf "$out"
-  sync
-  line=$(wine "$build/bench/bench-peakmem.exe" "$@" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
-  if [ -z "$line" ]; then log "$what: no peak reading"; return 0; fi
-  # An extraction that left no complete output has no meaningful peak.
-  if [ "${what#noop}" = "$what" ] && ! verify_out; then
-    log "$what: no peak reading (extraction incomplete)"
-    record peak-failed "$what" 1
-    return 0
-  fi
-  record peak "$what" "$(echo "$line" | awk '{print $2}')"
-  record peak-exit "$what" "$(echo "$line" | awk '{print $4}')"
-}
-log "peak memory"
-for ((r = 1; r <= (smoke ? 1 : 3); r++)); do
-  peak noop "$(winpath "$noop")"
-  peak noop-imports "$(winpath "$noop_imports")"
-  peak installer "$(winpath "$setup")" --extract --silent --path "$(winpath "$out")"
-  peak floor "$(winpath "$floor")" "$(winpath "$out")"
-done
-rm -rf "$out"
 wineserver -k 2>/dev/null || true
 
-python3 bench/report.py "$raw" "$results" --smoke "$smoke" --runs "$runs"
+python3 bench/report.py "$raw" "$results" --smoke "$smoke"
 log "results in $results"

@@ -7,8 +7,10 @@ cd "$(dirname "$0")/.."
 bash bench/run.sh --smoke
 raw=build/win32/bench-smoke/raw.tsv
 status=0
-for figure in "extract installer" "extract floor" "extract nsis" "start noop" "start stub" "start setup" \
-              "size stub" "peak installer" "peak noop" "pack seconds"; do
+for figure in "extract-disk installer" "extract-disk floor" "extract-disk nsis" "extract-tmpfs installer" \
+              "extract-tmpfs floor" "extract-tmpfs nsis" "start noop" "start noop-winsock" "start stub" "start setup" \
+              "size stub" "peak-private installer" "peak-private noop-winsock" "peak-ws installer" \
+              "pack tarn-pack" "pack bare" "pack copy" "pack makensis"; do
   read -r kind label <<<"$figure"
   if ! awk -F'\t' -v k="$kind" -v l="$label" '$1 == k && $2 == l { found = 1 } END { exit !found }' "$raw"; then
     echo "bench smoke: no figure '$figure' (see build/win32/bench-smoke/)" >&2

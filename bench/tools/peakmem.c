@@ -1,13 +1,15 @@
 /*
- * Starts a command line, waits for it and prints the peak working set of its
- * process: "peak-working-set <bytes> exit <code>" on standard output.
+ * Starts a command line, waits for it and prints the peaks of its process's
+ * working set and private bytes:
+ * "peak-working-set <bytes> peak-private <bytes> exit <code>" on standard output.
  *
  *   bench-peakmem.exe <program> [arguments...]
  *
- * The peak is read with K32GetProcessMemoryInfo while the child runs (every
- * millisecond; the peak is a high-water mark, so the last reading holds) and
- * once more after it ended, in case the system still reports it then.
- * No C runtime.
+ * Both are read with K32GetProcessMemoryInfo while the child runs (every
+ * millisecond) and once more after it ended, and the highest reading of each
+ * is kept. Private bytes are PeakPagefileUsage, or PagefileUsage where that
+ * is higher: Wine reports the current anonymous memory in both, so only the
+ * polling makes it a peak there. No C runtime.
  */
 #include <windows.h>
 #include <psapi.h>
@@ -49,13 +51,25 @@ static const WCHAR *peakSkipProgramName(const WCHAR *pwsz)
 
 static WCHAR g_wszChild[32768];
 
-static SIZE_T peakRead(HANDLE hProcess, SIZE_T cbPeak)
+typedef struct PEAKS
+{
+    SIZE_T cbWorkingSet;
+    SIZE_T cbPrivate;
+} PEAKS;
+
+static SIZE_T peakMax(SIZE_T a, SIZE_T b)
+{
+    return a > b ? a : b;
+}
+
+static void peakRead(HANDLE hProcess, PEAKS *pPeaks)
 {
     PROCESS_MEMORY_COUNTERS Counters;
     Counters.cb = sizeof(Counters);
-    if (K32GetProcessMemoryInfo(hProcess, &Counters, sizeof(Counters)) && Counters.PeakWorkingSetSize > cbPeak)
-        return Counters.PeakWorkingSetSize;
-    return cbPeak;
+    if (!K32GetProcessMemoryInfo(hProcess, &Counters, sizeof(Counters)))
+        return;
+    pPeaks->cbWorkingSet = peakMax(pPeaks->cbWorkingSet, Counters.PeakWorkingSetSize);
+    pPeaks->cbPrivate = peakMax(pPeaks->cbPrivate, peakMax(Counters.PeakPagefileUsage, Counters.PagefileUsage));
 }
 
 void __stdcall PeakEntry(void)
@@ -76,14 +90,16 @@ void __stdcall PeakEntry(void)
         peakPrint("bench-peakmem: error: CreateProcessW failed\n");
         ExitProcess(1);
     }
-    SIZE_T cbPeak = 0;
+    PEAKS Peaks = {0, 0};
     while (WaitForSingleObject(ProcInfo.hProcess, 1) == WAIT_TIMEOUT)
-        cbPeak = peakRead(ProcInfo.hProcess, cbPeak);
-    cbPeak = peakRead(ProcInfo.hProcess, cbPeak);
+        peakRead(ProcInfo.hProcess, &Peaks);
+    peakRead(ProcInfo.hProcess, &Peaks);
     DWORD dwExit = 0;
     GetExitCodeProcess(ProcInfo.hProcess, &dwExit);
     peakPrint("peak-working-set ");
-    peakPrintU64(cbPeak);
+    peakPrintU64(Peaks.cbWorkingSet);
+    peakPrint(" peak-private ");
+    peakPrintU64(Peaks.cbPrivate);
     peakPrint(" exit ");
     peakPrintU64(dwExit);
     peakPrint("\n");
