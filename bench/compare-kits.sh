@@ -50,7 +50,7 @@ done
 # The packages are random bytes, not MSI packages to take the version resource's texts from.
 pack_args+=(--product-name "Tarnvale Benchmark" --product-version 7.2.0 --company Tarnvale)
 
-cmake --build --preset win32 --target bench-floor-kit >/dev/null
+cmake --build --preset win32 --target bench-floor-kit bench-hold-desktop >/dev/null
 export WINEPREFIX=$build/bench/wineprefix TARN_WINEPREFIX=$build/bench/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -83,6 +83,8 @@ raw=$work/raw.tsv
 # one timed out while the disk synced) would be charged to that run.
 wineserver -p 2>/dev/null || true  # already running: kept
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# Wine's desktop process stays up, as Windows's desktop does (see bench/tools/hold-desktop.c).
+wine "$root/build/win32/bench/bench-hold-desktop.exe" &
 scripts/wine-run.sh "$build/bench/bench-noop.exe" 2>/dev/null || wine "$build/bench/bench-noop.exe"
 for ((r = 0; r <= runs; r++)); do
   for label in "${labels[@]}"; do

@@ -70,7 +70,7 @@ winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 log "building the stub, the stub kit and the benchmark programs"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports \
-  bench-noop-winsock bench-peakmem >/dev/null
+  bench-noop-winsock bench-peakmem bench-hold-desktop >/dev/null
 
 export WINEPREFIX=$work/wineprefix TARN_WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -79,6 +79,8 @@ scripts/wine-run.sh "$build/bench/bench-noop.exe"
 # One Wine server for the whole run: otherwise a run that starts after the
 # previous server timed out is charged with starting a new one.
 wineserver -p 2>/dev/null || true
+# And one Wine desktop process, as Windows has one all the time.
+wine "$build/bench/bench-hold-desktop.exe" &
 # The RAM-backed output directory; the disk's one is in the build tree.
 ram=$(mktemp -d /dev/shm/tarn-bench.XXXXXX)
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$ram"' EXIT

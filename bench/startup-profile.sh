@@ -32,7 +32,7 @@ stub_args=("$@")
 build=$root/build/win32
 work=$build/bench-startup
 mkdir -p "$work"
-cmake --build --preset win32 --target tarnstub-bare bench-noop bench-noop-imports bench-noop-winsock >/dev/null
+cmake --build --preset win32 --target tarnstub-bare bench-noop bench-noop-imports bench-noop-winsock bench-hold-desktop >/dev/null
 export WINEPREFIX=$build/bench/wineprefix TARN_WINEPREFIX=$build/bench/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -52,6 +52,8 @@ done
 scripts/wine-run.sh "$build/bench/bench-noop.exe"
 wineserver -p 2>/dev/null || true  # already running: kept
 trap 'wineserver -k 2>/dev/null || true' EXIT
+# Wine's desktop process stays up, as Windows's desktop does (see bench/tools/hold-desktop.c).
+wine "$root/build/win32/bench/bench-hold-desktop.exe" &
 raw=$work/raw.tsv
 : >"$raw"
 for ((r = 0; r <= runs; r++)); do
