@@ -121,6 +121,10 @@ def ratio(a, b):
     return a / b
 
 
+def difference(a, b):
+    return a - b
+
+
 class Report:
     def __init__(self, raw, seed):
         self.raw = raw
@@ -164,9 +168,13 @@ def main(argv):
              raw.paired("start", "setup", "noop-winsock", ratio), lambda r: r <= 1.05)
     rep.goal("Start-up of the bare stub (`--silent --version`): at most 1.05x the same-import no-op",
              raw.paired("start", "stub", "noop-winsock", ratio), lambda r: r <= 1.05)
-    private_excess = rep.goal("Peak private bytes while extracting: at most 2 MiB above the same-import no-op",
-                              raw.paired("peak-private", "installer", "noop-winsock", lambda a, b: a - b),
-                              lambda d: d <= 2 * MIB, fmt_mib_interval)
+    rep.goal("Peak private bytes while extracting (`PeakPagefileUsage`): at most 2 MiB above the same-import no-op",
+             raw.paired("peak-private", "installer", "noop-winsock", difference), lambda d: d <= 2 * MIB,
+             fmt_mib_interval)
+    rep.goal("Peak private memory of the Windows process alone (anonymous memory in the 32-bit address space):"
+             " at most 2 MiB above the same-import no-op",
+             raw.paired("peak-anon-32bit", "installer", "noop-winsock", difference), lambda d: d <= 2 * MIB,
+             fmt_mib_interval)
     size_stub = raw.one("size", "stub")
     rep.goals.append(("Stub without payload: at most 96 KiB", f"{size_stub:,} bytes ({size_stub / 1024:.1f} KiB)", 1,
                       "met" if size_stub <= 96 * 1024 else "missed"))
@@ -176,9 +184,9 @@ def main(argv):
     rep.goal("Packing: faster than makensis (no compression)",
              raw.paired("pack", "tarn-pack", "makensis", ratio), lambda r: r < 1.0)
     # Context, not goals: the same intervals for what the goals are set against.
-    ws_excess = rep.interval(raw.paired("peak-ws", "installer", "noop-winsock", lambda a, b: a - b))
-    floor_private = rep.interval(raw.paired("peak-private", "floor", "noop-winsock", lambda a, b: a - b))
-    floor_ws = rep.interval(raw.paired("peak-ws", "floor", "noop-winsock", lambda a, b: a - b))
+    excess = {(kind, who): rep.interval(raw.paired(kind, who, "noop-winsock", difference))
+              for kind in ("peak-ws", "peak-private", "peak-anon-32bit", "peak-anon-above")
+              for who in ("installer", "floor")}
     cpu_floor = {m: rep.interval(raw.paired(f"extract-{m}-cpu", "installer", "floor", ratio)) for m in ("disk", "tmpfs")}
     start_lower = rep.interval(raw.paired("start", "setup", "noop", ratio))
 
@@ -254,10 +262,26 @@ def main(argv):
         L.append(f"| {text} | {mib(median(raw.values('peak-ws', label)))} |"
                  f" {mib(median(raw.values('peak-private', label)))} | {raw.failures('peak', label)} |")
     L.append("")
-    L.append(f"- Above the same-import no-op, installer: working set {fmt_mib_interval(ws_excess)},"
-             f" private bytes {fmt_mib_interval(private_excess)}.")
-    L.append(f"- Above the same-import no-op, floor: working set {fmt_mib_interval(floor_ws)},"
-             f" private bytes {fmt_mib_interval(floor_private)}.")
+    for who in ("installer", "floor"):
+        L.append(f"- Above the same-import no-op, {who}: working set {fmt_mib_interval(excess[('peak-ws', who)])},"
+                 f" private bytes {fmt_mib_interval(excess[('peak-private', who)])}.")
+    L.append("")
+    L.append("The same processes as Linux sees them (`bench/tools/anonpeak.py`, /proc/PID/smaps read every few"
+             " milliseconds): anonymous memory in the 32-bit address space, which is the Windows process's own"
+             " private memory, and above it, where only an emulator's memory lives (its translated code and data;"
+             " none when 32-bit code runs natively). Wine reports the sum of both as private bytes.")
+    L.append("")
+    L.append("| Program | Anonymous, 32-bit space | Anonymous, above | Failed runs |")
+    L.append("|---|---|---|---|")
+    for label, text in (("noop-winsock", "same-import no-op"), ("installer", "installer extracting"),
+                        ("floor", "floor extracting")):
+        L.append(f"| {text} | {mib(median(raw.values('peak-anon-32bit', label)))} |"
+                 f" {mib(median(raw.values('peak-anon-above', label)))} | {raw.failures('peak', label)} |")
+    L.append("")
+    for who in ("installer", "floor"):
+        L.append(f"- Above the same-import no-op, {who}: 32-bit space"
+                 f" {fmt_mib_interval(excess[('peak-anon-32bit', who)])}, above it"
+                 f" {fmt_mib_interval(excess[('peak-anon-above', who)])}.")
     L.append("")
 
     size_setup = raw.one("size", "setup")

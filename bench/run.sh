@@ -70,7 +70,7 @@ winpath() { local p=$1; echo "Z:${p//\//\\}"; }
 log "building the stub, the stub kit and the benchmark programs"
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target tarnstub-bare tarnstub-kit bench-floor-kit bench-noop bench-noop-imports \
-  bench-noop-winsock bench-peakmem bench-hold-desktop >/dev/null
+  bench-noop-winsock bench-noop-winsock-linger bench-peakmem bench-hold-desktop >/dev/null
 
 export WINEPREFIX=$work/wineprefix TARN_WINEPREFIX=$work/wineprefix
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -137,6 +137,7 @@ write_nsis_script "$work/nsis-pack.exe" >"$work/bench-pack.nsi"
 noop=$build/bench/bench-noop.exe
 noop_imports=$build/bench/bench-noop-imports.exe
 noop_winsock=$build/bench/bench-noop-winsock.exe
+noop_linger=$build/bench/bench-noop-winsock-linger.exe
 stub=$build/tarnstub.exe
 
 # ---- the measurements, one function per kind ----------------------------------
@@ -188,24 +189,50 @@ start() {
   record start-cpu "$what" "$cpu_us"
 }
 
+# The memory measured: the same-import no-op (lingering, so its peak is seen),
+# and the installer and the floor extracting to the disk.
+memory_command() {
+  case $1 in
+    noop-winsock) cmd=("$noop_linger") ;;
+    installer) cmd=("$setup" --extract --silent --path "$(winpath "${out[disk]}")") ;;
+    floor) cmd=("$floor" "$(winpath "${out[disk]}")") ;;
+  esac
+}
+
+memory_reading_ok() {
+  local what=$1 line=$2 code=$3
+  if [ "$code" -ne 0 ] || { [ "$what" != noop-winsock ] && ! verify_out "${out[disk]}"; }; then
+    log "memory of $what: no reading (${line:-no output})"
+    record peak-failed "$what" 1
+    return 1
+  fi
+}
+
+# Windows's view: peak working set and peak private bytes, read by bench-peakmem.exe.
 memory() {
   local what=$1 line cmd
-  case $what in
-    noop-winsock) cmd=("$(winpath "$noop_winsock")") ;;
-    installer) cmd=("$(winpath "$setup")" --extract --silent --path "$(winpath "${out[disk]}")") ;;
-    floor) cmd=("$(winpath "$floor")" "$(winpath "${out[disk]}")") ;;
-  esac
+  memory_command "$what"
+  cmd[0]=$(winpath "${cmd[0]}")
   settle
   line=$(wine "$build/bench/bench-peakmem.exe" "${cmd[@]}" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
   # peak-working-set N peak-private N exit C; an extraction that failed has no meaningful peak.
   read -r _ ws _ private _ code <<<"${line:-x 0 x 0 x 1}"
-  if [ "$code" -ne 0 ] || { [ "$what" != noop-winsock ] && ! verify_out "${out[disk]}"; }; then
-    log "memory of $what: no reading (${line:-no output})"
-    record peak-failed "$what" 1
-    return 0
-  fi
+  memory_reading_ok "$what" "$line" "$code" || return 0
   record peak-ws "$what" "$ws"
   record peak-private "$what" "$private"
+}
+
+# Linux's view: anonymous memory of the process in and above the 32-bit
+# address space (above it only an emulator's own memory lives).
+memory-split() {
+  local what=$1 line cmd
+  memory_command "$what"
+  settle
+  line=$(python3 bench/tools/anonpeak.py -- wine "${cmd[@]}")
+  read -r _ low _ high _ code <<<"${line:-x 0 x 0 x 1}"
+  memory_reading_ok "$what" "$line" "$code" || return 0
+  record peak-anon-32bit "$what" "$low"
+  record peak-anon-above "$what" "$high"
 }
 
 pack() {
@@ -226,6 +253,7 @@ tasks=(extract:disk:installer extract:disk:floor extract:disk:nsis
   extract:tmpfs:installer extract:tmpfs:floor extract:tmpfs:nsis
   start:noop start:noop-imports start:noop-winsock start:stub start:setup
   memory:noop-winsock memory:installer memory:floor
+  memory-split:noop-winsock memory-split:installer memory-split:floor
   pack:tarn-pack pack:bare pack:copy pack:makensis)
 
 run_round() {

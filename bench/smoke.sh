@@ -8,7 +8,7 @@ bash bench/run.sh --smoke
 raw=build/win32/bench-smoke/raw.tsv
 status=0
 for figure in "extract-disk installer" "extract-disk floor" "extract-disk nsis" "extract-tmpfs installer" \
-              "extract-tmpfs floor" "extract-tmpfs nsis" "start noop" "start noop-winsock" "start stub" "start setup" \
+              "extract-tmpfs floor" "extract-tmpfs nsis" "start noop" "start noop-winsock" "peak-anon-32bit installer" "peak-anon-32bit noop-winsock" "start stub" "start setup" \
               "size stub" "peak-private installer" "peak-private noop-winsock" "peak-ws installer" \
               "pack tarn-pack" "pack bare" "pack copy" "pack makensis"; do
   read -r kind label <<<"$figure"

@@ -6,6 +6,11 @@
  * Built a second time with NOOP_LOAD_WINSOCK (bench-noop-winsock): it then
  * also loads ws2_32.dll from the system directory, as the runtime's start-up
  * does, so that the cost of that load can be told apart.
+ *
+ * Built a third time with NOOP_LINGER as well (bench-noop-winsock-linger): it
+ * then waits half a second before it exits, so that a program reading its
+ * memory from outside every few milliseconds sees its peak too. It is only
+ * used for memory, never timed.
  */
 #include <windows.h>
 #include <shlwapi.h>
@@ -22,6 +27,9 @@ void __stdcall NoopImportsEntry(void)
 #ifdef NOOP_LOAD_WINSOCK
     if (!LoadLibraryExW(L"ws2_32.dll", NULL, 0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
         ExitProcess(2);
+#endif
+#ifdef NOOP_LINGER
+    Sleep(500);
 #endif
     ExitProcess(g_apvImports[0] ? 0 : 1);
 }
