@@ -233,7 +233,8 @@ def main(argv):
                  f" {fmt_ratio_interval(cpu_floor[medium])}.")
         L.append("")
     L.append("The floor is linked by the packer from a kit of its own, so it carries the very same container"
-             " resources with the same page-aligned image layout; it imports kernel32 only.")
+             " resources with the same page-aligned image layout, and it starts as the installer must: the same six"
+             " imports and ws2_32.dll loaded (`bench/floor/floor.c`).")
     L.append("")
 
     L.append("## 2. Start-up")

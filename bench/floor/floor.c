@@ -11,8 +11,22 @@
  * their header file names, prints "floor-us <microseconds>" (the write and
  * read-back alone, without process start) on standard output and exits 0;
  * exits 1 after a one-line message on any failure or mismatch.
+ *
+ * It starts as the installer must: it imports the same six libraries and
+ * loads ws2_32.dll from the system directory, as the runtime's start-up does
+ * (the same as bench-noop-winsock). So the floor holds the process start
+ * the product cannot avoid, and the installer's excess over it is its own
+ * work.
  */
 #include <windows.h>
+#include <shlwapi.h>
+#include <objbase.h>
+
+__declspec(dllimport) LONG __stdcall NtClose(HANDLE hObject);
+
+/* Volatile, so the references (and with them the imports) stay. */
+static void *volatile g_apvImports[] = {(void *)&GetDesktopWindow, (void *)&GetStockObject, (void *)&PathIsRelativeW,
+                                        (void *)&CoUninitialize, (void *)&NtClose};
 
 enum
 {
@@ -141,6 +155,8 @@ static void floorWriteAndVerify(const unsigned char *pbPayload, DWORD cbPayload)
 
 void __stdcall FloorEntry(void)
 {
+    if (!g_apvImports[0] || !LoadLibraryExW(L"ws2_32.dll", NULL, 0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
+        floorFail("ws2_32.dll");
     floorTakeDirectory();
     DWORD cb;
     const unsigned char *pbManifest = floorResource("MANIFEST", &cb);
