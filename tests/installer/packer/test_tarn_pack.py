@@ -46,6 +46,80 @@ def run_probe(exe):
     return proc.returncode, text(proc.stdout)
 
 
+def load_packer():
+    """tarn-pack as a module, for its checks and generators."""
+    loader = importlib.machinery.SourceFileLoader("tarn_pack", PACK)
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("tarn_pack", loader))
+    loader.exec_module(module)
+    return module
+
+
+# --------------------------------------------------------------------------
+# PE images read here, independently of the packer
+# --------------------------------------------------------------------------
+
+IMAGE_SCN_CNT_INITIALIZED_DATA = 0x40
+RESOURCE_DIRECTORY, BASE_RELOCATION_DIRECTORY = 2, 5
+
+
+def align(value, alignment):
+    return -(-value // alignment) * alignment
+
+
+def pe_headers(image):
+    """The PE32 header fields these tests check, the data directories and the section table."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    count, = struct.unpack_from("<H", image, pe + 6)
+    optional_size, = struct.unpack_from("<H", image, pe + 20)
+    opt = pe + 24
+    u32 = lambda offset: struct.unpack_from("<I", image, opt + offset)[0]  # noqa: E731
+    table = opt + optional_size
+    sections = []
+    for i in range(count):
+        name, vsize, va, raw_size, raw_ptr = struct.unpack_from("<8sIIII", image, table + 40 * i)
+        flags, = struct.unpack_from("<I", image, table + 40 * i + 36)
+        sections.append({"name": name.rstrip(b"\0").decode(), "vsize": vsize, "va": va, "raw_size": raw_size,
+                         "raw_ptr": raw_ptr, "flags": flags})
+    return {"initialized_data": u32(8), "section_alignment": u32(32), "file_alignment": u32(36),
+            "image_size": u32(56), "headers_size": u32(60), "checksum": u32(64),
+            "directories": [struct.unpack_from("<II", image, opt + 96 + 8 * i) for i in range(u32(92))],
+            "table_end": table + 40 * count, "sections": sections}
+
+
+def resource_entries(image):
+    """Every resource of the image in the order of its directories: (type, name, language, code page, bytes),
+    a type or name being a number or a text. Fails where Windows would not find an entry: a named entry that
+    is not among the first ones, data outside the resource directory."""
+    rva, size = pe_headers(image)["directories"][RESOURCE_DIRECTORY]
+    section = next(s for s in pe_headers(image)["sections"] if s["va"] <= rva < s["va"] + s["vsize"])
+    base = section["raw_ptr"] + rva - section["va"]
+
+    def entries(offset):
+        named, numbered = struct.unpack_from("<HH", image, base + offset + 12)
+        found = []
+        for i in range(named + numbered):
+            key, target = struct.unpack_from("<II", image, base + offset + 16 + 8 * i)
+            if bool(key & 0x80000000) != (i < named):
+                raise AssertionError(f"entry {i} of the directory at {offset:#x} is out of place")
+            if key & 0x80000000:
+                at = base + (key & 0x7FFFFFFF)
+                length, = struct.unpack_from("<H", image, at)
+                key = image[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            found.append((key, target & 0x7FFFFFFF))
+        return found
+
+    resources = []
+    for rtype, names in entries(0):
+        for name, languages in entries(names):
+            for language, entry in entries(languages):
+                data_rva, data_size, code_page, _ = struct.unpack_from("<IIII", image, base + entry)
+                if not rva <= data_rva <= data_rva + data_size <= rva + size:
+                    raise AssertionError(f"resource {rtype}/{name} lies outside the resource directory")
+                start = base + data_rva - rva
+                resources.append((rtype, name, language, code_page, bytes(image[start:start + data_size])))
+    return resources
+
+
 class PackTestBase(unittest.TestCase):
     def setUp(self):
         self.tmp = scratch(self, "tarn-pack-test-")
@@ -152,6 +226,132 @@ class ContainerTest(PackTestBase):
         proc = pack("-o", self.path("quiet.exe"), "--package", f"all:{COMMON_CAB}", "--splash", SPLASH_PNG)
         self.assert_packed(proc)
         self.assertEqual("", proc.stderr)
+
+
+class ResourceSectionTest(PackTestBase):
+    """The resource section the packer appends to the linked stub: the same resources as a resource script
+    compiled by windres and linked by ld make, in headers a loader takes."""
+
+    def kit(self):
+        conf = {}
+        for line in read(os.path.join(ENV["TARN_STUB_KIT"], "stub.conf")).decode().splitlines():
+            key, sep, value = line.partition("=")
+            if sep and not line.startswith("#"):
+                conf[key.strip()] = value.strip()
+        return conf
+
+    def link_reference(self, rc_lines, page_aligned):
+        """The stub linked by ld with the resources of a resource script (its files in the scratch directory)."""
+        kit, kit_dir = self.kit(), os.path.abspath(ENV["TARN_STUB_KIT"])
+        self.file("certs.c", load_packer().certs_source([]).encode())
+        script = ["#pragma code_page(65001)", "LANGUAGE 0x09, 0x01", *rc_lines]
+        self.file("reference.rc", "\n".join(script).encode() + b"\n")
+        subprocess.run([kit["windres"], "-O", "coff", "-i", "reference.rc", "-o", "reference.o"], cwd=self.tmp,
+                       check=True)
+        subprocess.run([kit["cc"], "-c", "-O2", f"-I{kit_dir}", "-o", "certs.o", "certs.c"], cwd=self.tmp, check=True)
+        entry = kit["entry"]
+        subprocess.run([kit["cxx"], "-o", "reference.exe", *kit["link-flags"].split(), f"-Wl,-e,{entry}",
+                        f"-Wl,-u,{entry}", *(["-Wl,--file-alignment=0x1000"] if page_aligned else []), "certs.o",
+                        "reference.o", f"-L{kit_dir}", "-Wl,--start-group",
+                        *[f"-l{lib}" for lib in kit["libraries"].split()], "-Wl,--end-group",
+                        *[f"-l{lib}" for lib in kit["system-libraries"].split()]], cwd=self.tmp, check=True)
+        return read(self.path("reference.exe"))
+
+    def pack_with_reference(self, payloads, page_aligned=False):
+        """An installer of the payloads (file name: bytes) with a splash picture and a version resource of
+        every text, and the same resources linked by windres and ld: (installer, reference)."""
+        identity = {"ProductName": "Überall \"Pro\" \\ <2>", "ProductVersion": "10.20.30",
+                    "CompanyName": "Tarnvale & Söhne", "FileDescription": "Sets up Überall",
+                    "LegalCopyright": "© 2026 Tarnvale", "OriginalFilename": "setup.exe"}
+        args = ["--product-name", identity["ProductName"], "--product-version", identity["ProductVersion"],
+                "--company", identity["CompanyName"], "--description", identity["FileDescription"],
+                "--copyright", identity["LegalCopyright"], "--splash", SPLASH_PNG]
+        rc = ['1 24 "setup.manifest"',
+              "1 VERSIONINFO", "FILEVERSION 10,20,30,0", "PRODUCTVERSION 10,20,30,0", "FILEFLAGSMASK 0x3f",
+              "FILEFLAGS 0", "FILEOS 0x40004", "FILETYPE 1", "FILESUBTYPE 0", "BEGIN", 'BLOCK "StringFileInfo"',
+              "BEGIN", 'BLOCK "040904b0"', "BEGIN"]
+        for key in ("CompanyName", "FileDescription", "FileVersion", "LegalCopyright", "OriginalFilename",
+                    "ProductName", "ProductVersion"):
+            value = identity.get(key, identity["ProductVersion"])
+            rc.append(f'VALUE "{key}", "' + value.replace("\\", "\\\\").replace('"', '""') + '"')
+        rc += ["END", "END", 'BLOCK "VarFileInfo"', "BEGIN", 'VALUE "Translation", 0x409, 1200', "END", "END"]
+        self.file("setup.manifest", load_packer().manifest_text("requireAdministrator", identity).encode())
+        rc.append('"MANIFEST" RCDATA "manifest.bin"')
+        self.file("manifest.bin", b"TarnInstV1".ljust(15, b"\0") + bytes([len(payloads)]))
+        for i, (name, data) in enumerate(payloads.items()):
+            args += ["--package", f"all:{self.file(name, data)}"]
+            self.file(f"hdr{i}.bin", struct.pack("<I", 1) + f"BIN_{i:02d}".encode().ljust(28, b"\0")
+                      + name.encode().ljust(224, b"\0"))
+            rc += [f'HDR_{i:02d} RCDATA "hdr{i}.bin"', f'BIN_{i:02d} RCDATA "{name}"']
+        rc.append(f'102 PNG "{SPLASH_PNG}"')
+        os.makedirs(self.path("out"), exist_ok=True)
+        out = self.path("out/setup.exe")
+        self.assert_packed(pack("-o", out, *args))
+        return read(out), self.link_reference(rc, page_aligned)
+
+    def test_resources_are_those_that_windres_and_ld_make(self):
+        # Payloads of 1 to 9 bytes, around the data's alignment; 101 packages put BIN_100 between BIN_10 and BIN_11.
+        payloads = {f"p{i}.cab": bytes([i]) * (i % 9 + 1) for i in range(101)}
+        installer, reference = self.pack_with_reference(payloads)
+        expected = resource_entries(reference)
+        self.assertEqual(1 + 2 * 101 + 3, len(expected))
+        self.assertEqual([(10, "BIN_10"), (10, "BIN_100"), (10, "BIN_11")], [e[:2] for e in expected[11:14]])
+        self.assertEqual(expected, resource_entries(installer))
+
+    def assert_loadable(self, image, reference):
+        """The headers describe the sections as a loader needs them, ld's own image serving as the proof that
+        the checks hold for what ld writes."""
+        for which, headers in (("reference", pe_headers(reference)), ("installer", pe_headers(image))):
+            with self.subTest(which):
+                sections, file_alignment = headers["sections"], headers["file_alignment"]
+                self.assertLessEqual(headers["table_end"], headers["headers_size"])
+                for before, after in zip(sections, sections[1:]):
+                    self.assertEqual(align(before["va"] + before["vsize"], headers["section_alignment"]),
+                                     after["va"], after["name"])
+                placed = [s for s in sections if s["raw_size"]]
+                self.assertEqual(headers["headers_size"], placed[0]["raw_ptr"])
+                for before, after in zip(placed, placed[1:]):
+                    self.assertEqual(before["raw_ptr"] + before["raw_size"], after["raw_ptr"], after["name"])
+                for section in placed:
+                    self.assertEqual((0, 0), (section["raw_ptr"] % file_alignment,
+                                              section["raw_size"] % file_alignment), section["name"])
+                self.assertEqual(placed[-1]["raw_ptr"] + placed[-1]["raw_size"], len(
+                    image if which == "installer" else reference))
+                self.assertEqual(align(sections[-1]["va"] + sections[-1]["vsize"], headers["section_alignment"]),
+                                 headers["image_size"])
+                self.assertEqual(sum(s["raw_size"] for s in sections if s["flags"] & IMAGE_SCN_CNT_INITIALIZED_DATA),
+                                 headers["initialized_data"])
+                reloc = next(s for s in sections if s["name"] == ".reloc")
+                self.assertEqual(reloc["va"], headers["directories"][BASE_RELOCATION_DIRECTORY][0])
+        headers = pe_headers(image)
+        rsrc = headers["sections"][-1]
+        self.assertEqual((".rsrc", 0x40000040), (rsrc["name"], rsrc["flags"]))  # initialised data, read-only
+        self.assertEqual((rsrc["va"], rsrc["vsize"]), headers["directories"][RESOURCE_DIRECTORY])
+        # The linker's checksum would be wrong; none is none.
+        self.assertEqual(0, headers["checksum"])
+
+    def test_headers_describe_the_appended_section(self):
+        cases = [("small", {"a.cab": b"a" * 5000}, False, 0x200),
+                 ("page-aligned", {"big.cab": bytes(range(256)) * 8192}, True, 0x1000)]
+        for what, payloads, page_aligned, file_alignment in cases:
+            with self.subTest(what):
+                installer, reference = self.pack_with_reference(payloads, page_aligned)
+                self.assertEqual(file_alignment, pe_headers(installer)["file_alignment"])
+                self.assert_loadable(installer, reference)
+                self.assertEqual(resource_entries(reference), resource_entries(installer))
+
+    def test_a_stub_without_room_for_a_section_header_is_refused(self):
+        module = load_packer()
+        installer, reference = self.pack_with_reference({"a.cab": b"a"})
+        stub = bytearray(reference)
+        headers = pe_headers(stub)
+        # The linker leaves room; a stub whose first section's data begins right after the table has none.
+        pe = struct.unpack_from("<I", stub, 0x3C)[0]
+        table = headers["table_end"] - 40 * len(headers["sections"])
+        struct.pack_into("<I", stub, table + 20, headers["table_end"])
+        struct.pack_into("<II", stub, pe + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
+        with self.assertRaisesRegex(module.PackError, "has no room for one more section header"):
+            module.Image(bytes(stub), "the linked stub").add_resource_section([])
 
 
 class BigSetTest(PackTestBase):
@@ -480,9 +680,7 @@ class RefusedInputTest(PackTestBase):
 
     def test_names_of_the_table_the_installer_checks_too(self):
         """The packer takes exactly the names that the installer takes from a header."""
-        loader = importlib.machinery.SourceFileLoader("tarn_pack", PACK)
-        module = importlib.util.module_from_spec(importlib.util.spec_from_loader("tarn_pack", loader))
-        loader.exec_module(module)
+        module = load_packer()
         table = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "package-names.txt")
         rows = [line.split(b"\t", 1) for line in read(table).splitlines() if line and not line.startswith(b"#")]
         self.assertGreater(len(rows), 40)
