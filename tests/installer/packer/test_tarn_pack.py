@@ -8,19 +8,25 @@ Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_PROBE_KIT,
 TARN_TEST_MSI_DIR (TarnDemo_amd64.msi, TarnDemo_x86.msi, common.cab),
 TARN_WINE_RUN, TARN_BUILD_DIR, TARN_OBJDUMP.
 """
+import contextlib
+import errno
+import filecmp
 import hashlib
 import importlib.machinery
 import importlib.util
+import io
 import os
 import re
 import struct
 import subprocess
 import sys
 import unittest
+import unittest.mock
 from xml.etree import ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from tarntest import AMD64_MSI, COMMON_CAB, ENV, X86_MSI, make_cert, read, scratch, text, wine, write  # noqa: E402
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, X86_MSI, make_cert, read, scratch, text, win_path, wine,  # noqa: E402
+                      write)
 
 PACK = ENV.get("TARN_PACK")
 SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "splash.png")
@@ -340,6 +346,21 @@ class ResourceSectionTest(PackTestBase):
                 self.assert_loadable(installer, reference)
                 self.assertEqual(resource_entries(reference), resource_entries(installer))
 
+    def test_payloads_copied_in_blocks_where_the_kernel_cannot_copy_them_are_the_same_bytes(self):
+        big = self.file("big.cab", os.urandom(5 * 1024 * 1024 // 2))
+        args = ["--package", f"all:{big}", "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]]
+        os.mkdir(self.path("kernel"))
+        os.mkdir(self.path("blocks"))
+        module = load_packer()
+        with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()):
+            self.assertEqual(0, module.main(["-o", self.path("kernel/setup.exe"), *args]))
+            cross_device = OSError(errno.EXDEV, os.strerror(errno.EXDEV))
+            with unittest.mock.patch.object(module.os, "copy_file_range", side_effect=cross_device) as copy:
+                self.assertEqual(0, module.main(["-o", self.path("blocks/setup.exe"), *args]))
+        self.assertTrue(copy.called)
+        self.assertEqual(read(self.path("kernel/setup.exe")), read(self.path("blocks/setup.exe")))
+        self.assertEqual(read(big), resource(self.path("blocks/setup.exe"), 10, "BIN_00"))
+
     def test_a_stub_without_room_for_a_section_header_is_refused(self):
         module = load_packer()
         installer, reference = self.pack_with_reference({"a.cab": b"a"})
@@ -355,7 +376,7 @@ class ResourceSectionTest(PackTestBase):
 
 
 class BigSetTest(PackTestBase):
-    def test_166_mb_of_payloads(self):
+    def test_166_mb_of_payloads_list_and_extract_under_wine(self):
         sizes = [53932032, 55402496, 57083473]
         paths = []
         for i, size in enumerate(sizes):
@@ -364,13 +385,26 @@ class BigSetTest(PackTestBase):
             paths.append(self.file(f"big{i}.cab", data))
         out = self.path("big-setup.exe")
         self.assert_packed(pack("-o", out, "--package", f"amd64:{paths[0]}", "--package", f"arm64:{paths[1]}",
-                                "--package", f"all:{paths[2]}"))
-        listing = subprocess.run([sys.executable, PACK, "--list", out], capture_output=True, text=True, check=True)
-        for i, size in enumerate(sizes):
-            self.assertIn(f"{size:>12}  big{i}.cab", listing.stdout)
+                                "--package", f"all:{paths[2]}", "--splash", SPLASH_PNG))
+        listing = subprocess.run(["wrestool", "-l", out], capture_output=True, text=True, check=True).stdout
+        found = re.findall(r"--type=(\S+) --name=(\S+) --language=1033 \[.*size=(\d+)\]", listing)
+        self.assertEqual({("'PNG'", "102", str(os.path.getsize(SPLASH_PNG))), ("10", "'MANIFEST'", "16"),
+                          ("16", "1", str(len(resource(out, 16, 1)))), ("24", "1", str(len(resource(out, 24, 1))))}
+                         | {("10", f"'HDR_0{i}'", "256") for i in range(3)}
+                         | {("10", f"'BIN_0{i}'", str(size)) for i, size in enumerate(sizes)}, set(found))
         payload = subprocess.run(["wrestool", "-x", "--raw", "--type=10", "--name=BIN_02", out],
                                  capture_output=True, check=True).stdout
         self.assertEqual(hashlib.sha256(read(paths[2])).digest(), hashlib.sha256(payload).digest())
+        del payload
+        # The installer maps its page-aligned image and writes every package out again.
+        target = self.path("extracted")
+        proc = wine(out, "--extract", "--silent", "--path", win_path(target), timeout=600)
+        self.assertEqual((0, f"Files were extracted to: {win_path(target)}\n"), (proc.returncode, text(proc.stdout)),
+                         text(proc.stderr))
+        self.assertEqual([f"big{i}.cab" for i in range(3)], sorted(os.listdir(target)))
+        for path in paths:
+            with self.subTest(path):
+                self.assertTrue(filecmp.cmp(path, os.path.join(target, os.path.basename(path)), shallow=False))
 
 
 class ReproducibleTest(PackTestBase):
@@ -636,6 +670,22 @@ class RefusedInputTest(PackTestBase):
         for args, message in cases:
             with self.subTest(message=message):
                 self.check_refused(args, message)
+
+    def test_a_failure_while_writing_leaves_nothing_behind(self):
+        """The disk fills up while a payload is copied: the installer that was there stays, nothing else is left."""
+        module = load_packer()
+
+        def full_disk(fd, res):
+            raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
+
+        module.copy_resource = full_disk
+        out = self.file("setup.exe", b"previous build")
+        with contextlib.redirect_stderr(io.StringIO()) as err:
+            code = module.main(["-o", out, "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]])
+        self.assertEqual((1, f"tarn-pack: error: writing '{out}' failed: No space left on device\n"),
+                         (code, err.getvalue()))
+        self.assertEqual(b"previous build", read(out))
+        self.assertEqual(["setup.exe"], os.listdir(self.tmp))
 
     def test_help_and_version(self):
         helped = subprocess.run([sys.executable, PACK, "--help"], capture_output=True, text=True)
