@@ -249,7 +249,9 @@ class ResourceSectionTest(PackTestBase):
     def link_reference(self, rc_lines, page_aligned):
         """The stub linked by ld with the resources of a resource script (its files in the scratch directory)."""
         kit, kit_dir = self.kit(), os.path.abspath(ENV["TARN_STUB_KIT"])
-        self.file("certs.c", load_packer().certs_source([]).encode())
+        self.file("certs.c", b'#include "TarnStubEmbeddedCerts.h"\n'
+                             b"const EmbeddedCert g_aEmbeddedCerts[1] = {{0, 0u}};\n"
+                             b"const uint32_t g_cEmbeddedCerts = 0u;\n")
         script = ["#pragma code_page(65001)", "LANGUAGE 0x09, 0x01", *rc_lines]
         self.file("reference.rc", "\n".join(script).encode() + b"\n")
         subprocess.run([kit["windres"], "-O", "coff", "-i", "reference.rc", "-o", "reference.o"], cwd=self.tmp,
