@@ -482,8 +482,10 @@ class SigningTest(PackTestBase):
         self.assertEqual(0, proc.returncode, proc.stderr)
         args = read(log).decode("utf-8").splitlines()
         self.assertEqual(["sign", "-certs", os.path.abspath(pem), "-key", os.path.abspath(key), "-h", "sha256",
-                          "-time", "1735689600", "-ts", "http://tsa.example/rfc3161", "-in", "setup.exe",
-                          "-out", "signed.exe"], args)
+                          "-time", "1735689600", "-ts", "http://tsa.example/rfc3161", "-in"], args[:-3])
+        # Both in the packer's work directory beside the output.
+        self.assertEqual(("-out", self.tmp, self.tmp), (args[-2], os.path.dirname(os.path.dirname(args[-3])),
+                                                        os.path.dirname(os.path.dirname(args[-1]))))
 
     def test_signing_needs_key_and_certificate(self):
         key, _, _ = make_cert(self.tmp, "half")
