@@ -365,16 +365,23 @@ class ResourceSectionTest(PackTestBase):
 
     def test_a_stub_without_room_for_a_section_header_is_refused(self):
         module = load_packer()
-        installer, reference = self.pack_with_reference({"a.cab": b"a"})
-        stub = bytearray(reference)
-        headers = pe_headers(stub)
-        # The linker leaves room; a stub whose first section's data begins right after the table has none.
-        pe = struct.unpack_from("<I", stub, 0x3C)[0]
-        table = headers["table_end"] - 40 * len(headers["sections"])
-        struct.pack_into("<I", stub, table + 20, headers["table_end"])
-        struct.pack_into("<II", stub, pe + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
-        with self.assertRaisesRegex(module.PackError, "has no room for one more section header"):
-            module.Image(bytes(stub), "the linked stub").add_resource_section([])
+        _, reference = self.pack_with_reference({"a.cab": b"a"})
+        headers = pe_headers(reference)
+        pe = struct.unpack_from("<I", reference, 0x3C)[0]
+        first_section = headers["table_end"] - 40 * len(headers["sections"])
+        # The linker leaves room; a stub whose first section's data begins right after its table has less.
+        for room, fits in ((40, True), (39, False)):
+            with self.subTest(room=room):
+                stub = bytearray(reference)
+                struct.pack_into("<I", stub, first_section + 20, headers["table_end"] + room)
+                struct.pack_into("<II", stub, pe + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
+                image = module.Image(bytes(stub), "the linked stub")
+                if fits:
+                    image.add_resource_section([])
+                else:
+                    with self.assertRaisesRegex(module.PackError, "^the linked stub has no room for one more "
+                                                                  "section header"):
+                        image.add_resource_section([])
 
 
 class BigSetTest(PackTestBase):
