@@ -78,7 +78,10 @@ def pe_headers(image):
     count, = struct.unpack_from("<H", image, pe + 6)
     optional_size, = struct.unpack_from("<H", image, pe + 20)
     opt = pe + 24
-    u32 = lambda offset: struct.unpack_from("<I", image, opt + offset)[0]  # noqa: E731
+
+    def u32(offset):
+        return struct.unpack_from("<I", image, opt + offset)[0]
+
     table = opt + optional_size
     sections = []
     for i in range(count):
