@@ -354,17 +354,22 @@ class ResourceSectionTest(PackTestBase):
     def test_payloads_copied_in_blocks_where_the_kernel_cannot_copy_them_are_the_same_bytes(self):
         big = self.file("big.cab", os.urandom(5 * 1024 * 1024 // 2))
         args = ["--package", f"all:{big}", "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]]
-        os.mkdir(self.path("kernel"))
-        os.mkdir(self.path("blocks"))
         module = load_packer()
+        kernel = self.path("setup.exe")
         with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()):
-            self.assertEqual(0, module.main(["-o", self.path("kernel/setup.exe"), *args]))
-            cross_device = OSError(errno.EXDEV, os.strerror(errno.EXDEV))
-            with unittest.mock.patch.object(module.os, "copy_file_range", side_effect=cross_device) as copy:
-                self.assertEqual(0, module.main(["-o", self.path("blocks/setup.exe"), *args]))
-        self.assertTrue(copy.called)
-        self.assertEqual(read(self.path("kernel/setup.exe")), read(self.path("blocks/setup.exe")))
-        self.assertEqual(read(big), resource(self.path("blocks/setup.exe"), 10, "BIN_00"))
+            self.assertEqual(0, module.main(["-o", kernel, *args]))
+        cases = [("cross-device", {"side_effect": OSError(errno.EXDEV, os.strerror(errno.EXDEV))}),
+                 ("nothing copied", {"return_value": 0})]
+        for what, behaviour in cases:
+            with self.subTest(what):
+                os.mkdir(self.path(what))
+                blocks = self.path(f"{what}/setup.exe")  # the same name: it is in the version resource
+                with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()) as err, \
+                        unittest.mock.patch.object(module.os, "copy_file_range", **behaviour) as copy:
+                    self.assertEqual(0, module.main(["-o", blocks, *args]), err.getvalue())
+                self.assertTrue(copy.called)
+                self.assertEqual(read(kernel), read(blocks))
+                self.assertEqual(read(big), resource(blocks, 10, "BIN_00"))
 
     def test_a_stub_without_room_for_a_section_header_is_refused(self):
         module = load_packer()
