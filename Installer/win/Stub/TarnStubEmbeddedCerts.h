@@ -1,8 +1,7 @@
 /** @file
  * The table of the maker's certificates that every installer carries. The
- * packer generates its definition in C when it packs an installer (the stub
- * kit carries this header for that); the installer reads it
- * (TarnStubCertUtil.h).
+ * packer writes its definition, an object file laid out as declared here,
+ * when it packs an installer; the installer reads it (TarnStubCertUtil.h).
  *
  * g_cEmbeddedCerts entries of DER-encoded X.509 certificates, read-only and
  * passed to the system as they are. The array always has at least one element

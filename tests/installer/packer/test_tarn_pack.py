@@ -8,19 +8,25 @@ Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_PROBE_KIT,
 TARN_TEST_MSI_DIR (TarnDemo_amd64.msi, TarnDemo_x86.msi, common.cab),
 TARN_WINE_RUN, TARN_BUILD_DIR, TARN_OBJDUMP.
 """
+import contextlib
+import errno
+import filecmp
 import hashlib
 import importlib.machinery
 import importlib.util
+import io
 import os
 import re
 import struct
 import subprocess
 import sys
 import unittest
+import unittest.mock
 from xml.etree import ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from tarntest import AMD64_MSI, COMMON_CAB, ENV, X86_MSI, make_cert, read, scratch, text, wine, write  # noqa: E402
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, X86_MSI, make_cert, read, scratch, text, win_path, wine,  # noqa: E402
+                      write)
 
 PACK = ENV.get("TARN_PACK")
 SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "splash.png")
@@ -44,6 +50,83 @@ def pack(*args, kit=None):
 def run_probe(exe):
     proc = wine(exe)
     return proc.returncode, text(proc.stdout)
+
+
+def load_packer():
+    """tarn-pack as a module, for its checks and generators."""
+    loader = importlib.machinery.SourceFileLoader("tarn_pack", PACK)
+    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("tarn_pack", loader))
+    loader.exec_module(module)
+    return module
+
+
+# --------------------------------------------------------------------------
+# PE images read here, independently of the packer
+# --------------------------------------------------------------------------
+
+IMAGE_SCN_CNT_INITIALIZED_DATA = 0x40
+RESOURCE_DIRECTORY, BASE_RELOCATION_DIRECTORY = 2, 5
+
+
+def align(value, alignment):
+    return -(-value // alignment) * alignment
+
+
+def pe_headers(image):
+    """The PE32 header fields these tests check, the data directories and the section table."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    count, = struct.unpack_from("<H", image, pe + 6)
+    optional_size, = struct.unpack_from("<H", image, pe + 20)
+    opt = pe + 24
+
+    def u32(offset):
+        return struct.unpack_from("<I", image, opt + offset)[0]
+
+    table = opt + optional_size
+    sections = []
+    for i in range(count):
+        name, vsize, va, raw_size, raw_ptr = struct.unpack_from("<8sIIII", image, table + 40 * i)
+        flags, = struct.unpack_from("<I", image, table + 40 * i + 36)
+        sections.append({"name": name.rstrip(b"\0").decode(), "vsize": vsize, "va": va, "raw_size": raw_size,
+                         "raw_ptr": raw_ptr, "flags": flags})
+    return {"initialized_data": u32(8), "section_alignment": u32(32), "file_alignment": u32(36),
+            "image_size": u32(56), "headers_size": u32(60), "checksum": u32(64),
+            "directories": [struct.unpack_from("<II", image, opt + 96 + 8 * i) for i in range(u32(92))],
+            "table_end": table + 40 * count, "sections": sections}
+
+
+def resource_entries(image):
+    """Every resource of the image in the order of its directories: (type, name, language, code page, bytes),
+    a type or name being a number or a text. Fails where Windows would not find an entry: a named entry that
+    is not among the first ones, data outside the resource directory."""
+    rva, size = pe_headers(image)["directories"][RESOURCE_DIRECTORY]
+    section = next(s for s in pe_headers(image)["sections"] if s["va"] <= rva < s["va"] + s["vsize"])
+    base = section["raw_ptr"] + rva - section["va"]
+
+    def entries(offset):
+        named, numbered = struct.unpack_from("<HH", image, base + offset + 12)
+        found = []
+        for i in range(named + numbered):
+            key, target = struct.unpack_from("<II", image, base + offset + 16 + 8 * i)
+            if bool(key & 0x80000000) != (i < named):
+                raise AssertionError(f"entry {i} of the directory at {offset:#x} is out of place")
+            if key & 0x80000000:
+                at = base + (key & 0x7FFFFFFF)
+                length, = struct.unpack_from("<H", image, at)
+                key = image[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            found.append((key, target & 0x7FFFFFFF))
+        return found
+
+    resources = []
+    for rtype, names in entries(0):
+        for name, languages in entries(names):
+            for language, entry in entries(languages):
+                data_rva, data_size, code_page, _ = struct.unpack_from("<IIII", image, base + entry)
+                if not rva <= data_rva <= data_rva + data_size <= rva + size:
+                    raise AssertionError(f"resource {rtype}/{name} lies outside the resource directory")
+                start = base + data_rva - rva
+                resources.append((rtype, name, language, code_page, bytes(image[start:start + data_size])))
+    return resources
 
 
 class PackTestBase(unittest.TestCase):
@@ -154,8 +237,163 @@ class ContainerTest(PackTestBase):
         self.assertEqual("", proc.stderr)
 
 
+class ResourceSectionTest(PackTestBase):
+    """The resource section the packer appends to the linked stub: the same resources as a resource script
+    compiled by windres and linked by ld make, in headers a loader takes."""
+
+    def kit(self):
+        conf = {}
+        for line in read(os.path.join(ENV["TARN_STUB_KIT"], "stub.conf")).decode().splitlines():
+            key, sep, value = line.partition("=")
+            if sep and not line.startswith("#"):
+                conf[key.strip()] = value.strip()
+        return conf
+
+    def link_reference(self, rc_lines, page_aligned):
+        """The stub linked by ld with the resources of a resource script (its files in the scratch directory)."""
+        kit, kit_dir = self.kit(), os.path.abspath(ENV["TARN_STUB_KIT"])
+        self.file("certs.c", b'#include "TarnStubEmbeddedCerts.h"\n'
+                             b"const EmbeddedCert g_aEmbeddedCerts[1] = {{0, 0u}};\n"
+                             b"const uint32_t g_cEmbeddedCerts = 0u;\n")
+        script = ["#pragma code_page(65001)", "LANGUAGE 0x09, 0x01", *rc_lines]
+        self.file("reference.rc", "\n".join(script).encode() + b"\n")
+        subprocess.run([kit["windres"], "-O", "coff", "-i", "reference.rc", "-o", "reference.o"], cwd=self.tmp,
+                       check=True)
+        subprocess.run([kit["cc"], "-c", "-O2", f"-I{kit_dir}", "-o", "certs.o", "certs.c"], cwd=self.tmp, check=True)
+        entry = kit["entry"]
+        subprocess.run([kit["cxx"], "-o", "reference.exe", *kit["link-flags"].split(), f"-Wl,-e,{entry}",
+                        f"-Wl,-u,{entry}", *(["-Wl,--file-alignment=0x1000"] if page_aligned else []), "certs.o",
+                        "reference.o", f"-L{kit_dir}", "-Wl,--start-group",
+                        *[f"-l{lib}" for lib in kit["libraries"].split()], "-Wl,--end-group",
+                        *[f"-l{lib}" for lib in kit["system-libraries"].split()]], cwd=self.tmp, check=True)
+        return read(self.path("reference.exe"))
+
+    def pack_with_reference(self, payloads, page_aligned=False):
+        """An installer of the payloads (file name: bytes) with a splash picture and a version resource of
+        every text, and the same resources linked by windres and ld: (installer, reference)."""
+        identity = {"ProductName": "Überall \"Pro\" \\ <2>", "ProductVersion": "10.20.30",
+                    "CompanyName": "Tarnvale & Söhne", "FileDescription": "Sets up Überall",
+                    "LegalCopyright": "© 2026 Tarnvale", "OriginalFilename": "setup.exe"}
+        args = ["--product-name", identity["ProductName"], "--product-version", identity["ProductVersion"],
+                "--company", identity["CompanyName"], "--description", identity["FileDescription"],
+                "--copyright", identity["LegalCopyright"], "--splash", SPLASH_PNG]
+        rc = ['1 24 "setup.manifest"',
+              "1 VERSIONINFO", "FILEVERSION 10,20,30,0", "PRODUCTVERSION 10,20,30,0", "FILEFLAGSMASK 0x3f",
+              "FILEFLAGS 0", "FILEOS 0x40004", "FILETYPE 1", "FILESUBTYPE 0", "BEGIN", 'BLOCK "StringFileInfo"',
+              "BEGIN", 'BLOCK "040904b0"', "BEGIN"]
+        for key in ("CompanyName", "FileDescription", "FileVersion", "LegalCopyright", "OriginalFilename",
+                    "ProductName", "ProductVersion"):
+            value = identity.get(key, identity["ProductVersion"])
+            rc.append(f'VALUE "{key}", "' + value.replace("\\", "\\\\").replace('"', '""') + '"')
+        rc += ["END", "END", 'BLOCK "VarFileInfo"', "BEGIN", 'VALUE "Translation", 0x409, 1200', "END", "END"]
+        self.file("setup.manifest", load_packer().manifest_text("requireAdministrator", identity).encode())
+        rc.append('"MANIFEST" RCDATA "manifest.bin"')
+        self.file("manifest.bin", b"TarnInstV1".ljust(15, b"\0") + bytes([len(payloads)]))
+        for i, (name, data) in enumerate(payloads.items()):
+            args += ["--package", f"all:{self.file(name, data)}"]
+            self.file(f"hdr{i}.bin", struct.pack("<I", 1) + f"BIN_{i:02d}".encode().ljust(28, b"\0")
+                      + name.encode().ljust(224, b"\0"))
+            rc += [f'HDR_{i:02d} RCDATA "hdr{i}.bin"', f'BIN_{i:02d} RCDATA "{name}"']
+        rc.append(f'102 PNG "{SPLASH_PNG}"')
+        os.makedirs(self.path("out"), exist_ok=True)
+        out = self.path("out/setup.exe")
+        self.assert_packed(pack("-o", out, *args))
+        return read(out), self.link_reference(rc, page_aligned)
+
+    def test_resources_are_those_that_windres_and_ld_make(self):
+        # Payloads of 1 to 9 bytes, around the data's alignment; 101 packages put BIN_100 between BIN_10 and BIN_11.
+        payloads = {f"p{i}.cab": bytes([i]) * (i % 9 + 1) for i in range(101)}
+        installer, reference = self.pack_with_reference(payloads)
+        expected = resource_entries(reference)
+        self.assertEqual(1 + 2 * 101 + 3, len(expected))
+        self.assertEqual([(10, "BIN_10"), (10, "BIN_100"), (10, "BIN_11")], [e[:2] for e in expected[11:14]])
+        self.assertEqual(expected, resource_entries(installer))
+
+    def assert_loadable(self, image, reference):
+        """The headers describe the sections as a loader needs them, ld's own image serving as the proof that
+        the checks hold for what ld writes."""
+        for which, headers in (("reference", pe_headers(reference)), ("installer", pe_headers(image))):
+            with self.subTest(which):
+                sections, file_alignment = headers["sections"], headers["file_alignment"]
+                self.assertLessEqual(headers["table_end"], headers["headers_size"])
+                for before, after in zip(sections, sections[1:]):
+                    self.assertEqual(align(before["va"] + before["vsize"], headers["section_alignment"]),
+                                     after["va"], after["name"])
+                placed = [s for s in sections if s["raw_size"]]
+                self.assertEqual(headers["headers_size"], placed[0]["raw_ptr"])
+                for before, after in zip(placed, placed[1:]):
+                    self.assertEqual(before["raw_ptr"] + before["raw_size"], after["raw_ptr"], after["name"])
+                for section in placed:
+                    self.assertEqual((0, 0), (section["raw_ptr"] % file_alignment,
+                                              section["raw_size"] % file_alignment), section["name"])
+                self.assertEqual(placed[-1]["raw_ptr"] + placed[-1]["raw_size"], len(
+                    image if which == "installer" else reference))
+                self.assertEqual(align(sections[-1]["va"] + sections[-1]["vsize"], headers["section_alignment"]),
+                                 headers["image_size"])
+                self.assertEqual(sum(s["raw_size"] for s in sections if s["flags"] & IMAGE_SCN_CNT_INITIALIZED_DATA),
+                                 headers["initialized_data"])
+                reloc = next(s for s in sections if s["name"] == ".reloc")
+                self.assertEqual(reloc["va"], headers["directories"][BASE_RELOCATION_DIRECTORY][0])
+        headers = pe_headers(image)
+        rsrc = headers["sections"][-1]
+        self.assertEqual((".rsrc", 0x40000040), (rsrc["name"], rsrc["flags"]))  # initialised data, read-only
+        self.assertEqual((rsrc["va"], rsrc["vsize"]), headers["directories"][RESOURCE_DIRECTORY])
+        # The linker's checksum would be wrong; none is none.
+        self.assertEqual(0, headers["checksum"])
+
+    def test_headers_describe_the_appended_section(self):
+        cases = [("small", {"a.cab": b"a" * 5000}, False, 0x200),
+                 ("page-aligned", {"big.cab": bytes(range(256)) * 8192}, True, 0x1000)]
+        for what, payloads, page_aligned, file_alignment in cases:
+            with self.subTest(what):
+                installer, reference = self.pack_with_reference(payloads, page_aligned)
+                self.assertEqual(file_alignment, pe_headers(installer)["file_alignment"])
+                self.assert_loadable(installer, reference)
+                self.assertEqual(resource_entries(reference), resource_entries(installer))
+
+    def test_payloads_copied_in_blocks_where_the_kernel_cannot_copy_them_are_the_same_bytes(self):
+        big = self.file("big.cab", os.urandom(5 * 1024 * 1024 // 2))
+        args = ["--package", f"all:{big}", "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]]
+        module = load_packer()
+        kernel = self.path("setup.exe")
+        with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()):
+            self.assertEqual(0, module.main(["-o", kernel, *args]))
+        cases = [("cross-device", {"side_effect": OSError(errno.EXDEV, os.strerror(errno.EXDEV))}),
+                 ("nothing copied", {"return_value": 0})]
+        for what, behaviour in cases:
+            with self.subTest(what):
+                os.mkdir(self.path(what))
+                blocks = self.path(f"{what}/setup.exe")  # the same name: it is in the version resource
+                with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()) as err, \
+                        unittest.mock.patch.object(module.os, "copy_file_range", **behaviour) as copy:
+                    self.assertEqual(0, module.main(["-o", blocks, *args]), err.getvalue())
+                self.assertTrue(copy.called)
+                self.assertEqual(read(kernel), read(blocks))
+                self.assertEqual(read(big), resource(blocks, 10, "BIN_00"))
+
+    def test_a_stub_without_room_for_a_section_header_is_refused(self):
+        module = load_packer()
+        _, reference = self.pack_with_reference({"a.cab": b"a"})
+        headers = pe_headers(reference)
+        pe = struct.unpack_from("<I", reference, 0x3C)[0]
+        first_section = headers["table_end"] - 40 * len(headers["sections"])
+        # The linker leaves room; a stub whose first section's data begins right after its table has less.
+        for room, fits in ((40, True), (39, False)):
+            with self.subTest(room=room):
+                stub = bytearray(reference)
+                struct.pack_into("<I", stub, first_section + 20, headers["table_end"] + room)
+                struct.pack_into("<II", stub, pe + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
+                image = module.Image(bytes(stub), "the linked stub")
+                if fits:
+                    image.add_resource_section([])
+                else:
+                    with self.assertRaisesRegex(module.PackError, "^the linked stub has no room for one more "
+                                                                  "section header"):
+                        image.add_resource_section([])
+
+
 class BigSetTest(PackTestBase):
-    def test_166_mb_of_payloads(self):
+    def test_166_mb_of_payloads_list_and_extract_under_wine(self):
         sizes = [53932032, 55402496, 57083473]
         paths = []
         for i, size in enumerate(sizes):
@@ -164,13 +402,26 @@ class BigSetTest(PackTestBase):
             paths.append(self.file(f"big{i}.cab", data))
         out = self.path("big-setup.exe")
         self.assert_packed(pack("-o", out, "--package", f"amd64:{paths[0]}", "--package", f"arm64:{paths[1]}",
-                                "--package", f"all:{paths[2]}"))
-        listing = subprocess.run([sys.executable, PACK, "--list", out], capture_output=True, text=True, check=True)
-        for i, size in enumerate(sizes):
-            self.assertIn(f"{size:>12}  big{i}.cab", listing.stdout)
+                                "--package", f"all:{paths[2]}", "--splash", SPLASH_PNG))
+        listing = subprocess.run(["wrestool", "-l", out], capture_output=True, text=True, check=True).stdout
+        found = re.findall(r"--type=(\S+) --name=(\S+) --language=1033 \[.*size=(\d+)\]", listing)
+        self.assertEqual({("'PNG'", "102", str(os.path.getsize(SPLASH_PNG))), ("10", "'MANIFEST'", "16"),
+                          ("16", "1", str(len(resource(out, 16, 1)))), ("24", "1", str(len(resource(out, 24, 1))))}
+                         | {("10", f"'HDR_0{i}'", "256") for i in range(3)}
+                         | {("10", f"'BIN_0{i}'", str(size)) for i, size in enumerate(sizes)}, set(found))
         payload = subprocess.run(["wrestool", "-x", "--raw", "--type=10", "--name=BIN_02", out],
                                  capture_output=True, check=True).stdout
         self.assertEqual(hashlib.sha256(read(paths[2])).digest(), hashlib.sha256(payload).digest())
+        del payload
+        # The installer maps its page-aligned image and writes every package out again.
+        target = self.path("extracted")
+        proc = wine(out, "--extract", "--silent", "--path", win_path(target), timeout=600)
+        self.assertEqual((0, f"Files were extracted to: {win_path(target)}\n"), (proc.returncode, text(proc.stdout)),
+                         text(proc.stderr))
+        self.assertEqual([f"big{i}.cab" for i in range(3)], sorted(os.listdir(target)))
+        for path in paths:
+            with self.subTest(path):
+                self.assertTrue(filecmp.cmp(path, os.path.join(target, os.path.basename(path)), shallow=False))
 
 
 class ReproducibleTest(PackTestBase):
@@ -246,8 +497,10 @@ class SigningTest(PackTestBase):
         self.assertEqual(0, proc.returncode, proc.stderr)
         args = read(log).decode("utf-8").splitlines()
         self.assertEqual(["sign", "-certs", os.path.abspath(pem), "-key", os.path.abspath(key), "-h", "sha256",
-                          "-time", "1735689600", "-ts", "http://tsa.example/rfc3161", "-in", "setup.exe",
-                          "-out", "signed.exe"], args)
+                          "-time", "1735689600", "-ts", "http://tsa.example/rfc3161", "-in"], args[:-3])
+        # Both in the packer's work directory beside the output.
+        self.assertEqual(("-out", self.tmp, self.tmp), (args[-2], os.path.dirname(os.path.dirname(args[-3])),
+                                                        os.path.dirname(os.path.dirname(args[-1]))))
 
     def test_signing_needs_key_and_certificate(self):
         key, _, _ = make_cert(self.tmp, "half")
@@ -437,6 +690,22 @@ class RefusedInputTest(PackTestBase):
             with self.subTest(message=message):
                 self.check_refused(args, message)
 
+    def test_a_failure_while_writing_leaves_nothing_behind(self):
+        """The disk fills up while a payload is copied: the installer that was there stays, nothing else is left."""
+        module = load_packer()
+
+        def full_disk(fd, res):
+            raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
+
+        module.copy_resource = full_disk
+        out = self.file("setup.exe", b"previous build")
+        with contextlib.redirect_stderr(io.StringIO()) as err:
+            code = module.main(["-o", out, "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]])
+        self.assertEqual((1, f"tarn-pack: error: writing '{out}' failed: No space left on device\n"),
+                         (code, err.getvalue()))
+        self.assertEqual(b"previous build", read(out))
+        self.assertEqual(["setup.exe"], os.listdir(self.tmp))
+
     def test_help_and_version(self):
         helped = subprocess.run([sys.executable, PACK, "--help"], capture_output=True, text=True)
         self.assertEqual(0, helped.returncode)
@@ -480,9 +749,7 @@ class RefusedInputTest(PackTestBase):
 
     def test_names_of_the_table_the_installer_checks_too(self):
         """The packer takes exactly the names that the installer takes from a header."""
-        loader = importlib.machinery.SourceFileLoader("tarn_pack", PACK)
-        module = importlib.util.module_from_spec(importlib.util.spec_from_loader("tarn_pack", loader))
-        loader.exec_module(module)
+        module = load_packer()
         table = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "package-names.txt")
         rows = [line.split(b"\t", 1) for line in read(table).splitlines() if line and not line.startswith(b"#")]
         self.assertGreater(len(rows), 40)
