@@ -204,7 +204,8 @@ def main(argv):
     L.append(f"- Payloads: three random packages of {payload:,} bytes in all ({payload / MIB:.1f} MiB),"
              " sizes as the shipped container's.")
     L.append("- Every round runs every measurement once, in an order shuffled from the seed and the round. Times"
-             " are wall times of the whole process (`wine prog ...` from start to exit). Before each extraction and"
+             " are wall times of the whole process (`wine prog ...` from start to exit); a start-up's figure is the"
+             " middle one of three starts in a row. Before each extraction and"
              " packing the previous outputs are deleted and synced. One Wine server serves all runs.")
     L.append("- Verdicts: from the ratios (memory: differences) of the two programs in the same round; median"
              f" and 95 % bootstrap interval ({BOOTSTRAP_RESAMPLES} resamples) of those. Met: the whole interval"
