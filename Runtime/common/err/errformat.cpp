@@ -59,6 +59,13 @@ size_t rtErrOutputHex(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, uint32_t uVal
     return rtErrOutputNumber(pfnOutput, pvArgOutput, uValue, 16, RTFMT_F_PREFIX, pszTmp, cbTmp);
 }
 
+/** The entry's symbolic name, e.g. "ERR_FILE_NOT_FOUND". */
+size_t rtErrOutputStatusName(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const RTSTATUSMSG *pEntry)
+{
+    size_t cb = rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgNamePrefix(pEntry));
+    return cb + rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgNameRest(pEntry));
+}
+
 size_t rtErrOutputUnknownStatus(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int rc, char *pszTmp, size_t cbTmp)
 {
     size_t cb = rtErrOutputStr(pfnOutput, pvArgOutput, "Unknown Status ");
@@ -123,7 +130,7 @@ size_t RTErrFormatName(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char
 {
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (pEntry)
-        return rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszName, pEntry->cchName);
+        return rtErrOutputStatusName(pfnOutput, pvArgOutput, pEntry);
     return rtErrOutputDecimal(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
 }
 
@@ -131,7 +138,7 @@ size_t RTErrFormatMsg(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char 
 {
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (pEntry)
-        return rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszMsg, pEntry->cchMsg);
+        return rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgText(pEntry));
     return rtErrOutputUnknownStatus(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
 }
 
@@ -140,11 +147,11 @@ size_t RTErrFormatMsgAll(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, ch
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (!pEntry)
         return rtErrOutputUnknownStatus(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
-    size_t cb = rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszName, pEntry->cchName);
+    size_t cb = rtErrOutputStatusName(pfnOutput, pvArgOutput, pEntry);
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, " (");
     cb += rtErrOutputDecimal(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, ") - ");
-    cb += rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszMsg, pEntry->cchMsg);
+    cb += rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgText(pEntry));
     return cb;
 }
 

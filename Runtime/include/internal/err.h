@@ -8,21 +8,29 @@
 
 #include <rt/err.h>
 
-/** One entry of the status message table. Texts are plain, not terminated
- * where the length says otherwise: use the lengths. */
+/** One entry of the status message table: the status and where its texts
+ * lie in the table's text pool. Read the texts with the functions below. */
 typedef struct RTSTATUSMSG
 {
-    const char *pszName; /**< Symbolic name, e.g. "ERR_FILE_NOT_FOUND". */
-    const char *pszMsg;  /**< Message text, e.g. "file not found". */
-    uint8_t cchName;     /**< Length of the name in bytes. */
-    uint8_t cchMsg;      /**< Length of the message in bytes. */
-    int16_t iValue;      /**< The status; every status fits 16 bits. */
+    uint16_t offName : 15; /**< Offset of the name (without prefix) in the pool; the message follows it. */
+    uint16_t fWarning : 1; /**< A positive status named WRN_ rather than INF_. */
+    int16_t iValue;        /**< The status; every status fits 16 bits. */
 } RTSTATUSMSG;
+
+/** The size the text pool may reach: what offName can address. */
+#define RTSTATUSMSG_MAX_POOL 0x8000
 
 /** The status message table, sorted by ascending value, one entry per value. */
 extern const RTSTATUSMSG g_aRTStatusMsgs[];
 /** Number of entries in g_aRTStatusMsgs. */
 extern const size_t g_cRTStatusMsgs;
+
+/** The prefix of the entry's name: "ERR_", "WRN_" or "INF_". */
+const char *rtErrStatusMsgNamePrefix(const RTSTATUSMSG *pEntry);
+/** The rest of the entry's name, e.g. "FILE_NOT_FOUND" of ERR_FILE_NOT_FOUND. */
+const char *rtErrStatusMsgNameRest(const RTSTATUSMSG *pEntry);
+/** The entry's message text, e.g. "file not found". */
+const char *rtErrStatusMsgText(const RTSTATUSMSG *pEntry);
 
 /** Finds the table entry of @a rc by binary search; null when the status has
  * none (always so for a status outside the 16-bit range). */
