@@ -76,30 +76,6 @@ size_t rtErrOutputUnknownStatus(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int
     return cb;
 }
 
-/**
- * Finds the entry of @a paEntries (sorted by ascending @a pValue member, one
- * entry per value) whose value is @a iValue; null when there is none. Values
- * compare as 64-bit numbers, so a key outside the member's range never matches.
- */
-template <typename TEntry, typename TValue>
-const TEntry *rtErrTableFind(const TEntry *paEntries, size_t cEntries, TValue TEntry::*pValue, int64_t iValue)
-{
-    size_t idxLow = 0;
-    size_t idxEnd = cEntries;
-    while (idxLow < idxEnd)
-    {
-        size_t const idxMid = idxLow + (idxEnd - idxLow) / 2;
-        int64_t const iMid = (int64_t)(paEntries[idxMid].*pValue);
-        if (iMid < iValue)
-            idxLow = idxMid + 1;
-        else if (iMid > iValue)
-            idxEnd = idxMid;
-        else
-            return &paEntries[idxMid];
-    }
-    return NULL;
-}
-
 const RTWINERRNAME *rtErrFindWinErrName(uint32_t uValue)
 {
     return rtErrTableFind(g_aWinErrNames, RT_ELEMENTS(g_aWinErrNames), &RTWINERRNAME::uValue, uValue);

@@ -36,6 +36,45 @@ const char *rtErrStatusMsgText(const RTSTATUSMSG *pEntry);
  * none (always so for a status outside the 16-bit range). */
 const RTSTATUSMSG *rtErrFindStatusMsg(int rc);
 
+/** One pair of the Win32 error table: a Win32 error below 65536 and its status. */
+typedef struct RTERRWINMAP
+{
+    uint16_t uWinError;
+    int16_t iStatus;
+} RTERRWINMAP;
+
+/** The Win32 errors that RTErrConvertFromWinError finds by binary search,
+ * sorted by ascending value, one pair per value. */
+extern const RTERRWINMAP g_aRTErrWinMap[];
+/** Number of pairs in g_aRTErrWinMap. */
+extern const size_t g_cRTErrWinMap;
+
+#ifdef __cplusplus
+/**
+ * Finds the entry of @a paEntries (sorted by ascending @a pValue member, one
+ * entry per value) whose value is @a iValue; null when there is none. Values
+ * compare as 64-bit numbers, so a key outside the member's range never matches.
+ */
+template <typename TEntry, typename TValue>
+const TEntry *rtErrTableFind(const TEntry *paEntries, size_t cEntries, TValue TEntry::*pValue, int64_t iValue)
+{
+    size_t idxLow = 0;
+    size_t idxEnd = cEntries;
+    while (idxLow < idxEnd)
+    {
+        size_t const idxMid = idxLow + (idxEnd - idxLow) / 2;
+        int64_t const iMid = (int64_t)(paEntries[idxMid].*pValue);
+        if (iMid < iValue)
+            idxLow = idxMid + 1;
+        else if (iMid > iValue)
+            idxEnd = idxMid;
+        else
+            return &paEntries[idxMid];
+    }
+    return NULL;
+}
+#endif
+
 /** Value of the saved socket error when the socket library is not bound (WSANOTINITIALISED). */
 #define RTERRSTATE_NO_SOCKET_ERROR 10093
 
