@@ -19,6 +19,9 @@ if(TARN_FLAVOUR STREQUAL "win32")
     # No frame pointer (mingw keeps one by default): nothing walks the stack
     # by it, and the code is smaller without.
     list(APPEND TARN_RT_COMPILE_FLAGS -ffunction-sections -fomit-frame-pointer)
+    # Source-file tags (RTMEM_TAG) relative to the source tree: shorter, and
+    # the same wherever the tree lies.
+    list(APPEND TARN_RT_COMPILE_FLAGS -fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
 endif()
 
 # What every Windows object of the project is compiled with, and the only
@@ -68,8 +71,10 @@ function(tarn_product_lto target)
         set_property(TARGET ${target} PROPERTY INTERPROCEDURAL_OPTIMIZATION ON)
         # Smallest code: -Oz prefers size to speed even where -Os does not (the
         # time goes to the system calls and memcmp anyway), and a 4-byte stack
-        # alignment, all that 32-bit Windows guarantees, spares the padding.
-        target_compile_options(${target} PRIVATE -Oz -mpreferred-stack-boundary=2)
+        # alignment, all that 32-bit Windows guarantees, spares the padding;
+        # switches as compares, not tables of addresses that each need a base
+        # relocation.
+        target_compile_options(${target} PRIVATE -Oz -mpreferred-stack-boundary=2 -fno-jump-tables)
     endif()
 endfunction()
 
