@@ -132,7 +132,9 @@ TEST(ErrFormat, MessageTableIsSortedUniqueAndWellFormed)
             EXPECT_LT(g_aRTStatusMsgs[i - 1].iValue, e.iValue) << "entry " << i << " " << strName;
         }
         EXPECT_GT(strlen(rtErrStatusMsgNameRest(&e)), 0u) << "entry " << i;
-        EXPECT_GT(strlen(rtErrStatusMsgText(&e)), 0u) << strName;
+        char szSpelled[RTSTATUSMSG_TEXT_BUF];
+        std::string strMsg = rtErrStatusMsgText(&e, szSpelled);
+        EXPECT_GT(strMsg.size(), 0u) << strName;
         EXPECT_TRUE(names.insert(strName).second) << "name used twice: " << strName;
         const char *pszPrefix = e.iValue < 0                                     ? "ERR_"
                                 : e.iValue == 0 || strName.rfind("INF_", 0) == 0 ? "INF_"
@@ -141,8 +143,32 @@ TEST(ErrFormat, MessageTableIsSortedUniqueAndWellFormed)
         /* Every entry is reachable by the lookup and renders its own texts. */
         EXPECT_EQ(&e, rtErrFindStatusMsg(e.iValue));
         EXPECT_EQ(strName, render(RTErrFormatName, e.iValue));
-        EXPECT_EQ(strName + " (" + std::to_string(e.iValue) + ") - " + rtErrStatusMsgText(&e),
-                  render(RTErrFormatMsgAll, e.iValue));
+        EXPECT_EQ(strMsg, render(RTErrFormatMsg, e.iValue));
+        EXPECT_EQ(strName + " (" + std::to_string(e.iValue) + ") - " + strMsg, render(RTErrFormatMsgAll, e.iValue));
+    }
+}
+
+struct ListedStatus
+{
+    int rc;
+    const char *pszName;
+    const char *pszMsg;
+};
+/* The table's own list read once more: every status must render exactly as
+ * written there, whichever way the pool stores its texts. */
+const ListedStatus g_aListedStatuses[] = {
+#define RTERR_STATUS(a_Prefix, a_Rest, a_szMsg) {a_Prefix##_##a_Rest, #a_Prefix "_" #a_Rest, a_szMsg},
+#include "../../Runtime/common/err/errmsg-list.h"
+#undef RTERR_STATUS
+};
+
+TEST(ErrFormat, EveryListedStatusRendersAsListed)
+{
+    EXPECT_EQ(RT_ELEMENTS(g_aListedStatuses), g_cRTStatusMsgs);
+    for (const ListedStatus &c : g_aListedStatuses)
+    {
+        EXPECT_EQ(c.pszName, render(RTErrFormatName, c.rc));
+        EXPECT_EQ(c.pszMsg, render(RTErrFormatMsg, c.rc)) << c.pszName;
     }
 }
 

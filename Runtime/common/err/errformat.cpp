@@ -66,6 +66,13 @@ size_t rtErrOutputStatusName(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const 
     return cb + rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgNameRest(pEntry));
 }
 
+/** The entry's message text, e.g. "file not found". */
+size_t rtErrOutputStatusMsg(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const RTSTATUSMSG *pEntry)
+{
+    char szSpelled[RTSTATUSMSG_TEXT_BUF];
+    return rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgText(pEntry, szSpelled));
+}
+
 size_t rtErrOutputUnknownStatus(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int rc, char *pszTmp, size_t cbTmp)
 {
     size_t cb = rtErrOutputStr(pfnOutput, pvArgOutput, "Unknown Status ");
@@ -114,7 +121,7 @@ size_t RTErrFormatMsg(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char 
 {
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (pEntry)
-        return rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgText(pEntry));
+        return rtErrOutputStatusMsg(pfnOutput, pvArgOutput, pEntry);
     return rtErrOutputUnknownStatus(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
 }
 
@@ -127,7 +134,7 @@ size_t RTErrFormatMsgAll(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, ch
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, " (");
     cb += rtErrOutputDecimal(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, ") - ");
-    cb += rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgText(pEntry));
+    cb += rtErrOutputStatusMsg(pfnOutput, pvArgOutput, pEntry);
     return cb;
 }
 

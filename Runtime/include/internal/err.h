@@ -29,8 +29,11 @@ extern const size_t g_cRTStatusMsgs;
 const char *rtErrStatusMsgNamePrefix(const RTSTATUSMSG *pEntry);
 /** The rest of the entry's name, e.g. "FILE_NOT_FOUND" of ERR_FILE_NOT_FOUND. */
 const char *rtErrStatusMsgNameRest(const RTSTATUSMSG *pEntry);
-/** The entry's message text, e.g. "file not found". */
-const char *rtErrStatusMsgText(const RTSTATUSMSG *pEntry);
+/** Size of the buffer rtErrStatusMsgText may spell a message into. */
+#define RTSTATUSMSG_TEXT_BUF 64
+/** The entry's message text, e.g. "file not found": in the pool, or spelled
+ * from the name into @a pszBuf (RTSTATUSMSG_TEXT_BUF bytes). */
+const char *rtErrStatusMsgText(const RTSTATUSMSG *pEntry, char *pszBuf);
 
 /** Finds the table entry of @a rc by binary search; null when the status has
  * none (always so for a status outside the 16-bit range). */
