@@ -57,8 +57,16 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The kit's product archives hold the compiler's intermediate code, which only
+# a compiler of the same major version can link: depend on that version.
+string(REGEX MATCH "^[0-9]+" gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
+math(EXPR gcc_next "${gcc_major} + 1")
+set(gcc_deps "")
+foreach(pkg gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix)
+    string(APPEND gcc_deps "${pkg} (>= ${gcc_major}), ${pkg} (<< ${gcc_next}), ")
+endforeach()
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "python3, gcc-mingw-w64-i686-posix, g++-mingw-w64-i686-posix, binutils-mingw-w64-i686, mingw-w64-i686-dev, msitools, icoutils, osslsigncode, openssl")
+    "python3, ${gcc_deps}binutils-mingw-w64-i686, mingw-w64-i686-dev, msitools, icoutils, osslsigncode, openssl")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)

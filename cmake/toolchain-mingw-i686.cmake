@@ -8,7 +8,9 @@ set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_DLLTOOL i686-w64-mingw32-dlltool)
 set(CMAKE_OBJDUMP i686-w64-mingw32-objdump)
-set(CMAKE_NM i686-w64-mingw32-nm)
+# The compiler's nm: it also lists the symbols of objects that carry
+# link-time optimisation code (the product libraries').
+set(CMAKE_NM i686-w64-mingw32-gcc-nm-posix)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)

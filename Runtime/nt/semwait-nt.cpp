@@ -5,6 +5,7 @@
 #include "internal/semwait.h"
 #include "internal/thread.h"
 #include "internal/seam.h"
+#include "internal/uint64div.h"
 
 namespace
 {
@@ -28,7 +29,7 @@ NTSTATUS rtSemWaitOnce(HANDLE hEvent, uint64_t nsTimeout, RTTHREADSTATE enmBlock
     else
     {
         LARGE_INTEGER Timeout;
-        Timeout.QuadPart = -(LONGLONG)(nsTimeout / 100); /* negative: relative, in 100 ns units */
+        Timeout.QuadPart = -(LONGLONG)rtUInt64DivRem(nsTimeout, 100, NULL); /* negative: relative, in 100 ns units */
         rcNt = RT_SEAM(g_rtSeamsSemNt, NtWaitForSingleObject)(hEvent, TRUE, &Timeout);
     }
     rtThreadUnblocked(pSelf, enmBlockState);

@@ -5,6 +5,7 @@
  */
 #include <gtest/gtest.h>
 #include <rt/err.h>
+#include "internal/err.h"
 
 #include <map>
 #include <set>
@@ -153,6 +154,26 @@ TEST(ErrConvertWin, MapsEveryListedValue)
     /* The size of the mapping as published: 185 values onto 122 statuses. */
     EXPECT_EQ(185u, map.size());
     EXPECT_EQ(122u, statuses.size());
+}
+
+TEST(ErrConvertWin, TableIsSortedAndHoldsOnlyListedPairs)
+{
+    /* The binary search relies on the order; a pair the published mapping
+     * lacks would be a status invented on the way. */
+    std::map<uint32_t, int> map = expectedWinMapping();
+    ASSERT_GT(g_cRTErrWinMap, 0u);
+    for (size_t i = 0; i < g_cRTErrWinMap; i++)
+    {
+        const RTERRWINMAP &e = g_aRTErrWinMap[i];
+        if (i > 0)
+        {
+            EXPECT_LT(g_aRTErrWinMap[i - 1].uWinError, e.uWinError) << "pair " << i;
+        }
+        ASSERT_TRUE(map.count(e.uWinError)) << "Win32 error " << e.uWinError << " is not in the mapping";
+        EXPECT_EQ(map[e.uWinError], e.iStatus) << "Win32 error " << e.uWinError;
+    }
+    /* Everything but the Winsock rule and the two 32-bit codes is in the table. */
+    EXPECT_EQ(185u - winsockRuleErrors().size() - 2, g_cRTErrWinMap);
 }
 
 TEST(ErrConvertWin, SpotValues)

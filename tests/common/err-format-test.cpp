@@ -114,6 +114,11 @@ TEST(ErrFormat, NumbersDoNotDependOnTheScratchBuffer)
         }
 }
 
+std::string entryName(const RTSTATUSMSG &e)
+{
+    return std::string(rtErrStatusMsgNamePrefix(&e)) + rtErrStatusMsgNameRest(&e);
+}
+
 TEST(ErrFormat, MessageTableIsSortedUniqueAndWellFormed)
 {
     ASSERT_GT(g_cRTStatusMsgs, 0u);
@@ -121,22 +126,69 @@ TEST(ErrFormat, MessageTableIsSortedUniqueAndWellFormed)
     for (size_t i = 0; i < g_cRTStatusMsgs; i++)
     {
         const RTSTATUSMSG &e = g_aRTStatusMsgs[i];
+        std::string strName = entryName(e);
         if (i > 0)
         {
-            EXPECT_LT(g_aRTStatusMsgs[i - 1].iValue, e.iValue) << "entry " << i << " " << e.pszName;
+            EXPECT_LT(g_aRTStatusMsgs[i - 1].iValue, e.iValue) << "entry " << i << " " << strName;
         }
-        EXPECT_EQ(strlen(e.pszName), (size_t)e.cchName) << e.pszName;
-        EXPECT_EQ(strlen(e.pszMsg), (size_t)e.cchMsg) << e.pszName;
-        EXPECT_GT(e.cchMsg, 0u) << e.pszName;
-        EXPECT_TRUE(names.insert(e.pszName).second) << "name used twice: " << e.pszName;
-        std::string strName(e.pszName);
+        EXPECT_GT(strlen(rtErrStatusMsgNameRest(&e)), 0u) << "entry " << i;
+        char szSpelled[RTSTATUSMSG_TEXT_BUF];
+        std::string strMsg = rtErrStatusMsgText(&e, szSpelled);
+        EXPECT_GT(strMsg.size(), 0u) << strName;
+        EXPECT_TRUE(names.insert(strName).second) << "name used twice: " << strName;
         const char *pszPrefix = e.iValue < 0                                     ? "ERR_"
                                 : e.iValue == 0 || strName.rfind("INF_", 0) == 0 ? "INF_"
                                                                                  : "WRN_";
         EXPECT_EQ(0u, strName.rfind(pszPrefix, 0)) << strName << " = " << e.iValue;
-        /* Every entry is reachable by the lookup. */
+        /* Every entry is reachable by the lookup and renders its own texts. */
         EXPECT_EQ(&e, rtErrFindStatusMsg(e.iValue));
+        EXPECT_EQ(strName, render(RTErrFormatName, e.iValue));
+        EXPECT_EQ(strMsg, render(RTErrFormatMsg, e.iValue));
+        EXPECT_EQ(strName + " (" + std::to_string(e.iValue) + ") - " + strMsg, render(RTErrFormatMsgAll, e.iValue));
     }
+}
+
+struct ListedStatus
+{
+    int rc;
+    const char *pszName;
+    const char *pszMsg;
+};
+/* The table's own list read once more: every status must render exactly as
+ * written there, whichever way the pool stores its texts. */
+const ListedStatus g_aListedStatuses[] = {
+#define RTERR_STATUS(a_Prefix, a_Rest, a_szMsg) {a_Prefix##_##a_Rest, #a_Prefix "_" #a_Rest, a_szMsg},
+#include "../../Runtime/common/err/errmsg-list.h"
+#undef RTERR_STATUS
+};
+
+TEST(ErrFormat, EveryListedStatusRendersAsListed)
+{
+    EXPECT_EQ(RT_ELEMENTS(g_aListedStatuses), g_cRTStatusMsgs);
+    for (const ListedStatus &c : g_aListedStatuses)
+    {
+        EXPECT_EQ(c.pszName, render(RTErrFormatName, c.rc));
+        EXPECT_EQ(c.pszMsg, render(RTErrFormatMsg, c.rc)) << c.pszName;
+    }
+}
+
+/* Neighbours in the pool: each text ends where the next begins, so a message
+ * read from the wrong place shows as the neighbour's text. */
+TEST(ErrFormat, TextsOfNeighbouringEntries)
+{
+    const RenderCase aCases[] = {
+        {RTErrFormatMsg, ERR_CRYPTO_BAD_ALGORITHM, "invalid cryptographic algorithm"}, /* first in the pool */
+        {RTErrFormatName, ERR_BLOCKED_BY_POLICY, "ERR_BLOCKED_BY_POLICY"},
+        {RTErrFormatMsg, ERR_BLOCKED_BY_POLICY, "blocked by the code integrity policy"},
+        {RTErrFormatMsg, INF_OPT_NOT_OPTION, "not an option"}, /* last in the pool */
+        {RTErrFormatName, WRN_NUMBER_TOO_BIG, "WRN_NUMBER_TOO_BIG"},
+        {RTErrFormatName, INF_ALREADY_INITIALIZED, "INF_ALREADY_INITIALIZED"},
+        {RTErrFormatMsgAll, ERR_TRAILING_SPACES, "ERR_TRAILING_SPACES (-77) - trailing spaces"},
+        {RTErrFormatMsgAll, WRN_TRAILING_SPACES, "WRN_TRAILING_SPACES (77) - trailing spaces"},
+        {RTErrFormatMsg, ERR_LENGTH_MISMATCH, "text shorter than the required length"},
+    };
+    for (const RenderCase &c : aCases)
+        EXPECT_EQ(c.pszExpected, render(c.pfnRender, c.rc)) << "status " << c.rc;
 }
 
 bool looksLikeName(const std::string &str)

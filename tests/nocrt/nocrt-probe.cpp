@@ -128,7 +128,7 @@ int initEarly(void)
     RTAtExitRegister(earlyExitHandler);
     return 0;
 }
-__attribute__((section(".CRT$XIB"), used)) PFNRTCINIT const g_pfnProbeInitEarly = initEarly;
+__attribute__((section(".ctors.XIB"), used)) PFNRTCINIT const g_pfnProbeInitEarly = initEarly;
 
 int initSecond(void)
 {

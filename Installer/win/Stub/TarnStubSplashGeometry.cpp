@@ -55,7 +55,9 @@ void sinCos(double rdTheta, double *prdSin, double *prdCos)
 
 uint32_t stubSplashNextAngle(uint32_t uAngle)
 {
-    return (uint32_t)(((uint64_t)uAngle + STUB_SPLASH_ANGLE_STEP) % 360);
+    /* In 32 bits (each term below 360, so the sum cannot overflow): a 64-bit
+     * remainder would need a compiler helper in 32-bit code. */
+    return (uAngle % 360 + STUB_SPLASH_ANGLE_STEP % 360) % 360;
 }
 
 SplashPoint stubSplashWindowOrigin(int32_t cxScreen, int32_t cyScreen, uint32_t cxPicture, uint32_t cyPicture)

@@ -59,6 +59,20 @@ size_t rtErrOutputHex(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, uint32_t uVal
     return rtErrOutputNumber(pfnOutput, pvArgOutput, uValue, 16, RTFMT_F_PREFIX, pszTmp, cbTmp);
 }
 
+/** The entry's symbolic name, e.g. "ERR_FILE_NOT_FOUND". */
+size_t rtErrOutputStatusName(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const RTSTATUSMSG *pEntry)
+{
+    size_t cb = rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgNamePrefix(pEntry));
+    return cb + rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgNameRest(pEntry));
+}
+
+/** The entry's message text, e.g. "file not found". */
+size_t rtErrOutputStatusMsg(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, const RTSTATUSMSG *pEntry)
+{
+    char szSpelled[RTSTATUSMSG_TEXT_BUF];
+    return rtErrOutputStr(pfnOutput, pvArgOutput, rtErrStatusMsgText(pEntry, szSpelled));
+}
+
 size_t rtErrOutputUnknownStatus(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int rc, char *pszTmp, size_t cbTmp)
 {
     size_t cb = rtErrOutputStr(pfnOutput, pvArgOutput, "Unknown Status ");
@@ -67,30 +81,6 @@ size_t rtErrOutputUnknownStatus(PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, int
     cb += rtErrOutputHex(pfnOutput, pvArgOutput, (uint32_t)rc, pszTmp, cbTmp);
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, ")");
     return cb;
-}
-
-/**
- * Finds the entry of @a paEntries (sorted by ascending @a pValue member, one
- * entry per value) whose value is @a iValue; null when there is none. Values
- * compare as 64-bit numbers, so a key outside the member's range never matches.
- */
-template <typename TEntry, typename TValue>
-const TEntry *rtErrTableFind(const TEntry *paEntries, size_t cEntries, TValue TEntry::*pValue, int64_t iValue)
-{
-    size_t idxLow = 0;
-    size_t idxEnd = cEntries;
-    while (idxLow < idxEnd)
-    {
-        size_t const idxMid = idxLow + (idxEnd - idxLow) / 2;
-        int64_t const iMid = (int64_t)(paEntries[idxMid].*pValue);
-        if (iMid < iValue)
-            idxLow = idxMid + 1;
-        else if (iMid > iValue)
-            idxEnd = idxMid;
-        else
-            return &paEntries[idxMid];
-    }
-    return NULL;
 }
 
 const RTWINERRNAME *rtErrFindWinErrName(uint32_t uValue)
@@ -123,7 +113,7 @@ size_t RTErrFormatName(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char
 {
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (pEntry)
-        return rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszName, pEntry->cchName);
+        return rtErrOutputStatusName(pfnOutput, pvArgOutput, pEntry);
     return rtErrOutputDecimal(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
 }
 
@@ -131,7 +121,7 @@ size_t RTErrFormatMsg(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, char 
 {
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (pEntry)
-        return rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszMsg, pEntry->cchMsg);
+        return rtErrOutputStatusMsg(pfnOutput, pvArgOutput, pEntry);
     return rtErrOutputUnknownStatus(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
 }
 
@@ -140,11 +130,11 @@ size_t RTErrFormatMsgAll(int rc, PFNRTSTROUTPUT pfnOutput, void *pvArgOutput, ch
     const RTSTATUSMSG *pEntry = rtErrFindStatusMsg(rc);
     if (!pEntry)
         return rtErrOutputUnknownStatus(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
-    size_t cb = rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszName, pEntry->cchName);
+    size_t cb = rtErrOutputStatusName(pfnOutput, pvArgOutput, pEntry);
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, " (");
     cb += rtErrOutputDecimal(pfnOutput, pvArgOutput, rc, pszTmp, cbTmp);
     cb += rtErrOutputStr(pfnOutput, pvArgOutput, ") - ");
-    cb += rtErrOutput(pfnOutput, pvArgOutput, pEntry->pszMsg, pEntry->cchMsg);
+    cb += rtErrOutputStatusMsg(pfnOutput, pvArgOutput, pEntry);
     return cb;
 }
 

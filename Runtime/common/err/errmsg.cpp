@@ -2,191 +2,119 @@
  * The status message table: every status the runtime names or can produce from
  * a Windows error, with its symbolic name and a short message.
  *
- * Kept sorted by ascending value so a status is found by binary search; the
- * tests check the order. Names are taken from the constants themselves, so a
- * name can never drift from its value.
+ * All texts lie in one pool, each name followed by its message, both
+ * NUL-terminated (a message that only spells the name, as "file not found"
+ * does ERR_FILE_NOT_FOUND, is left empty there and spelled when read); an
+ * entry holds the value and the 16-bit offset of its name.
+ * Without a pointer per text the table is a third of the size and needs no
+ * base relocations. The contents are in errmsg-list.h, read twice here.
  */
+#include <stddef.h>
+
+#include <rt/string.h>
 #include "internal/err.h"
 
-#define RTERR_ENTRY(a_Status, a_szMsg)                                                                                 \
-    {                                                                                                                  \
-#a_Status, a_szMsg, sizeof(#a_Status) - 1, sizeof(a_szMsg) - 1, a_Status                                       \
-    }
+namespace
+{
+
+/** A character of a name as its message spells it. */
+constexpr char rtErrSpellNameChar(char ch)
+{
+    return ch == '_' ? ' ' : ch >= 'A' && ch <= 'Z' ? (char)(ch - 'A' + 'a') : ch;
+}
+
+/** True when @a pszMsg is @a pszRest spelled as words: lower case, with
+ * spaces for the underscores ("FILE_NOT_FOUND", "file not found"). */
+constexpr bool rtErrMsgSpellsName(const char *pszRest, const char *pszMsg)
+{
+    for (; *pszRest; pszRest++, pszMsg++)
+        if (*pszMsg != rtErrSpellNameChar(*pszRest))
+            return false;
+    return *pszMsg == '\0';
+}
+
+/** A message as the pool stores it: the text, or only its terminator when
+ * the message spells the name (rtErrStatusMsgText spells it again). A record
+ * of chars has the size of its array and no padding. */
+template <size_t a_cb> struct RTSTATUSMSGTEXT
+{
+    char ach[a_cb];
+};
+
+template <size_t a_cb, size_t a_cbMsg> constexpr RTSTATUSMSGTEXT<a_cb> rtErrStoredMsg(const char (&achMsg)[a_cbMsg])
+{
+    RTSTATUSMSGTEXT<a_cb> Text{};
+    for (size_t i = 0; i + 1 < a_cb; i++)
+        Text.ach[i] = achMsg[i];
+    return Text;
+}
+
+#define RTERR_STORED_MSG_SIZE(a_Rest, a_szMsg) (rtErrMsgSpellsName(#a_Rest, a_szMsg) ? 1 : sizeof(a_szMsg))
+
+/** The pool as a record of character arrays, one per text, so that offsetof
+ * gives each text's offset at compile time (arrays of char have no padding
+ * between them). Names are stored without their prefix ("ERR_", ...), which
+ * the value and fWarning tell. */
+struct RTSTATUSTEXTS
+{
+#define RTERR_STATUS(a_Prefix, a_Rest, a_szMsg)                                                                        \
+    char a_Prefix##_##a_Rest##_szName[sizeof(#a_Rest)];                                                                \
+    RTSTATUSMSGTEXT<RTERR_STORED_MSG_SIZE(a_Rest, a_szMsg)> a_Prefix##_##a_Rest##_Msg;
+#include "errmsg-list.h"
+#undef RTERR_STATUS
+};
+
+const RTSTATUSTEXTS g_StatusTexts = {
+#define RTERR_STATUS(a_Prefix, a_Rest, a_szMsg)                                                                        \
+#a_Rest, rtErrStoredMsg < RTERR_STORED_MSG_SIZE(a_Rest, a_szMsg)>(a_szMsg),
+#include "errmsg-list.h"
+#undef RTERR_STATUS
+};
+
+constexpr bool rtErrIsWarningPrefix(const char *pszPrefix)
+{
+    return pszPrefix[0] == 'W';
+}
+
+} /* namespace */
+
+/* Every offset must fit the entry's field, and every name a spelling buffer. */
+static_assert(sizeof(RTSTATUSTEXTS) <= RTSTATUSMSG_MAX_POOL, "status text pool too large for the offsets");
+#define RTERR_STATUS(a_Prefix, a_Rest, a_szMsg)                                                                        \
+    static_assert(sizeof(#a_Rest) <= RTSTATUSMSG_TEXT_BUF, "name too long to spell as a message");
+#include "errmsg-list.h"
+#undef RTERR_STATUS
 
 const RTSTATUSMSG g_aRTStatusMsgs[] = {
-    RTERR_ENTRY(ERR_CRYPTO_BAD_ALGORITHM, "invalid cryptographic algorithm"),
-    RTERR_ENTRY(ERR_BLOCKED_BY_POLICY, "blocked by the code integrity policy"),
-    RTERR_ENTRY(ERR_ELEVATION_REQUIRED, "the operation requires elevation"),
-    RTERR_ENTRY(ERR_PRIVILEGE_NOT_HELD, "a required privilege is not held"),
-    RTERR_ENTRY(ERR_ACCOUNT_RESTRICTED, "an account restriction prevents the logon"),
-    RTERR_ENTRY(ERR_LENGTH_MISMATCH, "text shorter than the required length"),
-    RTERR_ENTRY(ERR_TRUST_FAILURE, "trust verification failed"),
-    RTERR_ENTRY(ERR_OPT_INDEX_MISSING, "option index missing"),
-    RTERR_ENTRY(ERR_OPT_BAD_VALUE_FORMAT, "option value malformed"),
-    RTERR_ENTRY(ERR_OPT_VALUE_MISSING, "option value missing"),
-    RTERR_ENTRY(ERR_OPT_UNKNOWN_OPTION, "unknown option"),
-    RTERR_ENTRY(ERR_ENV_INVALID_VAR_NAME, "invalid environment variable name"),
-    RTERR_ENTRY(ERR_ENV_VAR_NOT_FOUND, "environment variable not found"),
-    RTERR_ENTRY(ERR_IMAGE_HASH_INVALID, "the image signature hash is invalid"),
-    RTERR_ENTRY(ERR_MODULE_NOT_FOUND, "module not found"),
-    RTERR_ENTRY(ERR_SYMBOL_NOT_FOUND, "symbol not found"),
-    RTERR_ENTRY(ERR_BAD_EXE_FORMAT, "invalid or corrupt executable image"),
-    RTERR_ENTRY(ERR_INVALID_EXE_SIGNATURE, "the program cannot run in this mode"),
-    RTERR_ENTRY(ERR_NET_PROVIDER_INIT_FAILED, "the network service provider failed to initialize"),
-    RTERR_ENTRY(ERR_NET_HOST_UNREACHABLE, "host is unreachable"),
-    RTERR_ENTRY(ERR_NET_HOST_DOWN, "host is down"),
-    RTERR_ENTRY(ERR_NET_CONNECTION_REFUSED, "connection refused"),
-    RTERR_ENTRY(ERR_NET_TOO_MANY_REFERENCES, "too many references"),
-    RTERR_ENTRY(ERR_NET_SHUT_DOWN, "the socket has been shut down"),
-    RTERR_ENTRY(ERR_NET_NOT_CONNECTED, "the socket is not connected"),
-    RTERR_ENTRY(ERR_NET_ALREADY_CONNECTED, "the socket is already connected"),
-    RTERR_ENTRY(ERR_NET_NO_BUFFER_SPACE, "no buffer space available"),
-    RTERR_ENTRY(ERR_NET_CONNECTION_RESET, "connection reset by peer"),
-    RTERR_ENTRY(ERR_NET_CONNECTION_ABORTED, "connection aborted"),
-    RTERR_ENTRY(ERR_NET_RESET, "the network dropped the connection"),
-    RTERR_ENTRY(ERR_NET_UNREACHABLE, "network is unreachable"),
-    RTERR_ENTRY(ERR_NET_DOWN, "network is down"),
-    RTERR_ENTRY(ERR_NET_ADDRESS_NOT_AVAILABLE, "address not available"),
-    RTERR_ENTRY(ERR_NET_ADDRESS_IN_USE, "address already in use"),
-    RTERR_ENTRY(ERR_NET_ADDRESS_FAMILY_UNSUPPORTED, "address family not supported"),
-    RTERR_ENTRY(ERR_NET_PROTOCOL_FAMILY_UNSUPPORTED, "protocol family not supported"),
-    RTERR_ENTRY(ERR_NET_OPERATION_UNSUPPORTED, "operation not supported on the socket"),
-    RTERR_ENTRY(ERR_NET_SOCKET_TYPE_UNSUPPORTED, "socket type not supported"),
-    RTERR_ENTRY(ERR_NET_PROTOCOL_UNSUPPORTED, "protocol not supported"),
-    RTERR_ENTRY(ERR_NET_BAD_PROTOCOL_OPTION, "bad protocol option"),
-    RTERR_ENTRY(ERR_NET_WRONG_PROTOCOL_TYPE, "wrong protocol type for the socket"),
-    RTERR_ENTRY(ERR_NET_MESSAGE_TOO_LONG, "message too long"),
-    RTERR_ENTRY(ERR_NET_DEST_ADDRESS_REQUIRED, "destination address required"),
-    RTERR_ENTRY(ERR_NET_NOT_A_SOCKET, "not a socket"),
-    RTERR_ENTRY(ERR_NET_ALREADY_IN_PROGRESS, "the operation is already in progress"),
-    RTERR_ENTRY(ERR_NET_IN_PROGRESS, "a blocking operation is in progress"),
-    RTERR_ENTRY(ERR_NET_PRINT_FAILED, "network print job failed"),
-    RTERR_ENTRY(ERR_NET_RESOURCE_NOT_FOUND, "network resource not found"),
-    RTERR_ENTRY(ERR_NET_HOST_NOT_FOUND, "network host or path not found"),
-    RTERR_ENTRY(ERR_NET_OUT_OF_RESOURCES, "network resources exhausted"),
-    RTERR_ENTRY(ERR_NET_FAILURE, "unexpected network failure"),
-    RTERR_ENTRY(ERR_SEM_NESTED, "nested acquisition refused"),
-    RTERR_ENTRY(ERR_SEM_DESTROYED, "the semaphore was destroyed while waiting"),
-    RTERR_ENTRY(ERR_SEM_NOT_FOUND, "semaphore not found"),
-    RTERR_ENTRY(ERR_SEM_OWNER_DIED, "the owner of the semaphore ended"),
-    RTERR_ENTRY(ERR_SEM_BUSY, "semaphore busy"),
-    RTERR_ENTRY(ERR_TOO_MANY_SEM_POSTS, "too many posts to the semaphore"),
-    RTERR_ENTRY(ERR_NOT_OWNER, "the caller does not own the semaphore"),
-    RTERR_ENTRY(ERR_TOO_MANY_SEM_REQUESTS, "the semaphore cannot be set again"),
-    RTERR_ENTRY(ERR_SEM_IS_SET, "the semaphore is set and cannot be closed"),
-    RTERR_ENTRY(ERR_EXCL_SEM_ALREADY_OWNED, "the exclusive semaphore is owned by another process"),
-    RTERR_ENTRY(ERR_TOO_MANY_SEMAPHORES, "no more semaphores can be created"),
-    RTERR_ENTRY(ERR_MORE_DATA, "more data is available"),
-    RTERR_ENTRY(ERR_PIPE_NOT_CONNECTED, "no process on the other end of the pipe"),
-    RTERR_ENTRY(ERR_NO_DATA, "no data"),
-    RTERR_ENTRY(ERR_PIPE_BUSY, "all pipe instances are busy"),
-    RTERR_ENTRY(ERR_BAD_PIPE, "the pipe state is invalid"),
-    RTERR_ENTRY(ERR_BROKEN_PIPE, "broken pipe"),
-    RTERR_ENTRY(ERR_PIPE_WRONG_STATE, "the pipe is connected or waiting for a connection"),
-    RTERR_ENTRY(ERR_GENERAL_FAILURE, "general failure"),
-    RTERR_ENTRY(ERR_SECTOR_NOT_FOUND, "sector not found"),
-    RTERR_ENTRY(ERR_BAD_LENGTH, "request of the wrong length"),
-    RTERR_ENTRY(ERR_CRC_ERROR, "data error (cyclic redundancy check)"),
-    RTERR_ENTRY(ERR_BAD_COMMAND, "the device does not recognize the command"),
-    RTERR_ENTRY(ERR_DEVICE_NOT_READY, "device not ready"),
-    RTERR_ENTRY(ERR_UNKNOWN_UNIT, "unknown unit"),
-    RTERR_ENTRY(ERR_INTERNAL_ERROR_4, "internal error (4)"),
-    RTERR_ENTRY(ERR_INTERNAL_ERROR_3, "internal error (3)"),
-    RTERR_ENTRY(ERR_INTERNAL_ERROR_2, "internal error (2)"),
-    RTERR_ENTRY(ERR_INTERNAL_ERROR, "internal error"),
-    RTERR_ENTRY(ERR_NO_MORE_SEARCH_HANDLES, "no more search handles"),
-    RTERR_ENTRY(ERR_NO_MORE_FILES, "no more files"),
-    RTERR_ENTRY(ERR_NO_MEDIA, "no medium in the drive"),
-    RTERR_ENTRY(ERR_IS_A_SYMLINK, "is a symbolic link"),
-    RTERR_ENTRY(ERR_TOO_MANY_SYMLINKS, "too many levels of symbolic links"),
-    RTERR_ENTRY(ERR_UNKNOWN_DISK_FORMAT, "unknown disk format"),
-    RTERR_ENTRY(ERR_DRIVE_LOCKED, "the drive is locked by another process"),
-    RTERR_ENTRY(ERR_DISK_FULL, "disk full"),
-    RTERR_ENTRY(ERR_INVALID_DRIVE, "invalid drive"),
-    RTERR_ENTRY(ERR_PATH_ZERO_LENGTH, "empty path"),
-    RTERR_ENTRY(ERR_PATH_INVALID_BASE, "base path is a bare root without separator"),
-    RTERR_ENTRY(ERR_WRONG_TYPE, "object of the wrong type"),
-    RTERR_ENTRY(ERR_FILE_TOO_BIG, "file too big"),
-    RTERR_ENTRY(ERR_IS_A_DIRECTORY, "is a directory"),
-    RTERR_ENTRY(ERR_NOT_A_DIRECTORY, "not a directory"),
-    RTERR_ENTRY(ERR_DIR_NOT_EMPTY, "directory not empty"),
-    RTERR_ENTRY(ERR_NOT_LOCKED, "the region is not locked"),
-    RTERR_ENTRY(ERR_UNRECOGNIZED_VOLUME, "the volume has no recognized file system"),
-    RTERR_ENTRY(ERR_FILENAME_TOO_LONG, "file name too long"),
-    RTERR_ENTRY(ERR_NOT_SAME_DEVICE, "not the same device"),
-    RTERR_ENTRY(ERR_CANT_DELETE_DIRECTORY, "the directory cannot be removed"),
-    RTERR_ENTRY(ERR_CANT_CREATE, "cannot create the file or directory"),
-    RTERR_ENTRY(ERR_LOCK_VIOLATION, "part of the file is locked"),
-    RTERR_ENTRY(ERR_LOCK_FAILED, "lock request failed"),
-    RTERR_ENTRY(ERR_SHARING_VIOLATION, "sharing violation"),
-    RTERR_ENTRY(ERR_WRITE_PROTECTED, "the medium is write-protected"),
-    RTERR_ENTRY(ERR_WRITE_ERROR, "write error"),
-    RTERR_ENTRY(ERR_READ_ERROR, "read error"),
-    RTERR_ENTRY(ERR_EOF, "end of file"),
-    RTERR_ENTRY(ERR_SEEK_ON_DEVICE, "seek on a device that cannot seek"),
-    RTERR_ENTRY(ERR_NEGATIVE_SEEK, "seek to a negative offset"),
-    RTERR_ENTRY(ERR_SEEK_ERROR, "seek failed"),
-    RTERR_ENTRY(ERR_TOO_MANY_OPEN_FILES, "too many open files"),
-    RTERR_ENTRY(ERR_ALREADY_EXISTS, "already exists"),
-    RTERR_ENTRY(ERR_INVALID_NAME, "invalid file name"),
-    RTERR_ENTRY(ERR_PATH_NOT_FOUND, "path not found"),
-    RTERR_ENTRY(ERR_FILE_NOT_FOUND, "file not found"),
-    RTERR_ENTRY(ERR_OPEN_FAILED, "open failed"),
-    RTERR_ENTRY(ERR_AUTHENTICATION_FAILURE, "authentication failed"),
-    RTERR_ENTRY(ERR_END_OF_STRING, "end of string"),
-    RTERR_ENTRY(ERR_NOT_FOUND, "not found"),
-    RTERR_ENTRY(ERR_TRAILING_SPACES, "trailing spaces"),
-    RTERR_ENTRY(ERR_TRAILING_CHARS, "trailing characters"),
-    RTERR_ENTRY(ERR_CANCELLED, "operation cancelled"),
-    RTERR_ENTRY(ERR_NO_CODE_POINT_MEMORY, "out of memory for a code point array"),
-    RTERR_ENTRY(ERR_NO_UTF16_MEMORY, "out of memory for a UTF-16 string"),
-    RTERR_ENTRY(ERR_NO_STR_MEMORY, "out of memory for a string"),
-    RTERR_ENTRY(ERR_CODE_POINT_OUT_OF_RANGE, "code point out of range"),
-    RTERR_ENTRY(ERR_INVALID_UTF16_ENCODING, "invalid UTF-16 encoding"),
-    RTERR_ENTRY(ERR_INVALID_UTF8_ENCODING, "invalid UTF-8 encoding"),
-    RTERR_ENTRY(ERR_SURROGATE_CODE_POINT, "surrogate code point in UTF-8"),
-    RTERR_ENTRY(ERR_NONCHARACTER_CODE_POINT, "noncharacter code point"),
-    RTERR_ENTRY(ERR_NO_TRANSLATION, "no mapping for the character in the target code page"),
-    RTERR_ENTRY(ERR_NO_DIGITS, "no digits"),
-    RTERR_ENTRY(ERR_PARSE_ERROR, "text not in the expected form"),
-    RTERR_ENTRY(ERR_TRY_AGAIN, "resource temporarily unavailable, try again"),
-    RTERR_ENTRY(ERR_RESULT_PENDING, "result not yet available"),
-    RTERR_ENTRY(ERR_INVALID_UUID_FORMAT, "invalid UUID format"),
-    RTERR_ENTRY(ERR_MISMATCH, "data mismatch"),
-    RTERR_ENTRY(ERR_INVALID_SIGNAL_NUMBER, "invalid signal number"),
-    RTERR_ENTRY(ERR_SIGNAL_PENDING, "a signal is already pending"),
-    RTERR_ENTRY(ERR_SIGNAL_REFUSED, "the signal was refused"),
-    RTERR_ENTRY(ERR_TOO_MANY_PROCESSES, "too many processes"),
-    RTERR_ENTRY(ERR_TOO_MANY_THREADS, "no more threads can be created"),
-    RTERR_ENTRY(ERR_BUFFER_OVERFLOW, "buffer overflow"),
-    RTERR_ENTRY(ERR_TIMEOUT, "timed out"),
-    RTERR_ENTRY(ERR_INTERRUPTED, "operation interrupted"),
-    RTERR_ENTRY(ERR_ACCESS_DENIED, "access denied"),
-    RTERR_ENTRY(ERR_REQUEST_NOT_SUPPORTED, "request not supported"),
-    RTERR_ENTRY(ERR_INVALID_FUNCTION, "invalid function"),
-    RTERR_ENTRY(ERR_UNRESOLVED_ERROR, "unresolved Windows error"),
-    RTERR_ENTRY(ERR_NOT_WAITABLE, "the thread cannot be waited for"),
-    RTERR_ENTRY(ERR_THREAD_ENDED_ABNORMALLY, "the thread ended without a result"),
-    RTERR_ENTRY(ERR_SELF_TLS_NOT_SET, "the calling thread has no thread record"),
-    RTERR_ENTRY(ERR_TLS_UNAVAILABLE, "no thread-local storage slot available"),
-    RTERR_ENTRY(ERR_WRONG_ORDER, "called in the wrong order"),
-    RTERR_ENTRY(ERR_INVALID_FMODE, "invalid file mode"),
-    RTERR_ENTRY(ERR_NO_TMP_MEMORY, "out of memory for a temporary buffer"),
-    RTERR_ENTRY(ERR_NOT_A_REPARSE_POINT, "not a reparse point"),
-    RTERR_ENTRY(ERR_INVALID_FLAGS, "invalid flags"),
-    RTERR_ENTRY(ERR_NOT_IMPLEMENTED, "not implemented"),
-    RTERR_ENTRY(ERR_ALREADY_RUNNING, "already running"),
-    RTERR_ENTRY(ERR_NO_MEMORY, "out of memory"),
-    RTERR_ENTRY(ERR_INVALID_POINTER, "invalid pointer"),
-    RTERR_ENTRY(ERR_INVALID_HANDLE, "invalid handle"),
-    RTERR_ENTRY(ERR_INVALID_PARAMETER, "invalid parameter"),
-    RTERR_ENTRY(INF_SUCCESS, "success"),
-    RTERR_ENTRY(INF_ALREADY_INITIALIZED, "already initialized"),
-    RTERR_ENTRY(WRN_NUMBER_TOO_BIG, "number too big"),
-    RTERR_ENTRY(WRN_NEGATIVE_UNSIGNED, "negative sign on an unsigned number"),
-    RTERR_ENTRY(WRN_TRAILING_CHARS, "trailing characters"),
-    RTERR_ENTRY(WRN_TRAILING_SPACES, "trailing spaces"),
-    RTERR_ENTRY(INF_OPT_NOT_OPTION, "not an option"),
+#define RTERR_STATUS(a_Prefix, a_Rest, a_szMsg)                                                                        \
+    {offsetof(RTSTATUSTEXTS, a_Prefix##_##a_Rest##_szName), rtErrIsWarningPrefix(#a_Prefix), a_Prefix##_##a_Rest},
+#include "errmsg-list.h"
+#undef RTERR_STATUS
 };
 
 const size_t g_cRTStatusMsgs = RT_ELEMENTS(g_aRTStatusMsgs);
+
+const char *rtErrStatusMsgNamePrefix(const RTSTATUSMSG *pEntry)
+{
+    if (pEntry->iValue < 0)
+        return "ERR_";
+    return pEntry->fWarning ? "WRN_" : "INF_";
+}
+
+const char *rtErrStatusMsgNameRest(const RTSTATUSMSG *pEntry)
+{
+    return reinterpret_cast<const char *>(&g_StatusTexts) + pEntry->offName;
+}
+
+const char *rtErrStatusMsgText(const RTSTATUSMSG *pEntry, char *pszBuf)
+{
+    const char *pszName = rtErrStatusMsgNameRest(pEntry);
+    const char *pszStored = pszName + RTStrLen(pszName) + 1;
+    if (*pszStored)
+        return pszStored;
+    size_t off = 0;
+    for (; pszName[off]; off++)
+        pszBuf[off] = rtErrSpellNameChar(pszName[off]);
+    pszBuf[off] = '\0';
+    return pszBuf;
+}

@@ -8,6 +8,7 @@
 #include <rt/mem.h>
 #include <rt/string.h>
 #include "internal/rand.h"
+#include "internal/uint64div.h"
 
 namespace
 {
@@ -32,7 +33,7 @@ uint32_t rtRandParkMillerStep(uint32_t uX)
 {
     if (uX == 0)
         uX = g_uPmZeroReplacement;
-    return (uint32_t)((uint64_t)uX * g_uPmMultiplier % g_uPmModulus);
+    return (uint32_t)rtUInt64Rem((uint64_t)uX * g_uPmMultiplier, g_uPmModulus);
 }
 
 /** Advances the state and returns it. */
@@ -79,7 +80,7 @@ uint32_t rtRandParkMillerGetU32(PRTRANDPM pThis, uint32_t u32First, uint32_t u32
     /* 36 bits (6 from the reservoir above the state's 30) keep the modulo bias small. */
     rtRandParkMillerEnsureReservoir(pThis, 6);
     uint64_t const uValue = ((uint64_t)rtRandParkMillerTakeReservoirBits(pThis, 6) << 30) | (uX >> 1);
-    return u32First + (uint32_t)(uValue % ((uint64_t)uRange + 1));
+    return u32First + (uint32_t)rtUInt64Rem(uValue, (uint64_t)uRange + 1);
 }
 
 uint64_t rtRandParkMillerGetU64(PRTRANDPM pThis, uint64_t u64First, uint64_t u64Last)
@@ -91,7 +92,7 @@ uint64_t rtRandParkMillerGetU64(PRTRANDPM pThis, uint64_t u64First, uint64_t u64
     uint64_t const uValue = (uHigh << 32) | rtRandParkMillerGetU32(pThis, 0, UINT32_MAX);
     if (uRange == UINT64_MAX)
         return uValue;
-    return u64First + uValue % (uRange + 1);
+    return u64First + rtUInt64Rem(uValue, uRange + 1);
 }
 
 void rtRandParkMillerGetBytes(PRTRANDPM pThis, uint8_t *pb, size_t cb)

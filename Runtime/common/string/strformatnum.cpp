@@ -2,6 +2,7 @@
  * The formatter's number routine and its buffer-size-checked front ends.
  */
 #include <rt/string.h>
+#include "internal/uint64div.h"
 
 namespace
 {
@@ -27,8 +28,9 @@ int rtstrFmtNumDigits(char *pszDst, uint64_t uMagnitude, unsigned uiBase, int cM
     int cDigits = 0;
     do
     {
-        achRev[cDigits++] = pszDigits[uMagnitude % uiBase];
-        uMagnitude /= uiBase;
+        uint64_t uDigit;
+        uMagnitude = rtUInt64DivRem(uMagnitude, uiBase, &uDigit);
+        achRev[cDigits++] = pszDigits[uDigit];
     } while (uMagnitude);
     while (cDigits < cMinDigits)
         achRev[cDigits++] = '0';

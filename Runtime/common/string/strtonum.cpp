@@ -119,13 +119,17 @@ int rtStrNumScan(const char *psz, unsigned uBaseAndMaxLen, RTSTRNUMSCAN *pScan)
     bool fOverflow = false;
     for (unsigned uDigit; (uDigit = rtStrNumDigitValue(rtStrNumCharAt(psz, cchMax, idx))) < uBase; idx++)
     {
-        if (fOverflow || uMagnitude > (UINT64_MAX - uDigit) / uBase)
+        /* Checked without a 64-bit division, which 32-bit code would call a
+         * compiler helper for. */
+        uint64_t uNext;
+        if (fOverflow || __builtin_mul_overflow(uMagnitude, (uint64_t)uBase, &uNext) ||
+            __builtin_add_overflow(uNext, (uint64_t)uDigit, &uNext))
         {
             fOverflow = true;
             uMagnitude = UINT64_MAX;
         }
         else
-            uMagnitude = uMagnitude * uBase + uDigit;
+            uMagnitude = uNext;
     }
 
     pScan->fDigits = idx != idxDigits;

@@ -2,10 +2,14 @@
  * The program's static initialiser and terminator tables, for executables
  * that run on the runtime's own start-up (no C runtime).
  *
- * The linker sorts the sections ".CRT$XI*", ".CRT$XC*", ".CRT$XP*" and
- * ".CRT$XT*" by name; the start-up puts marker entries into the "A" and "Z"
+ * The linker sorts the sections ".ctors.XI*", ".ctors.XC*", ".ctors.XP*" and
+ * ".ctors.XT*" by name; the start-up puts marker entries into the "A" and "Z"
  * sections of each and walks the function addresses between them in order,
- * skipping null entries. Code places an entry with the macros below (in the
+ * skipping null entries. GNU ld's default script keeps every ".ctors.*"
+ * section, sorted by name, inside .text (--gc-sections leaves them alone), so
+ * the tables need no section of their own in the executable, as ".CRT$X*"
+ * would (one file-alignment unit of 512 bytes for a few pointers); nothing
+ * else walks them, for the C runtime that would is not linked. Code places an entry with the macros below (in the
  * "U" sections, between the markers). In builds without such tables (the
  * host) the macros place nothing.
  *
@@ -35,13 +39,13 @@ typedef FNRTCTERM *PFNRTCTERM;
 #endif
 
 /** Places @a a_pfn (FNRTCINIT) among the first-stage initialisers. */
-#define RT_C_INITIALIZER(a_pfn) RT_CINIT_ENTRY_(PFNRTCINIT, ".CRT$XIU", a_pfn)
+#define RT_C_INITIALIZER(a_pfn) RT_CINIT_ENTRY_(PFNRTCINIT, ".ctors.XIU", a_pfn)
 /** Places @a a_pfn (FNRTCTERM) among the second-stage initialisers. */
-#define RT_C_CONSTRUCTOR(a_pfn) RT_CINIT_ENTRY_(PFNRTCTERM, ".CRT$XCU", a_pfn)
+#define RT_C_CONSTRUCTOR(a_pfn) RT_CINIT_ENTRY_(PFNRTCTERM, ".ctors.XCU", a_pfn)
 /** Places @a a_pfn (FNRTCTERM) among the pre-terminators. */
-#define RT_PRE_TERMINATOR(a_pfn) RT_CINIT_ENTRY_(PFNRTCTERM, ".CRT$XPU", a_pfn)
+#define RT_PRE_TERMINATOR(a_pfn) RT_CINIT_ENTRY_(PFNRTCTERM, ".ctors.XPU", a_pfn)
 /** Places @a a_pfn (FNRTCTERM) among the terminators. */
-#define RT_TERMINATOR(a_pfn) RT_CINIT_ENTRY_(PFNRTCTERM, ".CRT$XTU", a_pfn)
+#define RT_TERMINATOR(a_pfn) RT_CINIT_ENTRY_(PFNRTCTERM, ".ctors.XTU", a_pfn)
 
 /** @name The start-up's walks over the tables (nocrt-startup-common-win)
  * @{ */

@@ -22,18 +22,19 @@
 
 /*
  * The tables: the linker sorts the sections by name, so everything placed in
- * ".CRT$XIU" (and the like) lies between the "A" and "Z" markers here.
+ * ".ctors.XIU" (and the like) lies between the "A" and "Z" markers here. All
+ * read-only, as the part of .text they end up in.
  */
 extern "C"
 {
-    __attribute__((section(".CRT$XIA"), used)) PFNRTCINIT g_apfnrtCInitStart[1] = {NULL};
-    __attribute__((section(".CRT$XIZ"), used)) PFNRTCINIT g_apfnrtCInitEnd[1] = {NULL};
-    __attribute__((section(".CRT$XCA"), used)) PFNRTCTERM g_apfnrtCCtorStart[1] = {NULL};
-    __attribute__((section(".CRT$XCZ"), used)) PFNRTCTERM g_apfnrtCCtorEnd[1] = {NULL};
-    __attribute__((section(".CRT$XPA"), used)) PFNRTCTERM g_apfnrtCPreTermStart[1] = {NULL};
-    __attribute__((section(".CRT$XPZ"), used)) PFNRTCTERM g_apfnrtCPreTermEnd[1] = {NULL};
-    __attribute__((section(".CRT$XTA"), used)) PFNRTCTERM g_apfnrtCTermStart[1] = {NULL};
-    __attribute__((section(".CRT$XTZ"), used)) PFNRTCTERM g_apfnrtCTermEnd[1] = {NULL};
+    __attribute__((section(".ctors.XIA"), used)) PFNRTCINIT const g_apfnrtCInitStart[1] = {NULL};
+    __attribute__((section(".ctors.XIZ"), used)) PFNRTCINIT const g_apfnrtCInitEnd[1] = {NULL};
+    __attribute__((section(".ctors.XCA"), used)) PFNRTCTERM const g_apfnrtCCtorStart[1] = {NULL};
+    __attribute__((section(".ctors.XCZ"), used)) PFNRTCTERM const g_apfnrtCCtorEnd[1] = {NULL};
+    __attribute__((section(".ctors.XPA"), used)) PFNRTCTERM const g_apfnrtCPreTermStart[1] = {NULL};
+    __attribute__((section(".ctors.XPZ"), used)) PFNRTCTERM const g_apfnrtCPreTermEnd[1] = {NULL};
+    __attribute__((section(".ctors.XTA"), used)) PFNRTCTERM const g_apfnrtCTermStart[1] = {NULL};
+    __attribute__((section(".ctors.XTZ"), used)) PFNRTCTERM const g_apfnrtCTermEnd[1] = {NULL};
 }
 
 namespace
@@ -42,9 +43,9 @@ namespace
 /** Runs the functions between two markers in order, skipping null entries. The
  * bounds are read through volatile pointers: the compiler must not conclude from
  * the one-element marker arrays that nothing lies between them. */
-void rtCInitRunVoidTable(PFNRTCTERM *ppfnStart, PFNRTCTERM *ppfnEnd)
+void rtCInitRunVoidTable(PFNRTCTERM const *ppfnStart, PFNRTCTERM const *ppfnEnd)
 {
-    for (PFNRTCTERM volatile *ppfn = ppfnStart; ppfn < (PFNRTCTERM volatile *)ppfnEnd; ppfn++)
+    for (PFNRTCTERM const volatile *ppfn = ppfnStart; ppfn < (PFNRTCTERM const volatile *)ppfnEnd; ppfn++)
         if (*ppfn)
             (*ppfn)();
 }
@@ -61,7 +62,8 @@ PEB *rtNoCrtStartupCurrentPeb(void)
 
 int rtCInitRunInitializers(void)
 {
-    for (PFNRTCINIT volatile *ppfn = g_apfnrtCInitStart; ppfn < (PFNRTCINIT volatile *)g_apfnrtCInitEnd; ppfn++)
+    for (PFNRTCINIT const volatile *ppfn = g_apfnrtCInitStart; ppfn < (PFNRTCINIT const volatile *)g_apfnrtCInitEnd;
+         ppfn++)
         if (*ppfn)
         {
             int rc = (*ppfn)();
