@@ -19,12 +19,9 @@ if(TARN_FLAVOUR STREQUAL "win32")
     # No frame pointer (mingw keeps one by default): nothing walks the stack
     # by it, and the code is smaller without.
     list(APPEND TARN_RT_COMPILE_FLAGS -ffunction-sections -fomit-frame-pointer)
-    # File names relative to the source and build trees: source-file tags
-    # (RTMEM_TAG) get shorter, and the intermediate code the product libraries
-    # carry for the optimising link no longer holds the tree's place, which
-    # otherwise changes the order the link finds the imports in. An installer
-    # is then the same wherever the tree lay.
-    list(APPEND TARN_RT_COMPILE_FLAGS -ffile-prefix-map=${CMAKE_SOURCE_DIR}/= -ffile-prefix-map=${CMAKE_BINARY_DIR}/=)
+    # Source-file tags (RTMEM_TAG) relative to the source tree: shorter, and
+    # the same wherever the tree lies.
+    list(APPEND TARN_RT_COMPILE_FLAGS -fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
 endif()
 
 # What every Windows object of the project is compiled with, and the only
