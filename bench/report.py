@@ -41,10 +41,15 @@ class Raw:
     def one(self, kind, label):
         return self.by_round[(kind, label)].get(0)
 
+    def aligned(self, kind, *labels):
+        """One list per label: its values in the rounds in which every label was measured."""
+        series = [self.by_round[(kind, label)] for label in labels]
+        rounds = [r for r in sorted(series[0]) if all(r in other for other in series[1:])]
+        return [[values[r] for r in rounds] for values in series]
+
     def paired(self, kind, a, b, combine):
         """combine(a, b) for every round in which both were measured."""
-        ra, rb = self.by_round[(kind, a)], self.by_round[(kind, b)]
-        return [combine(ra[r], rb[r]) for r in sorted(ra) if r in rb]
+        return [combine(x, y) for x, y in zip(*self.aligned(kind, a, b))]
 
     def failures(self, kind, label):
         return len(self.by_round[(kind + "-failed", label)])
@@ -126,8 +131,7 @@ def difference(a, b):
 
 
 class Report:
-    def __init__(self, raw, seed):
-        self.raw = raw
+    def __init__(self, seed):
         self.rng = random.Random(seed)
         self.goals = []
 
@@ -150,13 +154,31 @@ def timing_table(L, raw, kind, rows, unit):
                  f" {raw.failures(kind, label)} |")
 
 
+def memory_table(L, raw, failure_kind, first, second, excess):
+    """The medians of two memory figures per program, and the extractors' excess over the same-import no-op.
+
+    first and second: (kind, column heading, name in the excess line)."""
+    (kind_a, heading_a, text_a), (kind_b, heading_b, text_b) = first, second
+    L.append(f"| Program | {heading_a} | {heading_b} | Failed runs |")
+    L.append("|---|---|---|---|")
+    for label, text in (("noop-winsock", "same-import no-op"), ("installer", "installer extracting"),
+                        ("floor", "floor extracting")):
+        L.append(f"| {text} | {mib(median(raw.values(kind_a, label)))} | {mib(median(raw.values(kind_b, label)))} |"
+                 f" {raw.failures(failure_kind, label)} |")
+    L.append("")
+    for who in ("installer", "floor"):
+        L.append(f"- Above the same-import no-op, {who}: {text_a} {fmt_mib_interval(excess[(kind_a, who)])},"
+                 f" {text_b} {fmt_mib_interval(excess[(kind_b, who)])}.")
+    L.append("")
+
+
 def main(argv):
     raw_path, out_path = argv[1], argv[2]
     smoke = argv[argv.index("--smoke") + 1] == "1"
     raw = Raw(raw_path)
     seed, rounds = raw.one("seed", "value"), raw.one("rounds", "value")
     payload = raw.one("payload", "total")
-    rep = Report(raw, seed)
+    rep = Report(seed)
 
     for medium in ("disk", "tmpfs"):
         kind = f"extract-{medium}"
@@ -179,7 +201,7 @@ def main(argv):
     rep.goals.append(("Stub without payload: at most 96 KiB", f"{size_stub:,} bytes ({size_stub / 1024:.1f} KiB)", 1,
                       "met" if size_stub <= 96 * 1024 else "missed"))
     rep.goal("Packing: at most 1.5x (plain copy + link of the bare stub)",
-             [t / (c + b) for t, c, b in zip(*paired_three(raw, "pack", "tarn-pack", "copy", "bare"))],
+             [t / (c + b) for t, c, b in zip(*raw.aligned("pack", "tarn-pack", "copy", "bare"))],
              lambda r: r <= 1.5)
     rep.goal("Packing: faster than makensis (no compression)",
              raw.paired("pack", "tarn-pack", "makensis", ratio), lambda r: r < 1.0)
@@ -257,34 +279,15 @@ def main(argv):
              " millisecond: peak working set (`PeakWorkingSetSize`) and peak private bytes (`PeakPagefileUsage`,"
              " or `PagefileUsage` where higher).")
     L.append("")
-    L.append("| Program | Peak working set | Peak private bytes | Failed runs |")
-    L.append("|---|---|---|---|")
-    for label, text in (("noop-winsock", "same-import no-op"), ("installer", "installer extracting"),
-                        ("floor", "floor extracting")):
-        L.append(f"| {text} | {mib(median(raw.values('peak-ws', label)))} |"
-                 f" {mib(median(raw.values('peak-private', label)))} | {raw.failures('peak', label)} |")
-    L.append("")
-    for who in ("installer", "floor"):
-        L.append(f"- Above the same-import no-op, {who}: working set {fmt_mib_interval(excess[('peak-ws', who)])},"
-                 f" private bytes {fmt_mib_interval(excess[('peak-private', who)])}.")
-    L.append("")
+    memory_table(L, raw, "peak", ("peak-ws", "Peak working set", "working set"),
+                 ("peak-private", "Peak private bytes", "private bytes"), excess)
     L.append("The same processes as Linux sees them (`bench/tools/anonpeak.py`, /proc/PID/smaps read every few"
              " milliseconds): anonymous memory in the 32-bit address space, which is the Windows process's own"
              " private memory, and above it, where only an emulator's memory lives (its translated code and data;"
              " none when 32-bit code runs natively). Wine reports the sum of both as private bytes.")
     L.append("")
-    L.append("| Program | Anonymous, 32-bit space | Anonymous, above | Failed runs |")
-    L.append("|---|---|---|---|")
-    for label, text in (("noop-winsock", "same-import no-op"), ("installer", "installer extracting"),
-                        ("floor", "floor extracting")):
-        L.append(f"| {text} | {mib(median(raw.values('peak-anon-32bit', label)))} |"
-                 f" {mib(median(raw.values('peak-anon-above', label)))} | {raw.failures('peak', label)} |")
-    L.append("")
-    for who in ("installer", "floor"):
-        L.append(f"- Above the same-import no-op, {who}: 32-bit space"
-                 f" {fmt_mib_interval(excess[('peak-anon-32bit', who)])}, above it"
-                 f" {fmt_mib_interval(excess[('peak-anon-above', who)])}.")
-    L.append("")
+    memory_table(L, raw, "peak-split", ("peak-anon-32bit", "Anonymous, 32-bit space", "32-bit space"),
+                 ("peak-anon-above", "Anonymous, above", "above it"), excess)
 
     size_setup = raw.one("size", "setup")
     small1, small3, small_payload = raw.one("size", "small1"), raw.one("size", "small3"), raw.one("size", "small-payload")
@@ -312,12 +315,6 @@ def main(argv):
         f.write("\n".join(L))
     return 0
 
-
-def paired_three(raw, kind, a, b, c):
-    """The values of a, b and c in the rounds where all three were measured."""
-    ra, rb, rc = (raw.by_round[(kind, x)] for x in (a, b, c))
-    rounds = [r for r in sorted(ra) if r in rb and r in rc]
-    return [ra[r] for r in rounds], [rb[r] for r in rounds], [rc[r] for r in rounds]
 
 
 if __name__ == "__main__":

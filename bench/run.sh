@@ -206,11 +206,12 @@ memory_command() {
   esac
 }
 
+# Records a failure of the view ($1: peak or peak-split) when there is no sound reading.
 memory_reading_ok() {
-  local what=$1 line=$2 code=$3
+  local view=$1 what=$2 line=$3 code=$4
   if [ "$code" -ne 0 ] || { [ "$what" != noop-winsock ] && ! verify_out "${out[disk]}"; }; then
-    log "memory of $what: no reading (${line:-no output})"
-    record peak-failed "$what" 1
+    log "memory of $what ($view): no reading (${line:-no output})"
+    record "$view-failed" "$what" 1
     return 1
   fi
 }
@@ -224,7 +225,7 @@ memory() {
   line=$(wine "$build/bench/bench-peakmem.exe" "${cmd[@]}" 2>/dev/null | tr -d '\r' | grep '^peak-working-set' || true)
   # peak-working-set N peak-private N exit C; an extraction that failed has no meaningful peak.
   read -r _ ws _ private _ code <<<"${line:-x 0 x 0 x 1}"
-  memory_reading_ok "$what" "$line" "$code" || return 0
+  memory_reading_ok peak "$what" "$line" "$code" || return 0
   record peak-ws "$what" "$ws"
   record peak-private "$what" "$private"
 }
@@ -237,7 +238,7 @@ memory-split() {
   settle
   line=$(python3 bench/tools/anonpeak.py -- wine "${cmd[@]}")
   read -r _ low _ high _ code <<<"${line:-x 0 x 0 x 1}"
-  memory_reading_ok "$what" "$line" "$code" || return 0
+  memory_reading_ok peak-split "$what" "$line" "$code" || return 0
   record peak-anon-32bit "$what" "$low"
   record peak-anon-above "$what" "$high"
 }
