@@ -18,15 +18,7 @@
  * the product cannot avoid, and the installer's excess over it is its own
  * work.
  */
-#include <windows.h>
-#include <shlwapi.h>
-#include <objbase.h>
-
-__declspec(dllimport) LONG __stdcall NtClose(HANDLE hObject);
-
-/* Volatile, so the references (and with them the imports) stay. */
-static void *volatile g_apvImports[] = {(void *)&GetDesktopWindow, (void *)&GetStockObject, (void *)&PathIsRelativeW,
-                                        (void *)&CoUninitialize, (void *)&NtClose};
+#include "../tools/same-imports.h"
 
 enum
 {
@@ -155,7 +147,7 @@ static void floorWriteAndVerify(const unsigned char *pbPayload, DWORD cbPayload)
 
 void __stdcall FloorEntry(void)
 {
-    if (!g_apvImports[0] || !LoadLibraryExW(L"ws2_32.dll", NULL, 0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
+    if (!sameImportsPresent() || !sameImportsLoadWinsock())
         floorFail("ws2_32.dll");
     floorTakeDirectory();
     DWORD cb;

@@ -12,24 +12,16 @@
  * memory from outside every few milliseconds sees its peak too. It is only
  * used for memory, never timed.
  */
-#include <windows.h>
-#include <shlwapi.h>
-#include <objbase.h>
-
-__declspec(dllimport) LONG __stdcall NtClose(HANDLE hObject);
-
-/* Volatile, so the references (and with them the imports) stay. */
-static void *volatile g_apvImports[] = {(void *)&GetDesktopWindow, (void *)&GetStockObject, (void *)&PathIsRelativeW,
-                                        (void *)&CoUninitialize, (void *)&NtClose};
+#include "same-imports.h"
 
 void __stdcall NoopImportsEntry(void)
 {
 #ifdef NOOP_LOAD_WINSOCK
-    if (!LoadLibraryExW(L"ws2_32.dll", NULL, 0x800 /* LOAD_LIBRARY_SEARCH_SYSTEM32 */))
+    if (!sameImportsLoadWinsock())
         ExitProcess(2);
 #endif
 #ifdef NOOP_LINGER
     Sleep(500);
 #endif
-    ExitProcess(g_apvImports[0] ? 0 : 1);
+    ExitProcess(sameImportsPresent() ? 0 : 1);
 }
