@@ -598,11 +598,11 @@ class VerifyTest(PackTestBase):
                               text=True)
         return proc.returncode, proc.stdout, proc.stderr
 
-    def patched(self, exe, name, offset, data):
-        """A copy of exe with the bytes at offset of the RCDATA resource name replaced (its bytes, as wrestool
-        extracts them, occur once in the file)."""
+    def patched(self, exe, name, offset, data, rtype=10):
+        """A copy of exe with the bytes at offset of the resource name (RCDATA unless rtype says otherwise)
+        replaced (its bytes, as wrestool extracts them, occur once in the file)."""
         image = bytearray(read(exe))
-        content = resource(exe, 10, name)
+        content = resource(exe, rtype, name)
         self.assertEqual(1, image.count(content), name)
         at = image.find(content) + offset
         image[at:at + len(data)] = data
@@ -623,12 +623,42 @@ class VerifyTest(PackTestBase):
             ("HDR_00", 4, b"BIN_09\0", "package #0: payload BIN_09 is missing"),
             ("HDR_00", 4, b"B" * 28, "package #0: the payload name has no end within its field"),
             ("MANIFEST", 15, b"\x03", "package #2: header HDR_02 is missing"),
+            ("MANIFEST", 0, b"Yarn", "the MANIFEST resource is not a TarnInstV1 manifest"),
         ]
         for name, offset, data, message in cases:
             with self.subTest(message):
                 rc, _, err = self.verify(self.patched(out, name, offset, data))
                 self.assertEqual(1, rc)
                 self.assertIn(message, err)
+
+    def test_damaged_identity_resources_fail(self):
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}"))
+        manifest = resource(out, 24, 1)
+        level = manifest.index(b'level="') + 1
+        cases = [
+            (24, 0, b" ", "the application manifest is no well-formed XML"),
+            (24, level, b"E", "the application manifest asks for no execution level"),
+            (16, 20, b"X", "the version resource is not a VS_VERSION_INFO block"),
+        ]
+        for rtype, offset, data, message in cases:
+            with self.subTest(message):
+                rc, _, err = self.verify(self.patched(out, 1, offset, data, rtype))
+                self.assertEqual(1, rc)
+                self.assertIn(message, err)
+
+    def test_a_copy_cut_short_fails(self):
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"amd64:{AMD64_MSI}"))
+        data = read(out)
+        # One byte of the resource section's padding gone, and a cut into the application manifest, the last
+        # resource.
+        for cut in (len(data) - 1, data.rindex(b"</assembly>") + 2):
+            with self.subTest(cut=cut):
+                rc, stdout, err = self.verify(write(self.path("cut.exe"), data[:cut]))
+                self.assertEqual(1, rc, stdout)
+                self.assertRegex(err, rf"section \.rsrc ends at byte {len(data)}, beyond the end of the file "
+                                      rf"\({cut} bytes\): the file was cut short")
 
     def test_signatures_are_checked(self):
         key, pem, _ = make_cert(self.tmp, "Tarnvale Verify Signer")
