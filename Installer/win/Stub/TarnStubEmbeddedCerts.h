@@ -34,8 +34,8 @@ typedef struct EmbeddedCert
 } EmbeddedCert;
 #if defined(__cplusplus) && defined(_WIN32) && !defined(_WIN64)
 static_assert(sizeof(EmbeddedCert) == EMBEDDED_CERT_SIZE, "EmbeddedCert size");
-static_assert(offsetof(EmbeddedCert, pbData) == EMBEDDED_CERT_DATA_OFFSET
-                  && offsetof(EmbeddedCert, cbData) == EMBEDDED_CERT_COUNT_OFFSET,
+static_assert(offsetof(EmbeddedCert, pbData) == EMBEDDED_CERT_DATA_OFFSET &&
+                  offsetof(EmbeddedCert, cbData) == EMBEDDED_CERT_COUNT_OFFSET,
               "EmbeddedCert field offsets");
 #endif
 
