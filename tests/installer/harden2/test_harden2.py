@@ -18,8 +18,9 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from tarntest import (AMD64_MSI, COMMON_CAB, ENV, PREFIX, holding, pack, program_files, read, scratch,  # noqa: E402
-                      temp_entries, text, tree, wait_for_wineserver, win_path, wine, write)
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, PREFIX, holding, pack, program_files, read,  # noqa: E402
+                      resource_entries, scratch, temp_entries, text, tree, wait_for_wineserver, win_path, wine,
+                      write)
 
 # Where the amd64 demo package installs itself.
 INSTALLED_DIR = program_files("TarnvaleDemo")
@@ -30,72 +31,24 @@ RT_RCDATA = 10
 # Damaging a packed installer: its RCDATA resources, changed in place
 # --------------------------------------------------------------------------
 
-class PeResources:
-    """The RCDATA resources of a PE image: name -> file offset of its IMAGE_RESOURCE_DATA_ENTRY."""
-
-    def __init__(self, image):
-        self.image = image
-        pe = struct.unpack_from("<I", image, 0x3C)[0]
-        assert image[pe:pe + 4] == b"PE\0\0", "not a PE image"
-        section_count, optional_size = struct.unpack_from("<H", image, pe + 6)[0], struct.unpack_from(
-            "<H", image, pe + 20)[0]
-        optional = pe + 24
-        assert struct.unpack_from("<H", image, optional)[0] == 0x10B, "not a 32-bit image"
-        rsrc_rva = struct.unpack_from("<I", image, optional + 96 + 2 * 8)[0]
-        self.sections = []
-        for i in range(section_count):
-            size, rva, raw_size, raw = struct.unpack_from("<IIII", image, optional + optional_size + 40 * i + 8)
-            self.sections.append((rva, max(size, raw_size), raw))
-        self.base = self.offset(rsrc_rva)
-        self.entries = {}
-        for rtype, type_dir in self._directory(self.base):
-            if rtype == RT_RCDATA:
-                for name, name_dir in self._directory(type_dir):
-                    for _, data_entry in self._directory(name_dir):
-                        self.entries[name] = data_entry
-
-    def offset(self, rva):
-        for start, size, raw in self.sections:
-            if start <= rva < start + size:
-                return rva - start + raw
-        raise ValueError(f"RVA {rva:#x} lies in no section")
-
-    def _directory(self, offset):
-        named, ids = struct.unpack_from("<HH", self.image, offset + 12)
-        for i in range(named + ids):
-            name, target = struct.unpack_from("<II", self.image, offset + 16 + 8 * i)
-            if name & 0x80000000:
-                at = self.base + (name & 0x7FFFFFFF)
-                length = struct.unpack_from("<H", self.image, at)[0]
-                name = self.image[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-            yield name, self.base + (target & 0x7FFFFFFF)
-
-    def data_offset(self, name):
-        """File offset of the bytes of resource name."""
-        return self.offset(struct.unpack_from("<I", self.image, self.entries[name])[0])
-
-    def size(self, name):
-        return struct.unpack_from("<I", self.image, self.entries[name] + 4)[0]
-
-
 def damage(source, target, change):
     """Copies the installer source to target with change(image, resources) applied."""
     image = bytearray(read(source))
-    change(image, PeResources(image))
+    change(image, {e.name: e for e in resource_entries(image) if e.rtype == RT_RCDATA})
     write(target, image)
 
 
 def patch_resource(name, offset, data):
     def change(image, res):
-        assert offset + len(data) <= res.size(name)
-        at = res.data_offset(name) + offset
+        assert offset + len(data) <= res[name].size
+        at = res[name].data_at + offset
         image[at:at + len(data)] = data
     return change
 
 
 def empty_resource(name):
     def change(image, res):
-        struct.pack_into("<I", image, res.entries[name] + 4, 0)
+        struct.pack_into("<I", image, res[name].entry_at + 4, 0)
     return change
 
 

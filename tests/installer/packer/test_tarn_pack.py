@@ -26,8 +26,9 @@ import unittest.mock
 from xml.etree import ElementTree
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from tarntest import (AMD64_MSI, COMMON_CAB, ENV, X86_MSI, make_cert, read, scratch, text, win_path, wine,  # noqa: E402
-                      write)
+from tarntest import (AMD64_MSI, COMMON_CAB, ENV, RESOURCE_DIRECTORY, X86_MSI, container_header,  # noqa: E402
+                      container_manifest, make_cert, pe_headers, read, read_conf, resource_entries, scratch, text,
+                      win_path, wine, write)
 
 PACK = ENV.get("TARN_PACK")
 SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "splash.png")
@@ -66,68 +67,16 @@ def load_packer():
 # --------------------------------------------------------------------------
 
 IMAGE_SCN_CNT_INITIALIZED_DATA = 0x40
-RESOURCE_DIRECTORY, BASE_RELOCATION_DIRECTORY = 2, 5
+BASE_RELOCATION_DIRECTORY = 5
 
 
 def align(value, alignment):
     return -(-value // alignment) * alignment
 
 
-def pe_headers(image):
-    """The PE32 header fields these tests check, the data directories and the section table."""
-    pe = struct.unpack_from("<I", image, 0x3C)[0]
-    count, = struct.unpack_from("<H", image, pe + 6)
-    optional_size, = struct.unpack_from("<H", image, pe + 20)
-    opt = pe + 24
-
-    def u32(offset):
-        return struct.unpack_from("<I", image, opt + offset)[0]
-
-    table = opt + optional_size
-    sections = []
-    for i in range(count):
-        name, vsize, va, raw_size, raw_ptr = struct.unpack_from("<8sIIII", image, table + 40 * i)
-        flags, = struct.unpack_from("<I", image, table + 40 * i + 36)
-        sections.append({"name": name.rstrip(b"\0").decode(), "vsize": vsize, "va": va, "raw_size": raw_size,
-                         "raw_ptr": raw_ptr, "flags": flags})
-    return {"initialized_data": u32(8), "section_alignment": u32(32), "file_alignment": u32(36),
-            "image_size": u32(56), "headers_size": u32(60), "checksum": u32(64),
-            "directories": [struct.unpack_from("<II", image, opt + 96 + 8 * i) for i in range(u32(92))],
-            "table_end": table + 40 * count, "sections": sections}
-
-
-def resource_entries(image):
-    """Every resource of the image in the order of its directories: (type, name, language, code page, bytes),
-    a type or name being a number or a text. Fails where Windows would not find an entry: a named entry that
-    is not among the first ones, data outside the resource directory."""
-    rva, size = pe_headers(image)["directories"][RESOURCE_DIRECTORY]
-    section = next(s for s in pe_headers(image)["sections"] if s["va"] <= rva < s["va"] + s["vsize"])
-    base = section["raw_ptr"] + rva - section["va"]
-
-    def entries(offset):
-        named, numbered = struct.unpack_from("<HH", image, base + offset + 12)
-        found = []
-        for i in range(named + numbered):
-            key, target = struct.unpack_from("<II", image, base + offset + 16 + 8 * i)
-            if bool(key & 0x80000000) != (i < named):
-                raise AssertionError(f"entry {i} of the directory at {offset:#x} is out of place")
-            if key & 0x80000000:
-                at = base + (key & 0x7FFFFFFF)
-                length, = struct.unpack_from("<H", image, at)
-                key = image[at + 2:at + 2 + 2 * length].decode("utf-16-le")
-            found.append((key, target & 0x7FFFFFFF))
-        return found
-
-    resources = []
-    for rtype, names in entries(0):
-        for name, languages in entries(names):
-            for language, entry in entries(languages):
-                data_rva, data_size, code_page, _ = struct.unpack_from("<IIII", image, base + entry)
-                if not rva <= data_rva <= data_rva + data_size <= rva + size:
-                    raise AssertionError(f"resource {rtype}/{name} lies outside the resource directory")
-                start = base + data_rva - rva
-                resources.append((rtype, name, language, code_page, bytes(image[start:start + data_size])))
-    return resources
+def resources_of(image):
+    """(type, name, language, code page, bytes) of every resource of the image, in the order of its directories."""
+    return [(e.rtype, e.name, e.language, e.code_page, e.data(image)) for e in resource_entries(image)]
 
 
 class PackTestBase(unittest.TestCase):
@@ -243,12 +192,7 @@ class ResourceSectionTest(PackTestBase):
     compiled by windres and linked by ld make, in headers a loader takes."""
 
     def kit(self):
-        conf = {}
-        for line in read(os.path.join(ENV["TARN_STUB_KIT"], "stub.conf")).decode().splitlines():
-            key, sep, value = line.partition("=")
-            if sep and not line.startswith("#"):
-                conf[key.strip()] = value.strip()
-        return conf
+        return read_conf(os.path.join(ENV["TARN_STUB_KIT"], "stub.conf"))
 
     def link_reference(self, rc_lines, page_aligned):
         """The stub linked by ld with the resources of a resource script (its files in the scratch directory)."""
@@ -289,11 +233,10 @@ class ResourceSectionTest(PackTestBase):
         rc += ["END", "END", 'BLOCK "VarFileInfo"', "BEGIN", 'VALUE "Translation", 0x409, 1200', "END", "END"]
         self.file("setup.manifest", load_packer().manifest_text("requireAdministrator", identity).encode())
         rc.append('"MANIFEST" RCDATA "manifest.bin"')
-        self.file("manifest.bin", b"TarnInstV1".ljust(15, b"\0") + bytes([len(payloads)]))
+        self.file("manifest.bin", container_manifest(len(payloads)))
         for i, (name, data) in enumerate(payloads.items()):
             args += ["--package", f"all:{self.file(name, data)}"]
-            self.file(f"hdr{i}.bin", struct.pack("<I", 1) + f"BIN_{i:02d}".encode().ljust(28, b"\0")
-                      + name.encode().ljust(224, b"\0"))
+            self.file(f"hdr{i}.bin", container_header(1, f"BIN_{i:02d}", name))
             rc += [f'HDR_{i:02d} RCDATA "hdr{i}.bin"', f'BIN_{i:02d} RCDATA "{name}"']
         rc.append(f'102 PNG "{SPLASH_PNG}"')
         os.makedirs(self.path("out"), exist_ok=True)
@@ -305,10 +248,10 @@ class ResourceSectionTest(PackTestBase):
         # Payloads of 1 to 9 bytes, around the data's alignment; 101 packages put BIN_100 between BIN_10 and BIN_11.
         payloads = {f"p{i}.cab": bytes([i]) * (i % 9 + 1) for i in range(101)}
         installer, reference = self.pack_with_reference(payloads)
-        expected = resource_entries(reference)
+        expected = resources_of(reference)
         self.assertEqual(1 + 2 * 101 + 3, len(expected))
         self.assertEqual([(10, "BIN_10"), (10, "BIN_100"), (10, "BIN_11")], [e[:2] for e in expected[11:14]])
-        self.assertEqual(expected, resource_entries(installer))
+        self.assertEqual(expected, resources_of(installer))
 
     def assert_loadable(self, image, reference):
         """The headers describe the sections as a loader needs them, ld's own image serving as the proof that
@@ -350,7 +293,7 @@ class ResourceSectionTest(PackTestBase):
                 installer, reference = self.pack_with_reference(payloads, page_aligned)
                 self.assertEqual(file_alignment, pe_headers(installer)["file_alignment"])
                 self.assert_loadable(installer, reference)
-                self.assertEqual(resource_entries(reference), resource_entries(installer))
+                self.assertEqual(resources_of(reference), resources_of(installer))
 
     def test_payloads_copied_in_blocks_where_the_kernel_cannot_copy_them_are_the_same_bytes(self):
         big = self.file("big.cab", os.urandom(5 * 1024 * 1024 // 2))

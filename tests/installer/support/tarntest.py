@@ -9,6 +9,7 @@ Suites put this directory on sys.path from their own location:
 Environment (set by CMake, read where used): TARN_PACK, TARN_STUB_KIT,
 TARN_TEST_MSI_DIR, TARN_WINE_RUN, TARN_BUILD_DIR, TARN_WINEPREFIX.
 """
+import collections
 import contextlib
 import os
 import shutil
@@ -178,16 +179,21 @@ def make_cert(directory, name):
     return key, pem, der
 
 
-def container_layout():
-    """The container's layout as the stub kit carries it (container.conf, from the installer's package header):
-    the file that TARN_CONTAINER_LAYOUT names."""
-    layout = {}
-    with open(os.environ["TARN_CONTAINER_LAYOUT"], encoding="utf-8") as f:
+def read_conf(path):
+    """The "key = value" lines of a stub kit file (stub.conf, container.conf), without comments."""
+    conf = {}
+    with open(path, encoding="utf-8") as f:
         for line in f:
             key, sep, value = line.partition("=")
             if sep and not line.startswith("#"):
-                layout[key.strip()] = value.strip()
-    return layout
+                conf[key.strip()] = value.strip()
+    return conf
+
+
+def container_layout():
+    """The container's layout as the stub kit carries it (container.conf, from the installer's package header):
+    the file that TARN_CONTAINER_LAYOUT names, else the one of the kit TARN_STUB_KIT names."""
+    return read_conf(ENV.get("TARN_CONTAINER_LAYOUT") or os.path.join(ENV["TARN_STUB_KIT"], "container.conf"))
 
 
 def container_manifest(count):
@@ -216,3 +222,77 @@ def rcdata_lines(out, resources):
         quoted = f'"{name}"' if name == "MANIFEST" else name
         lines.append(f'{quoted} RCDATA "{name.lower()}.bin"')
     return lines
+
+
+# --------------------------------------------------------------------------
+# PE images: headers and resources, read independently of the packer
+# --------------------------------------------------------------------------
+
+RESOURCE_DIRECTORY = 2
+
+
+def pe_headers(image):
+    """The PE32 header fields the suites check, the data directories and the section table."""
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    assert image[pe:pe + 4] == b"PE\0\0", "not a PE image"
+    count, = struct.unpack_from("<H", image, pe + 6)
+    optional_size, = struct.unpack_from("<H", image, pe + 20)
+    opt = pe + 24
+    assert struct.unpack_from("<H", image, opt)[0] == 0x10B, "not a 32-bit image"
+
+    def u32(offset):
+        return struct.unpack_from("<I", image, opt + offset)[0]
+
+    table = opt + optional_size
+    sections = []
+    for i in range(count):
+        name, vsize, va, raw_size, raw_ptr = struct.unpack_from("<8sIIII", image, table + 40 * i)
+        flags, = struct.unpack_from("<I", image, table + 40 * i + 36)
+        sections.append({"name": name.rstrip(b"\0").decode(), "vsize": vsize, "va": va, "raw_size": raw_size,
+                         "raw_ptr": raw_ptr, "flags": flags})
+    return {"initialized_data": u32(8), "section_alignment": u32(32), "file_alignment": u32(36),
+            "image_size": u32(56), "headers_size": u32(60), "checksum": u32(64),
+            "directories": [struct.unpack_from("<II", image, opt + 96 + 8 * i) for i in range(u32(92))],
+            "table_end": table + 40 * count, "sections": sections}
+
+
+class ResourceEntry(collections.namedtuple("ResourceEntry", "rtype name language code_page entry_at data_at size")):
+    """One resource: type, name and language (numbers or texts), its code page, the file offsets of its data
+    entry and of its bytes, and their count."""
+
+    def data(self, image):
+        return bytes(image[self.data_at:self.data_at + self.size])
+
+
+def resource_entries(image):
+    """Every resource of the image in the order of its directories. Fails where Windows would not find an
+    entry: a named entry that is not among the first ones, data outside the resource directory."""
+    headers = pe_headers(image)
+    rva, size = headers["directories"][RESOURCE_DIRECTORY]
+    section = next(s for s in headers["sections"] if s["va"] <= rva < s["va"] + max(s["vsize"], s["raw_size"]))
+    base = section["raw_ptr"] + rva - section["va"]
+
+    def entries(offset):
+        named, numbered = struct.unpack_from("<HH", image, base + offset + 12)
+        found = []
+        for i in range(named + numbered):
+            key, target = struct.unpack_from("<II", image, base + offset + 16 + 8 * i)
+            if bool(key & 0x80000000) != (i < named):
+                raise AssertionError(f"entry {i} of the directory at {offset:#x} is out of place")
+            if key & 0x80000000:
+                at = base + (key & 0x7FFFFFFF)
+                length, = struct.unpack_from("<H", image, at)
+                key = image[at + 2:at + 2 + 2 * length].decode("utf-16-le")
+            found.append((key, target & 0x7FFFFFFF))
+        return found
+
+    resources = []
+    for rtype, names in entries(0):
+        for name, languages in entries(names):
+            for language, entry in entries(languages):
+                data_rva, data_size, code_page, _ = struct.unpack_from("<IIII", image, base + entry)
+                if not rva <= data_rva <= data_rva + data_size <= rva + size:
+                    raise AssertionError(f"resource {rtype}/{name} lies outside the resource directory")
+                resources.append(ResourceEntry(rtype, name, language, code_page, base + entry,
+                                               base + data_rva - rva, data_size))
+    return resources
