@@ -217,7 +217,7 @@ TEST(GetOptInstaller, TakeValueWithABadValueNamesTheOption)
 {
     ArgVector Argv({"--msi-prop", "N", "twelve"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
     RTOPTVALUE Value;
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     memset(&Value, 0xa5, sizeof(Value));
@@ -230,7 +230,7 @@ TEST(GetOptInstaller, TakeValueInsideAGroupTakesTheRestOfTheGroup)
 {
     ArgVector Argv({"-xsv", "next"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
     RTOPTVALUE Value;
     ASSERT_EQ('x', RTGetOpt(&State, &Value));
     ASSERT_EQ(INF_SUCCESS, RTGetOptTakeValue(&State, &Value, RTOPT_VAL_STRING));
@@ -244,10 +244,11 @@ TEST(GetOptApi, InitAndTakeValueRejectBadFlags)
 {
     ArgVector Argv({"x"});
     RTOPTSTATE State;
-    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 4));
-    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, -1, Argv.data(), g_aStubOptions, 36, 1, 0));
-    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, 2, NULL, g_aStubOptions, 36, 1, 0));
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1,
+    EXPECT_EQ(ERR_INVALID_PARAMETER,
+              RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 4));
+    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, -1, Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
+    EXPECT_EQ(ERR_INVALID_PARAMETER, RTGetOptInit(&State, 2, NULL, g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1,
                                         RTOPT_INIT_OPTIONS_FIRST | RTOPT_INIT_NO_BUILTINS));
     EXPECT_EQ(1, State.iNext);
     EXPECT_EQ(UINT32_MAX, State.uIndex);
@@ -268,7 +269,7 @@ TEST(GetOptApi, MalformedUtf8EndsTheCallWithTheDecoderStatus)
 {
     ArgVector Argv({"\xC3(", "\xFF"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, 0));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1, 0));
     for (int i = 0; i < 2; i++)
     {
         RTOPTVALUE Value;
@@ -430,8 +431,8 @@ TEST(GetOptOptionsFirst, TakeValueLooksPastCollectedNonOptions)
 {
     ArgVector Argv({"a", "--msi-prop", "N", "b"});
     RTOPTSTATE State;
-    ASSERT_EQ(INF_SUCCESS,
-              RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, 36, 1, RTOPT_INIT_OPTIONS_FIRST));
+    ASSERT_EQ(INF_SUCCESS, RTGetOptInit(&State, Argv.count(), Argv.data(), g_aStubOptions, STUB_OPTION_COUNT, 1,
+                                        RTOPT_INIT_OPTIONS_FIRST));
     RTOPTVALUE Value;
     ASSERT_EQ('P', RTGetOpt(&State, &Value));
     EXPECT_STREQ("N", Value.psz);
