@@ -10,29 +10,35 @@
 
 set(TARN_PACK ${CMAKE_SOURCE_DIR}/scripts/tarn-pack)
 
-# The container's and the certificate table's layouts as tarn-pack and the
-# test fixtures read them from a kit: every PACKAGE_ definition of the
-# installer's package header and every EMBEDDED_CERT definition of its
-# certificate table header, written again whenever a header changes.
+# The container's, the certificate table's and the splash picture's layouts
+# as tarn-pack and the test fixtures read them from a kit: every PACKAGE_
+# definition of the installer's package header, every EMBEDDED_CERT one of
+# its certificate table header and the splash picture's resource type and
+# identifier, written again whenever a header changes.
 set(TARN_PACKAGE_HEADER ${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubPackage.h)
 set(TARN_CERTS_HEADER ${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubEmbeddedCerts.h)
-set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARN_PACKAGE_HEADER} ${TARN_CERTS_HEADER})
+set(TARN_SPLASH_HEADER ${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubSplash-win.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${TARN_PACKAGE_HEADER} ${TARN_CERTS_HEADER}
+                                                               ${TARN_SPLASH_HEADER})
 # Appends "NAME = value" to TARN_CONTAINER_LAYOUT for every "#define
-# <prefix>_NAME value" of header, without quotes and UINT32_C().
+# <prefix>_NAME value" of header, without quotes, L and UINT32_C().
 function(tarn_append_layout header prefix)
     file(STRINGS ${header} lines REGEX "^#define ${prefix}_[A-Z0-9_]+ ")
     set(layout "${TARN_CONTAINER_LAYOUT}")
     foreach(line IN LISTS lines)
         string(REGEX REPLACE "^#define (${prefix}_[A-Z0-9_]+) +([^/]*[^/ ]).*$" "\\1 = \\2" entry "${line}")
         string(REGEX REPLACE "UINT32_C\\(([0-9]+)\\)" "\\1" entry "${entry}")
+        string(REPLACE "= L\"" "= \"" entry "${entry}")
         string(REPLACE "\"" "" entry "${entry}")
         string(APPEND layout "${entry}\n")
     endforeach()
     set(TARN_CONTAINER_LAYOUT "${layout}" PARENT_SCOPE)
 endfunction()
-set(TARN_CONTAINER_LAYOUT "# The installer's layouts, from TarnStubPackage.h and TarnStubEmbeddedCerts.h.\n")
+set(TARN_CONTAINER_LAYOUT
+    "# The installer's layouts, from TarnStubPackage.h, TarnStubEmbeddedCerts.h and TarnStubSplash-win.h.\n")
 tarn_append_layout(${TARN_PACKAGE_HEADER} PACKAGE)
 tarn_append_layout(${TARN_CERTS_HEADER} EMBEDDED_CERT)
+tarn_append_layout(${TARN_SPLASH_HEADER} STUB_SPLASH_RESOURCE)
 
 function(tarn_add_stub_kit target dir)
     cmake_parse_arguments(PARSE_ARGV 2 KIT "" "ENTRY" "LIBRARIES")
