@@ -140,11 +140,14 @@ TEST(PathParse, Errors)
     EXPECT_EQ(ERR_INVALID_FLAGS, RTPathParse("a", Rec.get(), Rec.ab.size(), 3));
     EXPECT_EQ(ERR_INVALID_FLAGS, RTPathParse("a", Rec.get(), Rec.ab.size(), 0x40));
 
-    /* The record's 16-bit offsets cover paths up to 65535 bytes. */
+    /* The record's 16-bit offsets cover paths up to 65535 bytes, and such a path reassembles whole. */
     std::string Long(65535, 'a');
     Long[100] = '\\';
     EXPECT_EQ(INF_SUCCESS, RTPathParse(Long.c_str(), Rec.get(), Rec.ab.size(), 0));
     EXPECT_EQ(65535, Rec->cchPath);
+    std::vector<char> Whole(Long.size() + 1);
+    EXPECT_EQ(INF_SUCCESS, RTPathParsedReassemble(Long.c_str(), Rec.get(), 0, Whole.data(), Whole.size()));
+    EXPECT_EQ(Long, Whole.data());
     Long += 'b';
     EXPECT_EQ(ERR_FILENAME_TOO_LONG, RTPathParse(Long.c_str(), Rec.get(), Rec.ab.size(), 0));
 }

@@ -268,6 +268,7 @@ TEST_F(DirOpen, FilterMatching)
         {"a\"", "a", true}, /* '"' is a '.' or the end */
         {"a\"b", "a.b", true},
         {"a\"b", "axb", false},
+        {"a\"b", "ab", false}, /* nothing only at the end */
         {"**", "", true},
         {"*.txt", "\xff.txt", false}, /* not UTF-8: no match */
     };

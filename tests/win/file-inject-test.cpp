@@ -257,6 +257,27 @@ TEST_F(FileInject, ShortTransfersEndAtTheFirstPartWithAnOutCount)
     EXPECT_EQ(std::vector<DWORD>({10000, 10000}), g_acbRequests);
 }
 
+/** Writes what is asked for and claims one byte more, as a misbehaving driver may. */
+BOOL WINAPI writeClaimingMore(HANDLE hFile, const void *pvBuf, DWORD cbToWrite, DWORD *pcbWritten,
+                              OVERLAPPED *pOverlapped)
+{
+    BOOL const fOk = WriteFile(hFile, pvBuf, cbToWrite, pcbWritten, pOverlapped);
+    if (fOk)
+        *pcbWritten += 1;
+    return fOk;
+}
+
+TEST_F(FileInject, OutCountIsAtMostTheCountAskedFor)
+{
+    std::vector<uint8_t> const abData = makePattern(100);
+    AutoFile File;
+    ASSERT_EQ(INF_SUCCESS, RTFileOpen(&File.h, path("a").c_str(), RTFILE_O_WRITE | RTFILE_O_CREATE));
+    g_rtSeamsFile.pfnWriteFile = writeClaimingMore;
+    size_t cbDone = 0;
+    ASSERT_EQ(INF_SUCCESS, RTFileWrite(File.h, abData.data(), abData.size(), &cbDone));
+    EXPECT_EQ(abData.size(), cbDone);
+}
+
 /*
  * The not-content-indexed marking of new files.
  */

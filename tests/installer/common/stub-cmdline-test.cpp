@@ -273,6 +273,7 @@ const CmdLineCase g_aCases[] = {
      {"--msi-prop", "INSTALLDIR", "C:\\Program Files\\T"},
      g_Run.params("INSTALLDIR=\"C:\\Program Files\\T\"")},
     {"property value with a tab is quoted", {"--msi-prop", "P", "a\tb"}, g_Run.params("P=\"a\tb\"")},
+    {"property value with a carriage return is quoted", {"--msi-prop", "P", "a\rb"}, g_Run.params("P=\"a\rb\"")},
     {"property value quotes are copied", {"--msi-prop", "P", "say\"hi\""}, g_Run.params("P=say\"hi\"")},
     {"property name with =, empty name", {"--msi-prop", "A=B", "1", "--msi-prop", "", "v"}, g_Run.params("A=B=1 =v")},
     {"property after msiparams", {"--msiparams", "X", "--msi-prop=P", "v"}, g_Run.params("X P=v")},

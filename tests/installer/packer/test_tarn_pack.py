@@ -641,6 +641,8 @@ class RefusedInputTest(PackTestBase):
         not_png = self.file("logo.png", b"GIF89a" + b"\0" * 20)
         garbage = self.file("maker.cer", b"\x30\x03\x02\x01\x01")
         pem = self.file("maker.pem", b"-----BEGIN CERTIFICATE-----\nMIIB\n-----END CERTIFICATE-----\n")
+        _, _, der = make_cert(self.tmp, "Tarnvale Refused Signer")
+        padded = self.file("padded.cer", read(der) + b"\0")
         notes = self.file("notes.txt", b"text")
         cases = [
             (["--package", f"amd64:{self.path('missing.msi')}"], "package file '" + self.path("missing.msi") +
@@ -659,6 +661,8 @@ class RefusedInputTest(PackTestBase):
             (["--package", f"all:{payload}", "--splash", not_png], f"splash picture '{not_png}' is not a PNG file"),
             (["--package", f"all:{payload}", "--cert", garbage], f"certificate '{garbage}' is not a DER X.509"),
             (["--package", f"all:{payload}", "--cert", pem], f"certificate '{pem}' is PEM, not DER X.509"),
+            (["--package", f"all:{payload}", "--cert", padded], f"certificate '{padded}' is not a DER X.509 "
+                                                               "certificate: it has bytes after the certificate"),
             (["--package", f"all:{payload}", "--cert", self.path("none.cer")], "cannot be read"),
             (["--package", f"all:{notes}"], "'notes.txt' is neither an .msi package nor a .cab cabinet"),
             (["--package", f"amd64:{payload}"], f"'{os.path.abspath(payload)}' is not an MSI package with a "
