@@ -21,6 +21,7 @@ import os
 import re
 import secrets
 import shutil
+import stat
 import subprocess
 import sys
 import time
@@ -151,6 +152,39 @@ PLANT_DIRS = ("app", "cwd", "path", "extract")
 PLANTED_TEXT = "Planted network text 2250."
 # Wine's loader reports every library it loads (WINEDEBUG=+loaddll).
 LOADED_RE = re.compile(r'trace:loaddll:\S+ Loaded L"([^"]+\.dll)" at \S+: (\w+)', re.I)
+
+
+class PrivateDirectoryTest(HardenFixture):
+    def test_the_extraction_directory_grants_others_nothing_while_the_packages_install(self):
+        # Held in its custom action, the installation shows the directory it runs from. Wine keeps the
+        # descriptor the installer gives a new directory as its Unix mode: a private one grants others
+        # nothing (the Administrators' entry becomes the group's bits), and no other user can reach the
+        # packages in it; a directory made without it would let everyone enter and read (0755).
+        reached, gate = os.path.join(self.tmp, "reached"), os.path.join(self.tmp, "gate")
+        msi, cab = make_package(self.tmp, "gate", b"gate\n",
+                                *custom_action("TarnGate", f'gate "{win_path(reached)}" "{win_path(gate)}"', 3900))
+        setup = os.path.join(self.tmp, SETUP_NAME)
+        pack(setup, f"amd64:{msi}", f"all:{cab}")
+        temp_before = temp_dirs()
+        err = open(os.path.join(self.tmp, "err"), "wb")
+        runner = start_wine(setup, "--silent", "--msi-prop", "TARNHARDENACTION", win_path(ENV["TARN_HARDEN_ACTION"]),
+                            stderr=err)
+        err.close()
+        try:
+            deadline = time.monotonic() + HARDEN_TIMEOUT
+            while not os.path.exists(reached) and runner.poll() is None and time.monotonic() < deadline:
+                time.sleep(0.5)
+            self.assertTrue(os.path.exists(reached), "the installation did not reach its custom action")
+            made = sorted(temp_dirs() - temp_before)
+            self.assertEqual(1, len(made), made)
+            mode = stat.S_IMODE(os.stat(made[0]).st_mode)
+            self.assertEqual(0, mode & 0o007, f"{made[0]} has mode {mode:o}")
+            self.assertEqual(sorted(os.path.basename(p) for p in (msi, cab)), sorted(os.listdir(made[0])))
+        finally:
+            open(gate, "w").close()
+            runner.wait(timeout=HARDEN_TIMEOUT)
+        self.assertEqual(0, runner.returncode, errors(read(os.path.join(self.tmp, "err"))))
+        self.assertEqual(temp_before, temp_dirs())
 
 
 class PlantTest(HardenFixture):
