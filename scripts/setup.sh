@@ -12,7 +12,8 @@
 # kernel without 32-bit emulation it installs QEMU's user-mode emulator from
 # bookworm-backports (bookworm's own QEMU 7.2 takes about 50 s per process)
 # and registers it with binfmt_misc for i386 programs, with the F flag so the
-# kernel opens the emulator once and it works in any mount namespace. A
+# kernel opens the emulator once and it works in any mount namespace, and
+# switches binfmt_misc on where it is switched off. A
 # machine that runs 32-bit code natively is left as it is.
 #
 # Idempotent and quick on a second run. The places it acts on can be changed
@@ -115,12 +116,19 @@ registration_current() {
     [ -f "$state_file" ] && [ "$(cat "$state_file")" = "$(qemu_identity)" ]
 }
 
+# Registers the emulator afresh. binfmt_misc switched off as a whole (its
+# status "disabled") ignores every entry, so it is switched on again: an entry
+# found while it was off is never trusted, it is registered and checked anew.
 register_qemu() {
   if [ -e "$i386_binfmt_entry" ]; then
     write_as_root "$i386_binfmt_entry" -1 || fail "cannot remove the stale binfmt_misc entry $i386_binfmt_entry"
   fi
   write_as_root "$i386_binfmt_dir/register" "$binfmt_registration" ||
     fail "cannot register $qemu with binfmt_misc for i386 programs"
+  if ! i386_binfmt_enabled; then
+    echo "setup: binfmt_misc is switched off; switching it on"
+    write_as_root "$i386_binfmt_dir/status" 1 || fail "cannot switch binfmt_misc on ($i386_binfmt_dir/status)"
+  fi
 }
 
 # Builds a 32-bit Windows program and runs it under Wine in a prefix of its own.
