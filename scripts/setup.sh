@@ -132,13 +132,16 @@ register_qemu() {
 }
 
 # Builds a 32-bit Windows program and runs it under Wine in a prefix of its own.
+# A program that cannot be built fails the run with a line of its own: that
+# says nothing about Wine.
 windows_program_runs() {
-  local dir status
+  local dir status error
   dir=$(mktemp -d)
   printf 'int main(void) { return 42; }\n' >"$dir/probe.c"
   if ! i686-w64-mingw32-gcc -o "$dir/probe.exe" "$dir/probe.c" >"$dir/log" 2>&1; then
+    error=$(grep -m 1 . "$dir/log" || true)
     rm -rf "$dir"
-    return 1
+    fail "i686-w64-mingw32-gcc cannot build a 32-bit Windows test program${error:+: $error}"
   fi
   set +e
   WINEPREFIX=$dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \

@@ -48,7 +48,8 @@ case \$1 in
     basename \"\$1\" >>$work/removed.log ;;
   *) printf '%s' \"\$text\" >\"\$1\" ;;
 esac"
-fake_cmd i686-w64-mingw32-gcc 'while [ $# -gt 1 ] && [ "$1" != -o ]; do shift; done; touch "$2"'
+fake_cmd i686-w64-mingw32-gcc "[ ! -e $work/no-compiler ] || { echo 'i686-w64-mingw32-gcc: fatal error: cannot execute cc1' >&2; exit 1; }
+"'while [ $# -gt 1 ] && [ "$1" != -o ]; do shift; done; touch "$2"'
 fake_cmd mount 'mkdir -p "$4"; touch "$4/register"; echo enabled >"$4/status"'
 fake_cmd sudo '"$@"'
 # Installing qemu-user-static from backports puts QEMU 10 in place.
@@ -68,7 +69,7 @@ esac"
 # Starts a case on a machine with the packages but nothing of 32-bit emulation.
 begin() {
   case_start "$1"
-  rm -rf "$binfmt" "$work/usr" "$sources" "$work/state" "$work"/*.log "$work/native" "$work/broken" "$work/no-windows"
+  rm -rf "$binfmt" "$work/usr" "$sources" "$work/state" "$work"/*.log "$work/native" "$work/broken" "$work/no-windows" "$work/no-compiler"
   mkdir -p "$sources"
 }
 # The kernel's state after a registration with the F flag.
@@ -204,5 +205,7 @@ failing_case "32-bit programs that still do not start fail the run with one clea
   "setup: 32-bit programs still do not run with $qemu registered: $fake/wine32-loader --version fails"
 failing_case "a Windows program that does not run under Wine fails the run with one clear line" no-windows \
   "setup: 32-bit Windows programs still do not run under Wine with $qemu registered"
+failing_case "a test program that cannot be built is not blamed on Wine" no-compiler \
+  "setup: i686-w64-mingw32-gcc cannot build a 32-bit Windows test program: i686-w64-mingw32-gcc: fatal error: cannot execute cc1"
 
 cases_report setup
