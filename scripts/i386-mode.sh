@@ -19,13 +19,18 @@ i386_loader_runs() {
   "$i386_wine_loader" --version >/dev/null 2>&1
 }
 
+# True when binfmt_misc as a whole is switched on (its entries are used).
+i386_binfmt_enabled() {
+  [ "$(cat "$i386_binfmt_dir/status" 2>/dev/null)" = enabled ]
+}
+
 # True when the kernel hands i386 programs to the qemu-i386 entry: binfmt_misc
 # is consulted before the kernel's own ELF loader, so an enabled entry
 # emulates even where the kernel could run the program itself.
 i386_entry_enabled() {
   [ -f "$i386_binfmt_entry" ] &&
     [ "$(head -n 1 "$i386_binfmt_entry")" = enabled ] &&
-    [ "$(cat "$i386_binfmt_dir/status" 2>/dev/null)" = enabled ]
+    i386_binfmt_enabled
 }
 
 # The interpreter the qemu-i386 entry names ("" when there is no entry).

@@ -12,7 +12,8 @@
 # kernel without 32-bit emulation it installs QEMU's user-mode emulator from
 # bookworm-backports (bookworm's own QEMU 7.2 takes about 50 s per process)
 # and registers it with binfmt_misc for i386 programs, with the F flag so the
-# kernel opens the emulator once and it works in any mount namespace. A
+# kernel opens the emulator once and it works in any mount namespace, and
+# switches binfmt_misc on where it is switched off. A
 # machine that runs 32-bit code natively is left as it is.
 #
 # Idempotent and quick on a second run. The places it acts on can be changed
@@ -115,22 +116,32 @@ registration_current() {
     [ -f "$state_file" ] && [ "$(cat "$state_file")" = "$(qemu_identity)" ]
 }
 
+# Registers the emulator afresh. binfmt_misc switched off as a whole (its
+# status "disabled") ignores every entry, so it is switched on again: an entry
+# found while it was off is never trusted, it is registered and checked anew.
 register_qemu() {
   if [ -e "$i386_binfmt_entry" ]; then
     write_as_root "$i386_binfmt_entry" -1 || fail "cannot remove the stale binfmt_misc entry $i386_binfmt_entry"
   fi
   write_as_root "$i386_binfmt_dir/register" "$binfmt_registration" ||
     fail "cannot register $qemu with binfmt_misc for i386 programs"
+  if ! i386_binfmt_enabled; then
+    echo "setup: binfmt_misc is switched off; switching it on"
+    write_as_root "$i386_binfmt_dir/status" 1 || fail "cannot switch binfmt_misc on ($i386_binfmt_dir/status)"
+  fi
 }
 
 # Builds a 32-bit Windows program and runs it under Wine in a prefix of its own.
+# A program that cannot be built fails the run with a line of its own: that
+# says nothing about Wine.
 windows_program_runs() {
-  local dir status
+  local dir status error
   dir=$(mktemp -d)
   printf 'int main(void) { return 42; }\n' >"$dir/probe.c"
   if ! i686-w64-mingw32-gcc -o "$dir/probe.exe" "$dir/probe.c" >"$dir/log" 2>&1; then
+    error=$(grep -m 1 . "$dir/log" || true)
     rm -rf "$dir"
-    return 1
+    fail "i686-w64-mingw32-gcc cannot build a 32-bit Windows test program${error:+: $error}"
   fi
   set +e
   WINEPREFIX=$dir/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" \

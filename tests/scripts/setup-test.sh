@@ -2,8 +2,8 @@
 # Tests the decisions of scripts/setup.sh about 32-bit programs, on machines
 # played with stand-ins: a fake i386 Wine loader that starts when the machine
 # is "native" or once an emulator is registered, a directory in place of
-# binfmt_misc (the test plays the kernel's entries by hand), and fake apt-get,
-# mount, wine and mingw commands that log their calls.
+# binfmt_misc (the test plays the kernel's entries and its status by hand), and
+# fake apt-get, mount, tee, wine and mingw commands that log their calls.
 set -euo pipefail
 setup=$(cd "$(dirname "$0")/../.." && pwd)/scripts/setup.sh
 work=$(mktemp -d)
@@ -22,18 +22,34 @@ fake_cmd() {
   printf '#!/usr/bin/env bash\necho "$*" >>"%s/%s.log"\n%s\n' "$work" "$1" "$2" >"$fake/$1"
   chmod +x "$fake/$1"
 }
-# 32-bit programs start natively, or once the emulator was registered (a
-# written registration, or an entry the case put in place), unless "broken".
-starts='[ ! -e '$work'/broken ] && { [ -e '$work'/native ] || grep -qs qemu-i386 '$binfmt'/register || grep -qs "^enabled" '$binfmt'/qemu-i386; }'
-# Playing the kernel: a registration becomes the entry qemu-i386.
-fake_cmd wine32-loader "if grep -qs qemu-i386 $binfmt/register && [ ! -e $binfmt/qemu-i386 ]; then
-  printf 'enabled\\ninterpreter %s\\nflags: F\\n' $qemu >$binfmt/qemu-i386
-fi
-$starts"
+# 32-bit programs start natively, or through an enabled entry qemu-i386 while
+# binfmt_misc is switched on, unless "broken".
+starts='[ ! -e '$work'/broken ] && { [ -e '$work'/native ] ||
+  { grep -qsx enabled '$binfmt'/status && grep -qs "^enabled" '$binfmt'/qemu-i386; }; }'
+fake_cmd wine32-loader "$starts"
 fake_cmd wine "$starts && [ ! -e $work/no-windows ] && exit 42; exit 1"
 fake_cmd wineserver 'exit 0'
 fake_cmd dpkg-query 'echo "install ok installed"'
-fake_cmd i686-w64-mingw32-gcc 'while [ $# -gt 1 ] && [ "$1" != -o ]; do shift; done; touch "$2"'
+# Playing the kernel's control files (root writes them with tee): a
+# registration makes the entry (the written line stays readable in register),
+# -1 removes an entry (noted in removed.log), the status takes 1 or 0 and reads
+# back as a word.
+fake_cmd tee "text=\$(cat)
+case \$1 in
+  $binfmt/register)
+    printf '%s' \"\$text\" >\"\$1\"
+    IFS=: read -r _ name _ _ _ _ interpreter flags <<<\"\$text\"
+    printf 'enabled\\ninterpreter %s\\nflags: %s\\noffset 0\\n' \"\$interpreter\" \"\$flags\" >$binfmt/\$name ;;
+  $binfmt/status)
+    case \$text in 1) echo enabled ;; 0) echo disabled ;; *) exit 1 ;; esac >\"\$1\" ;;
+  $binfmt/*)
+    [ \"\$text\" = -1 ] && [ -f \"\$1\" ] || exit 1
+    rm \"\$1\"
+    basename \"\$1\" >>$work/removed.log ;;
+  *) printf '%s' \"\$text\" >\"\$1\" ;;
+esac"
+fake_cmd i686-w64-mingw32-gcc "[ ! -e $work/no-compiler ] || { echo 'i686-w64-mingw32-gcc: fatal error: cannot execute cc1' >&2; exit 1; }
+"'while [ $# -gt 1 ] && [ "$1" != -o ]; do shift; done; touch "$2"'
 fake_cmd mount 'mkdir -p "$4"; touch "$4/register"; echo enabled >"$4/status"'
 fake_cmd sudo '"$@"'
 # Installing qemu-user-static from backports puts QEMU 10 in place.
@@ -53,7 +69,7 @@ esac"
 # Starts a case on a machine with the packages but nothing of 32-bit emulation.
 begin() {
   case_start "$1"
-  rm -rf "$binfmt" "$work/usr" "$sources" "$work/state" "$work"/*.log "$work/native" "$work/broken" "$work/no-windows"
+  rm -rf "$binfmt" "$work/usr" "$sources" "$work/state" "$work"/*.log "$work/native" "$work/broken" "$work/no-windows" "$work/no-compiler"
   mkdir -p "$sources"
 }
 # The kernel's state after a registration with the F flag.
@@ -62,8 +78,9 @@ mount_binfmt() {
   touch "$binfmt/register"
   echo enabled >"$binfmt/status"
 }
+# make_entry INTERPRETER [FLAGS]: an enabled entry qemu-i386 (flags F by default).
 make_entry() {
-  printf 'enabled\ninterpreter %s\nflags: F\noffset 0\n' "$1" >"$binfmt/qemu-i386"
+  printf 'enabled\ninterpreter %s\nflags: %s\noffset 0\n' "$1" "${2-F}" >"$binfmt/qemu-i386"
 }
 run_setup() {
   set +e
@@ -122,7 +139,7 @@ set_up_before "an entry whose emulator file was replaced (an upgrade) is registe
 make_qemu 10.0.3
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
-check "old entry not removed" grep -qx -- -1 "$binfmt/qemu-i386"
+check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
 check "not registered again" registered_freshly
 check "QEMU reinstalled" [ -z "$(calls apt-get)" ]
 end
@@ -132,7 +149,7 @@ rm "$qemu"
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
 check "QEMU not installed" grep -q -- '-t bookworm-backports qemu-user-static' "$work/apt-get.log"
-check "old entry not removed" grep -qx -- -1 "$binfmt/qemu-i386"
+check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
 check "not registered again" registered_freshly
 end
 
@@ -140,8 +157,28 @@ set_up_before "an entry naming another interpreter is registered again"
 make_entry /usr/bin/qemu-i386-old
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
-check "old entry not removed" grep -qx -- -1 "$binfmt/qemu-i386"
+check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
 check "not registered again" registered_freshly
+end
+
+set_up_before "an entry without the F flag is registered again"
+make_entry "$qemu" OC
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
+check "not registered again" registered_freshly
+end
+
+set_up_before "with binfmt_misc switched off its entry is not trusted: registered again, switched on and checked"
+echo disabled >"$binfmt/status"
+run_setup
+check "exit status $status" [ "$status" -eq 0 ]
+check "status: $(cat "$binfmt/status")" [ "$(cat "$binfmt/status")" = enabled ]
+check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
+check "not registered again" registered_freshly
+check "no Windows program run" [ -n "$(calls wine)" ]
+check "switching on not said" grep -qx 'setup: binfmt_misc is switched off; switching it on' "$work/out"
+check "no mode line" grep -qx 'setup: 32-bit code runs emulated (QEMU 10.0.2 user mode, binfmt_misc entry qemu-i386)' "$work/out"
 end
 
 begin "bookworm's own QEMU 7.2 is replaced by the backported one"
@@ -168,5 +205,7 @@ failing_case "32-bit programs that still do not start fail the run with one clea
   "setup: 32-bit programs still do not run with $qemu registered: $fake/wine32-loader --version fails"
 failing_case "a Windows program that does not run under Wine fails the run with one clear line" no-windows \
   "setup: 32-bit Windows programs still do not run under Wine with $qemu registered"
+failing_case "a test program that cannot be built is not blamed on Wine" no-compiler \
+  "setup: i686-w64-mingw32-gcc cannot build a 32-bit Windows test program: i686-w64-mingw32-gcc: fatal error: cannot execute cc1"
 
 cases_report setup
