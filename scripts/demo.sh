@@ -94,7 +94,8 @@ run_interactive() {
 
 if [ "${1:-}" = --interactive ]; then
   shift
-  set -- --extract --path 'C:\tarn-demo-extract' "$@"
+  extract_dir='C:\tarn-demo-extract'
+  set -- --extract --path "$extract_dir" "$@"
   echo "== running on display $DISPLAY: tarn-demo-setup.exe $*"
   set +e
   run_interactive "$@"
@@ -110,6 +111,12 @@ else
 fi
 WINEPREFIX=$prefix wineserver -w
 echo "exit code: $rc"
+
+if [ -n "${extract_dir:-}" ]; then
+  # An interactive run only extracts: its packages stay where it put them.
+  echo "== extracted packages ($extract_dir)"
+  find "$prefix/drive_c/${extract_dir#C:\\}" -type f -printf '%f  (%s bytes)\n' 2>/dev/null | sort || true
+fi
 
 echo "== installed files of the demo product (C:\\Program Files*\\TarnvaleDemo)"
 found=0
