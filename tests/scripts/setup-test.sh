@@ -92,6 +92,11 @@ run_setup() {
 calls() { cat "$work/$1.log" 2>/dev/null || true; }
 end() { case_end stdout "$work/out" stderr "$work/err"; }
 registered_freshly() { [ "$(cat "$binfmt/register" 2>/dev/null)" = "$registration" ]; }
+# The stale entry was removed and the emulator registered in its place.
+check_registered_again() {
+  check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
+  check "not registered again" registered_freshly
+}
 nothing_done() {
   [ -z "$(calls apt-get)$(calls mount)$(calls wine)" ] && [ ! -s "$binfmt/register" ]
 }
@@ -139,8 +144,7 @@ set_up_before "an entry whose emulator file was replaced (an upgrade) is registe
 make_qemu 10.0.3
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
-check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
-check "not registered again" registered_freshly
+check_registered_again
 check "QEMU reinstalled" [ -z "$(calls apt-get)" ]
 end
 
@@ -149,24 +153,21 @@ rm "$qemu"
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
 check "QEMU not installed" grep -q -- '-t bookworm-backports qemu-user-static' "$work/apt-get.log"
-check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
-check "not registered again" registered_freshly
+check_registered_again
 end
 
 set_up_before "an entry naming another interpreter is registered again"
 make_entry /usr/bin/qemu-i386-old
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
-check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
-check "not registered again" registered_freshly
+check_registered_again
 end
 
 set_up_before "an entry without the F flag is registered again"
 make_entry "$qemu" OC
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
-check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
-check "not registered again" registered_freshly
+check_registered_again
 end
 
 set_up_before "with binfmt_misc switched off its entry is not trusted: registered again, switched on and checked"
@@ -174,8 +175,7 @@ echo disabled >"$binfmt/status"
 run_setup
 check "exit status $status" [ "$status" -eq 0 ]
 check "status: $(cat "$binfmt/status")" [ "$(cat "$binfmt/status")" = enabled ]
-check "old entry not removed" grep -qsx qemu-i386 "$work/removed.log"
-check "not registered again" registered_freshly
+check_registered_again
 check "no Windows program run" [ -n "$(calls wine)" ]
 check "switching on not said" grep -qx 'setup: binfmt_misc is switched off; switching it on' "$work/out"
 check "no mode line" grep -qx 'setup: 32-bit code runs emulated (QEMU 10.0.2 user mode, binfmt_misc entry qemu-i386)' "$work/out"
