@@ -11,7 +11,8 @@
 # --sign-pass-file, AS after a package is --as); tarn-pack checks them and
 # names the files the installer is made from (--print-inputs), so a change of
 # any of them, or of the kit, packs again. The target is in ALL. Whoever includes this file
-# sets TARN_PACK (the script) and TARN_PACK_COMMAND (how to run it), and
+# sets TARN_PACK (the command), TARN_PACK_MODULES (the packer's Python
+# modules) and TARN_PACK_COMMAND (how to run it), and
 # either makes kit targets (tarn_add_stub_kit, in the source tree) or sets
 # TARN_STUB_KIT_DIR (an installed kit).
 
@@ -27,10 +28,10 @@ function(tarn_add_installer target)
     endif()
     if(INST_KIT)
         get_property(kit_dir TARGET ${INST_KIT} PROPERTY TARN_KIT_DIR)
-        set(kit_file ${kit_dir}/.stamp)
+        set(kit_file ${kit_dir}/stub.exe)
     else()
         set(kit_dir ${TARN_STUB_KIT_DIR})
-        set(kit_file ${kit_dir}/stub.conf)
+        set(kit_file ${kit_dir}/stub.exe)
     endif()
 
     get_filename_component(output ${INST_OUTPUT} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
@@ -66,7 +67,7 @@ function(tarn_add_installer target)
     string(REPLACE "\n" ";" inputs "${inputs}")
     add_custom_command(OUTPUT ${output}
                        COMMAND ${TARN_PACK_COMMAND} ${args}
-                       DEPENDS ${TARN_PACK} ${kit_file} ${inputs}
+                       DEPENDS ${TARN_PACK} ${TARN_PACK_MODULES} ${kit_file} ${inputs}
                        COMMENT "Packing ${output}"
                        VERBATIM)
     add_custom_target(${target} ALL DEPENDS ${output})

@@ -1,19 +1,21 @@
-# Building installers: the stub kit (the prebuilt archives and link settings
-# that scripts/tarn-pack links an installer from) and tarn_add_installer.
+# Building installers: the stub kit (the prebuilt stub that scripts/tarn-pack
+# makes installers from) and tarn_add_installer.
 #
 #   tarn_add_stub_kit(<target> <dir> ENTRY <symbol> LIBRARIES <lib>...)
-#       Copies the archives of the given library targets (imported ones
-#       too) into <dir> as lib<name>.a and writes <dir>/stub.conf. The first
-#       kit made is the default one of tarn_add_installer.
+#       Links the stub from the given library targets (imported ones too)
+#       without C runtime, entered at <symbol>, as <dir>/stub.exe and writes
+#       <dir>/stub.conf and <dir>/container.conf beside it. The first kit made
+#       is the default one of tarn_add_installer.
 #
 #   tarn_add_installer(...): see TarnAddInstaller.cmake.
 
 set(TARN_PACK ${CMAKE_SOURCE_DIR}/scripts/tarn-pack)
+file(GLOB TARN_PACK_MODULES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/scripts/tarnpack/*.py)
 
-# The container's, the certificate table's and the splash picture's layouts
-# as tarn-pack and the test fixtures read them from a kit: every PACKAGE_
-# definition of the installer's package header, every EMBEDDED_CERT one of
-# its certificate table header and the splash picture's resource type and
+# The container's, the certificate resource's and the splash picture's
+# layouts as tarn-pack and the test fixtures read them from a kit: every
+# PACKAGE_ definition of the installer's package header, every EMBEDDED_CERT
+# one of its certificate header and the splash picture's resource type and
 # identifier, written again whenever a header changes.
 set(TARN_PACKAGE_HEADER ${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubPackage.h)
 set(TARN_CERTS_HEADER ${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubEmbeddedCerts.h)
@@ -42,12 +44,16 @@ tarn_append_layout(${TARN_SPLASH_HEADER} STUB_SPLASH_RESOURCE)
 
 function(tarn_add_stub_kit target dir)
     cmake_parse_arguments(PARSE_ARGV 2 KIT "" "ENTRY" "LIBRARIES")
-    set(files ${dir}/stub.conf)
-    set(commands "")
+    # The link runs in a directory of its own with the archives copied in
+    # under fixed names: an optimising link's result depends on the names of
+    # its inputs, and so the stub is the same wherever the tree is built.
+    set(link_dir ${CMAKE_CURRENT_BINARY_DIR}/${target}-link)
+    set(copies "")
     set(depends "")
+    set(libs "")
     foreach(lib IN LISTS KIT_LIBRARIES)
-        list(APPEND files ${dir}/lib${lib}.a)
-        list(APPEND commands COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${lib}> ${dir}/lib${lib}.a)
+        list(APPEND copies COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${lib}> kit/lib${lib}.a)
+        list(APPEND libs -l${lib})
         # An imported library (an import library made by a custom command) is a file to depend on.
         get_target_property(imported ${lib} IMPORTED)
         if(imported)
@@ -56,32 +62,44 @@ function(tarn_add_stub_kit target dir)
             list(APPEND depends ${lib})
         endif()
     endforeach()
-    string(JOIN " " libs ${KIT_LIBRARIES})
-    string(JOIN " " syslibs ${TARN_ALLOWED_IMPORTS} gcc)
+    list(TRANSFORM TARN_ALLOWED_IMPORTS PREPEND -l OUTPUT_VARIABLE syslibs)
+    list(APPEND syslibs -lgcc)
+    set(link_line ${TARN_NOCRT_LINK_FLAGS} ${TARN_PRODUCT_LINK_FLAGS} -Wl,-e,${KIT_ENTRY} -Wl,-u,${KIT_ENTRY}
+                  -Lkit -Wl,--start-group ${libs} -Wl,--end-group ${syslibs})
+    # What the packer's tests link reference images with: the same link, by name.
     string(JOIN " " link_flags ${TARN_NOCRT_LINK_FLAGS} ${TARN_PRODUCT_LINK_FLAGS})
-    file(GENERATE OUTPUT ${dir}/stub.conf CONTENT
-"# Stub kit of the Tarnvale Installer, read by tarn-pack.
-version = ${PROJECT_VERSION}
+    string(JOIN " " lib_names ${KIT_LIBRARIES})
+    string(JOIN " " syslib_names ${TARN_ALLOWED_IMPORTS} gcc)
+    file(GENERATE OUTPUT ${link_dir}/link.conf CONTENT
+"# How the stub of ${dir} is linked (in this directory).
 cc = ${CMAKE_C_COMPILER}
 cxx = ${CMAKE_CXX_COMPILER}
 windres = ${CMAKE_RC_COMPILER}
 entry = ${KIT_ENTRY}
 link-flags = ${link_flags}
-libraries = ${libs}
-system-libraries = ${syslibs}
+libraries = ${lib_names}
+system-libraries = ${syslib_names}
 ")
-    # What tarn-pack generates from besides the archives.
+    file(GENERATE OUTPUT ${dir}/stub.conf CONTENT
+"# Stub kit of the Tarnvale Installer, read by tarn-pack.
+version = ${PROJECT_VERSION}
+stub = stub.exe
+")
+    # The container's, the certificate resource's and the splash picture's layouts.
     file(WRITE ${dir}/container.conf "${TARN_CONTAINER_LAYOUT}")
-    configure_file(${CMAKE_SOURCE_DIR}/Installer/win/Stub/TarnStubEmbeddedCerts.h ${dir}/TarnStubEmbeddedCerts.h
-                   COPYONLY)
-    list(APPEND files ${dir}/container.conf ${dir}/TarnStubEmbeddedCerts.h)
-    add_custom_command(OUTPUT ${dir}/.stamp ${commands}
-                       COMMAND ${CMAKE_COMMAND} -E touch ${dir}/.stamp
+    add_custom_command(OUTPUT ${dir}/stub.exe
+                       COMMAND ${CMAKE_COMMAND} -E make_directory kit
+                       ${copies}
+                       COMMAND ${CMAKE_CXX_COMPILER} -o stub.exe ${link_line}
+                       COMMAND ${CMAKE_COMMAND} -E copy_if_different stub.exe ${dir}/stub.exe
+                       WORKING_DIRECTORY ${link_dir}
                        DEPENDS ${depends}
-                       COMMENT "Stub kit ${dir}")
-    add_custom_target(${target} ALL DEPENDS ${dir}/.stamp)
+                       COMMENT "Stub kit ${dir}"
+                       VERBATIM)
+    add_custom_target(${target} ALL DEPENDS ${dir}/stub.exe)
     set_property(TARGET ${target} PROPERTY TARN_KIT_DIR ${dir})
-    set_property(TARGET ${target} PROPERTY TARN_KIT_FILES ${files})
+    set_property(TARGET ${target} PROPERTY TARN_KIT_FILES ${dir}/stub.conf ${dir}/container.conf ${dir}/stub.exe)
+    set_property(TARGET ${target} PROPERTY TARN_KIT_LINK_DIR ${link_dir})
     get_property(default GLOBAL PROPERTY TARN_DEFAULT_KIT)
     if(NOT default)
         set_property(GLOBAL PROPERTY TARN_DEFAULT_KIT ${target})

@@ -9,7 +9,10 @@ set(TARN_KIT_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/tarnvale-installer-kit)
 set(TARN_KIT_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/TarnInstaller)
 
 # tarn-pack finds its kit at ../share/tarnvale-installer/stub-kit from itself.
+# The packer is the Python package tarnpack under <prefix>/share/tarnvale-installer/python
+# and its command <prefix>/bin/tarn-pack, which finds it there.
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/scripts/tarn-pack DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES ${TARN_PACK_MODULES} DESTINATION ${TARN_KIT_DATADIR}/python/tarnpack)
 get_property(kit_files TARGET tarnstub-kit PROPERTY TARN_KIT_FILES)
 install(FILES ${kit_files} DESTINATION ${TARN_KIT_DATADIR}/stub-kit)
 install(FILES ${TARN_DEMO_SPLASH} DESTINATION ${TARN_KIT_DATADIR}
@@ -48,25 +51,23 @@ set(CPACK_PACKAGE_VENDOR Tarnvale)
 set(CPACK_PACKAGE_CONTACT "Tarnvale Release Engineering <release@tarnvale.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "packs MSI packages into one hardened Windows setup executable")
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
-       "tarn-pack links the Tarnvale Installer stub, a small 32-bit Windows program\n"
-       "without C runtime, with MSI packages and cabinets as its resources into one\n"
-       "setup executable that extracts, verifies and installs them. The package also\n"
-       "provides the CMake package TarnInstaller with tarn_add_installer().")
+       "tarn-pack makes one setup executable from the prebuilt Tarnvale Installer\n"
+       "stub, a small 32-bit Windows program without C runtime, and MSI packages and\n"
+       "cabinets, which it adds as the stub's resources; the setup extracts, verifies\n"
+       "and installs them. No compiler is needed. The package also provides the CMake\n"
+       "package TarnInstaller with tarn_add_installer().")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # Windows archives and a Python script: nothing here runs on one Linux architecture only.
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The kit's product archives hold the compiler's intermediate code, which only
-# a compiler of the same major version can link: depend on that version.
-string(REGEX MATCH "^[0-9]+" gcc_major "${CMAKE_CXX_COMPILER_VERSION}")
-math(EXPR gcc_next "${gcc_major} + 1")
-set(gcc_deps "")
-foreach(pkg gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix)
-    string(APPEND gcc_deps "${pkg} (>= ${gcc_major}), ${pkg} (<< ${gcc_next}), ")
-endforeach()
-set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "python3, ${gcc_deps}binutils-mingw-w64-i686, mingw-w64-i686-dev, msitools, icoutils, osslsigncode, openssl")
+# What packing, listing, verifying and signing start: Python, msiinfo (the
+# version resource's defaults), wrestool (listing and verifying), osslsigncode
+# and openssl (signing and checking signatures). The stub comes built.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3, msitools, icoutils, osslsigncode, openssl")
+# The modules are compiled when the package is installed, and their compiled
+# files removed with it; tarn-pack never writes beside them.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_SOURCE_DIR}/packaging/postinst ${CMAKE_SOURCE_DIR}/packaging/prerm)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)

@@ -21,6 +21,7 @@
 #include "TarnStubPackage.h"
 #include "TarnStubSplash-win.h"
 #include <rt/err.h>
+#include <rt/message.h>
 #include <rt/path.h>
 #include <rt/stream.h>
 #include <rt/string.h>
@@ -247,6 +248,12 @@ StepOutcome finishExtraction(StubRun *pRun)
 /** Only a silent run adds the maker's certificates; an interactive one leaves trust to the user. */
 int addEmbeddedCertificates(void)
 {
+    int rc = LoadEmbeddedCerts();
+    if (RT_FAILURE(rc))
+    {
+        RTMsgError("The installer's certificate table is damaged: %Rrc", rc);
+        return ShowError("Failed to add our certificate(s) to trusted publisher store.");
+    }
     for (uint32_t i = 0; i < g_cEmbeddedCerts; i++)
         if (!PutCertificateInStore(STUB_CERT_STORE_LOCAL_MACHINE, STUB_CERT_STORE_TRUSTED_PUBLISHER,
                                    g_aEmbeddedCerts[i].pbData, g_aEmbeddedCerts[i].cbData))

@@ -79,6 +79,12 @@ void probeSplash(void)
 
 void probeCerts(void)
 {
+    int rc = LoadEmbeddedCerts();
+    if (RT_FAILURE(rc))
+    {
+        stubPrintStdOut("certs unreadable: %Rrc\n", rc);
+        return;
+    }
     stubPrintStdOut("certs %u\n", g_cEmbeddedCerts);
     for (uint32_t i = 0; i < g_cEmbeddedCerts; i++)
         stubPrintStdOut("cert %u size=%u fnv=%08x\n", i, g_aEmbeddedCerts[i].cbData,

@@ -4,7 +4,8 @@ back by the installer's own lookup code (a probe entry linked in place of the
 installer's) under Wine and by wrestool through --list; refused inputs;
 reproducible output; Authenticode signing.
 
-Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_PROBE_KIT,
+Environment (set by CMake): TARN_PACK, TARN_STUB_KIT, TARN_STUB_LINK (the
+directory the kit's stub is linked in, with link.conf), TARN_PROBE_KIT,
 TARN_TEST_MSI_DIR (TarnDemo_amd64.msi, TarnDemo_x86.msi, common.cab),
 TARN_WINE_RUN, TARN_BUILD_DIR, TARN_OBJDUMP.
 """
@@ -12,8 +13,6 @@ import contextlib
 import errno
 import filecmp
 import hashlib
-import importlib.machinery
-import importlib.util
 import io
 import os
 import re
@@ -25,10 +24,16 @@ import unittest
 import unittest.mock
 from xml.etree import ElementTree
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "..", "scripts"))
 from tarntest import (AMD64_MSI, COMMON_CAB, ENV, RESOURCE_DIRECTORY, X86_MSI, container_header,  # noqa: E402
                       container_manifest, make_cert, pe_headers, read, read_conf, resource_entries, scratch, text,
                       win_path, wine, write)
+from tarnpack import build, inputs, pe, versioninfo  # noqa: E402
+from tarnpack.errors import PackError  # noqa: E402
+from tarnpack.kit import Layout  # noqa: E402
+from tarnpack.main import main as tarn_pack_main  # noqa: E402
 
 PACK = ENV.get("TARN_PACK")
 SPLASH_PNG = os.path.join(os.path.dirname(os.path.abspath(__file__)), "splash.png")
@@ -52,14 +57,6 @@ def pack(*args, kit=None):
 def run_probe(exe):
     proc = wine(exe)
     return proc.returncode, text(proc.stdout)
-
-
-def load_packer():
-    """tarn-pack as a module, for its checks and generators."""
-    loader = importlib.machinery.SourceFileLoader("tarn_pack", PACK)
-    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("tarn_pack", loader))
-    loader.exec_module(module)
-    return module
 
 
 # --------------------------------------------------------------------------
@@ -191,24 +188,17 @@ class ResourceSectionTest(PackTestBase):
     """The resource section the packer appends to the linked stub: the same resources as a resource script
     compiled by windres and linked by ld make, in headers a loader takes."""
 
-    def kit(self):
-        return read_conf(os.path.join(ENV["TARN_STUB_KIT"], "stub.conf"))
-
     def link_reference(self, rc_lines, page_aligned):
         """The stub linked by ld with the resources of a resource script (its files in the scratch directory)."""
-        kit, kit_dir = self.kit(), os.path.abspath(ENV["TARN_STUB_KIT"])
-        self.file("certs.c", b'#include "TarnStubEmbeddedCerts.h"\n'
-                             b"const EmbeddedCert g_aEmbeddedCerts[1] = {{0, 0u}};\n"
-                             b"const uint32_t g_cEmbeddedCerts = 0u;\n")
+        link_dir = os.path.abspath(ENV["TARN_STUB_LINK"])
+        kit, kit_dir = read_conf(os.path.join(link_dir, "link.conf")), os.path.join(link_dir, "kit")
         script = ["#pragma code_page(65001)", "LANGUAGE 0x09, 0x01", *rc_lines]
         self.file("reference.rc", "\n".join(script).encode() + b"\n")
         subprocess.run([kit["windres"], "-O", "coff", "-i", "reference.rc", "-o", "reference.o"], cwd=self.tmp,
                        check=True)
-        subprocess.run([kit["cc"], "-c", "-O2", f"-I{kit_dir}", "-o", "certs.o", "certs.c"], cwd=self.tmp, check=True)
         entry = kit["entry"]
         subprocess.run([kit["cxx"], "-o", "reference.exe", *kit["link-flags"].split(), f"-Wl,-e,{entry}",
-                        f"-Wl,-u,{entry}", *(["-Wl,--file-alignment=0x1000"] if page_aligned else []), "certs.o",
-                        "reference.o", f"-L{kit_dir}", "-Wl,--start-group",
+                        f"-Wl,-u,{entry}", *(["-Wl,--file-alignment=0x1000"] if page_aligned else []), "reference.o", f"-L{kit_dir}", "-Wl,--start-group",
                         *[f"-l{lib}" for lib in kit["libraries"].split()], "-Wl,--end-group",
                         *[f"-l{lib}" for lib in kit["system-libraries"].split()]], cwd=self.tmp, check=True)
         return read(self.path("reference.exe"))
@@ -231,7 +221,7 @@ class ResourceSectionTest(PackTestBase):
             value = identity.get(key, identity["ProductVersion"])
             rc.append(f'VALUE "{key}", "' + value.replace("\\", "\\\\").replace('"', '""') + '"')
         rc += ["END", "END", 'BLOCK "VarFileInfo"', "BEGIN", 'VALUE "Translation", 0x409, 1200', "END", "END"]
-        self.file("setup.manifest", load_packer().manifest_text("requireAdministrator", identity).encode())
+        self.file("setup.manifest", versioninfo.manifest_text("requireAdministrator", identity).encode())
         rc.append('"MANIFEST" RCDATA "manifest.bin"')
         self.file("manifest.bin", container_manifest(len(payloads)))
         for i, (name, data) in enumerate(payloads.items()):
@@ -298,10 +288,9 @@ class ResourceSectionTest(PackTestBase):
     def test_payloads_copied_in_blocks_where_the_kernel_cannot_copy_them_are_the_same_bytes(self):
         big = self.file("big.cab", os.urandom(5 * 1024 * 1024 // 2))
         args = ["--package", f"all:{big}", "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]]
-        module = load_packer()
         kernel = self.path("setup.exe")
         with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()):
-            self.assertEqual(0, module.main(["-o", kernel, *args]))
+            self.assertEqual(0, tarn_pack_main(["-o", kernel, *args]))
         cases = [("cross-device", {"side_effect": OSError(errno.EXDEV, os.strerror(errno.EXDEV))}),
                  ("nothing copied", {"return_value": 0})]
         for what, behaviour in cases:
@@ -309,14 +298,13 @@ class ResourceSectionTest(PackTestBase):
                 os.mkdir(self.path(what))
                 blocks = self.path(f"{what}/setup.exe")  # the same name: it is in the version resource
                 with contextlib.redirect_stdout(io.StringIO()), contextlib.redirect_stderr(io.StringIO()) as err, \
-                        unittest.mock.patch.object(module.os, "copy_file_range", **behaviour) as copy:
-                    self.assertEqual(0, module.main(["-o", blocks, *args]), err.getvalue())
+                        unittest.mock.patch.object(build.os, "copy_file_range", **behaviour) as copy:
+                    self.assertEqual(0, tarn_pack_main(["-o", blocks, *args]), err.getvalue())
                 self.assertTrue(copy.called)
                 self.assertEqual(read(kernel), read(blocks))
                 self.assertEqual(read(big), resource(blocks, 10, "BIN_00"))
 
     def test_a_stub_without_room_for_a_section_header_is_refused(self):
-        module = load_packer()
         _, reference = self.pack_with_reference({"a.cab": b"a"})
         headers = pe_headers(reference)
         pe = struct.unpack_from("<I", reference, 0x3C)[0]
@@ -327,11 +315,11 @@ class ResourceSectionTest(PackTestBase):
                 stub = bytearray(reference)
                 struct.pack_into("<I", stub, first_section + 20, headers["table_end"] + room)
                 struct.pack_into("<II", stub, pe + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
-                image = module.Image(bytes(stub), "the linked stub")
+                image = pe.Image(bytes(stub), "the linked stub")
                 if fits:
                     image.add_resource_section([])
                 else:
-                    with self.assertRaisesRegex(module.PackError, "^the linked stub has no room for one more "
+                    with self.assertRaisesRegex(PackError, "^the linked stub has no room for one more "
                                                                   "section header"):
                         image.add_resource_section([])
 
@@ -674,15 +662,13 @@ class RefusedInputTest(PackTestBase):
 
     def test_a_failure_while_writing_leaves_nothing_behind(self):
         """The disk fills up while a payload is copied: the installer that was there stays, nothing else is left."""
-        module = load_packer()
-
         def full_disk(fd, res):
             raise OSError(errno.ENOSPC, os.strerror(errno.ENOSPC))
 
-        module.copy_resource = full_disk
         out = self.file("setup.exe", b"previous build")
-        with contextlib.redirect_stderr(io.StringIO()) as err:
-            code = module.main(["-o", out, "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]])
+        with contextlib.redirect_stderr(io.StringIO()) as err, \
+                unittest.mock.patch.object(build, "copy_resource", full_disk):
+            code = tarn_pack_main(["-o", out, "--package", f"all:{COMMON_CAB}", "--stub-kit", ENV["TARN_STUB_KIT"]])
         self.assertEqual((1, f"tarn-pack: error: writing '{out}' failed: No space left on device\n"),
                          (code, err.getvalue()))
         self.assertEqual(b"previous build", read(out))
@@ -731,7 +717,7 @@ class RefusedInputTest(PackTestBase):
 
     def test_names_of_the_table_the_installer_checks_too(self):
         """The packer takes exactly the names that the installer takes from a header."""
-        module = load_packer()
+        layout = Layout.of_kit(ENV["TARN_STUB_KIT"])
         table = os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))), "package-names.txt")
         rows = [line.split(b"\t", 1) for line in read(table).splitlines() if line and not line.startswith(b"#")]
         self.assertGreater(len(rows), 40)
@@ -739,9 +725,9 @@ class RefusedInputTest(PackTestBase):
             name = os.fsdecode(re.sub(rb"\\x([0-9a-fA-F]{2})", lambda m: bytes([int(m.group(1), 16)]), escaped))
             with self.subTest(name=name):
                 try:
-                    module.check_file_name({"name": name, "path": "x.msi"})
+                    inputs.check_file_name(name, "x.msi", layout)
                     taken = True
-                except module.PackError:
+                except PackError:
                     taken = False
                 self.assertEqual(verdict == b"ok", taken)
 
