@@ -200,11 +200,12 @@ def main(argv):
     size_stub = raw.one("size", "stub")
     rep.goals.append(("Stub without payload: at most 96 KiB", f"{size_stub:,} bytes ({size_stub / 1024:.1f} KiB)", 1,
                       "met" if size_stub <= 96 * 1024 else "missed"))
-    rep.goal("Packing: at most 1.5x (plain copy + link of the bare stub)",
-             [t / (c + b) for t, c, b in zip(*raw.aligned("pack", "tarn-pack", "copy", "bare"))],
-             lambda r: r <= 1.5)
+    rep.goal("Packing: at most 4x a plain copy of the stub and the payloads",
+             raw.paired("pack", "tarn-pack", "copy", ratio), lambda r: r <= 4.0)
     rep.goal("Packing: faster than makensis (no compression)",
              raw.paired("pack", "tarn-pack", "makensis", ratio), lambda r: r < 1.0)
+    rep.goal("Packing: at most half of makensis's time (the aim)",
+             raw.paired("pack", "tarn-pack", "makensis", ratio), lambda r: r <= 0.5)
     # Context, not goals: the same intervals for what the goals are set against.
     excess = {(kind, who): rep.interval(raw.paired(kind, who, "noop-winsock", difference))
               for kind in ("peak-ws", "peak-private", "peak-anon-32bit", "peak-anon-above")
@@ -305,8 +306,8 @@ def main(argv):
     L.append("| Command | Median wall | Min..max | Failed runs |")
     L.append("|---|---|---|---|")
     for label, text in (("tarn-pack", "`tarn-pack -o setup.exe --package ...` (three packages)"),
-                        ("bare", "`tarn-pack -o bare.exe` (the bare stub's link, no packages)"),
-                        ("copy", "`cat` of the three packages into one file"),
+                        ("bare", "`tarn-pack -o bare.exe` (the bare stub, no packages)"),
+                        ("copy", "`cat` of the kit's stub and the three packages into one file"),
                         ("makensis", "`makensis` of the same packages, `SetCompress off`")):
         walls = raw.values("pack", label)
         L.append(f"| {text} | {secs(median(walls))} | {spread(walls, secs)} | {raw.failures('pack', label)} |")

@@ -10,8 +10,8 @@
 #   3. peak working set and peak private bytes while extracting, against a
 #      no-op importing the same libraries
 #   4. sizes (bare stub, overhead per package)
-#   5. packing the set with tarn-pack against a plain copy of the same bytes,
-#      the link of the bare stub and makensis
+#   5. packing the set with tarn-pack against a plain copy of the same bytes
+#      (the kit's stub and the payloads), packing the bare stub and makensis
 #
 #   bench/run.sh [--smoke] [--rounds N] [--seed S]
 #
@@ -249,7 +249,8 @@ pack() {
   case $what in
     tarn-pack) measure /dev/null "$work/pack.stderr" scripts/tarn-pack -o "$dest/setup.exe" "${pack_args[@]}" ;;
     bare) measure /dev/null "$work/pack.stderr" scripts/tarn-pack -o "$dest/bare.exe" "${identity[@]}" ;;
-    copy) measure /dev/null "$work/pack.stderr" bash -c 'cat "$@" >"$0"' "$dest/copy.bin" "${payload_files[@]}" ;;
+    copy) measure /dev/null "$work/pack.stderr" bash -c 'cat "$@" >"$0"' "$dest/copy.bin" "$build/stub-kit/stub.exe" \
+      "${payload_files[@]}" ;;
     makensis) measure /dev/null "$work/pack.stderr" makensis -V1 "$work/bench-pack.nsi" ;;
   esac
   if [ "${rc:-1}" -ne 0 ]; then log "packing by $what failed ($rc)"; record pack-failed "$what" "$rc"; return 0; fi

@@ -7,8 +7,11 @@
 # installed tarn-pack and with a small CMake project that uses
 # find_package(TarnInstaller), runs both installers silently under Wine and
 # checks the product they installed, and removes the package and checks that
-# nothing of it is left. Needs root (or sudo) for apt-get; run after the win32
-# build (scripts/test-all.sh).
+# nothing of it is left. Then the same package on Debian 13: a minimal root
+# made with debootstrap, the package installed there with apt (which must
+# bring no compiler), the demo packed and verified there, and that installer
+# run silently under this machine's Wine. Needs root (or sudo) for apt-get,
+# debootstrap and chroot; run after the win32 build (scripts/test-all.sh).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build/win32
@@ -54,7 +57,7 @@ DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "$deb" >/
 mapfile -t files < <(dpkg -L tarnvale-installer-kit)
 
 work=$(mktemp -d /tmp/tarn-kit-test-XXXXXX)
-trap 'WINEPREFIX=$work/wine wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+trap 'WINEPREFIX=$work/wine wineserver -k >/dev/null 2>&1 || true; rm -rf --one-file-system "$work"' EXIT
 mkdir "$work/inputs"
 cp "$build/test-msi/TarnDemo_amd64.msi" "$build/test-msi/common.cab" "$work/inputs/"
 cd "$work"
@@ -102,4 +105,54 @@ for f in "${files[@]}"; do
   fi
 done
 [ ${#left[@]} -eq 0 ] || fail "left after removing the package: ${left[*]}"
+
+# Debian 13 from the same registry as this machine's own packages.
+mirror=$(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+mirror=${mirror:-http://deb.debian.org/debian}
+trixie=$work/trixie
+unmount_trixie() {
+  for m in "$trixie/proc" "$trixie/dev"; do
+    if mountpoint -q "$m"; then "${sudo_cmd[@]}" umount -l "$m" || true; fi
+  done
+}
+trap 'unmount_trixie; WINEPREFIX=$work/wine wineserver -k >/dev/null 2>&1 || true; rm -rf --one-file-system "$work"' EXIT
+in_trixie() { "${sudo_cmd[@]}" chroot "$trixie" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
+  LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
+
+step "Debian 13: making a minimal root with debootstrap ($mirror)"
+command -v debootstrap >/dev/null || fail "debootstrap is missing (scripts/setup.sh installs it)"
+"${sudo_cmd[@]}" debootstrap --variant=minbase trixie "$trixie" "$mirror" >"$work/debootstrap.log" 2>&1 ||
+  fail "debootstrap trixie: $(tail -n 20 "$work/debootstrap.log")"
+"${sudo_cmd[@]}" mount --bind /dev "$trixie/dev"
+"${sudo_cmd[@]}" mount -t proc proc "$trixie/proc"
+grep -q '^VERSION_ID="13"' "$trixie/etc/os-release" || fail "the root is not Debian 13: $(cat "$trixie/etc/os-release")"
+
+step "Debian 13: installing $(basename "$deb") with apt"
+mkdir -p "$trixie/kit-test"
+cp "$deb" "$trixie/kit-test/"
+cp "$work/inputs/TarnDemo_amd64.msi" "$work/inputs/common.cab" "$trixie/kit-test/"
+in_trixie apt-get update -qq >"$work/trixie-apt.log" 2>&1 || fail "apt-get update: $(cat "$work/trixie-apt.log")"
+in_trixie apt-get install -y -qq --no-install-recommends "/kit-test/$(basename "$deb")" >>"$work/trixie-apt.log" 2>&1 ||
+  fail "apt-get install of the package: $(tail -n 20 "$work/trixie-apt.log")"
+compilers=$(ls "$trixie/usr/bin" | grep -E '^(.*-)?(gcc|g\+\+|cc|c\+\+|ld)(-[0-9.]+)?$|mingw' || true)
+[ -z "$compilers" ] || fail "installing the package brought compilers or linkers: $compilers"
+
+step "Debian 13: packing and verifying the demo with the installed tarn-pack"
+in_trixie sh -c 'cd /kit-test && tarn-pack -o trixie-setup.exe --package amd64:TarnDemo_amd64.msi \
+  --package all:common.cab --splash /usr/share/tarnvale-installer/demo-splash.png' >"$work/trixie-pack.log" 2>&1 ||
+  fail "tarn-pack: $(cat "$work/trixie-pack.log")"
+in_trixie tarn-pack --verify /kit-test/trixie-setup.exe >"$work/trixie-verify.log" 2>&1 ||
+  fail "tarn-pack --verify: $(cat "$work/trixie-verify.log")"
+
+step "Debian 13: installing its installer silently under Wine"
+cd "$work"
+set +e
+wine "$trixie/kit-test/trixie-setup.exe" --silent >wine.log 2>&1
+status=$?
+set -e
+[ "$status" -eq 0 ] || fail "the installer packed on Debian 13 exited with $status: $(cat wine.log)"
+[ -f "$installed" ] || fail "the installer packed on Debian 13 did not install the demo product"
+wine msiexec /x "$work/inputs/TarnDemo_amd64.msi" /qn >/dev/null 2>&1
+wineserver -w
+unmount_trixie
 step "passed"

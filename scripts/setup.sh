@@ -32,7 +32,7 @@ packages=(
   googletest cmake ninja-build clang libclang-rt-14-dev
   clang-format-14
   osslsigncode icoutils nsis python3-pefile hyperfine
-  lintian
+  lintian debootstrap
 )
 
 qemu=${TARN_SETUP_QEMU:-/usr/bin/qemu-i386-static}
