@@ -1,7 +1,7 @@
 """The stub kit: the prebuilt stub that installers are made from, its version, and the installer's layouts.
 
 A kit is a directory holding stub.conf ("version" and "stub", the stub's file name in the kit), the stub
-itself (a linked image without resources) and container.conf (the container's, the certificate resource's
+itself (a linked image without resources) and container.conf (the container's, the certificate resources'
 and the splash picture's layouts, taken from the installer's headers).
 """
 import os
@@ -48,9 +48,7 @@ class Layout:
         self.file_name_at = self.payload_name_at + self.payload_name_field
         self.splash_type = conf["STUB_SPLASH_RESOURCE_TYPE"]
         self.splash_id = int(conf["STUB_SPLASH_RESOURCE_ID"])
-        self.cert_resource = conf["EMBEDDED_CERT_RESOURCE"]
-        self.cert_count_size = int(conf["EMBEDDED_CERT_COUNT_SIZE"])
-        self.cert_size_size = int(conf["EMBEDDED_CERT_SIZE_SIZE"])
+        self.cert_prefix = conf["EMBEDDED_CERT_RESOURCE_PREFIX"]
 
     @classmethod
     def of_kit(cls, kit_dir):
@@ -82,17 +80,14 @@ class Layout:
         return (struct.unpack_from("<I", hdr)[0], hdr[self.payload_name_at:self.file_name_at],
                 hdr[self.file_name_at:self.header_size])
 
-    def certs_bytes(self, certs):
-        """The certificate resource: the count, each certificate's size, then the certificates, in order."""
-        count = len(certs).to_bytes(self.cert_count_size, "little")
-        sizes = b"".join(len(der).to_bytes(self.cert_size_size, "little") for der in certs)
-        return count + sizes + b"".join(certs)
-
     def header_name(self, index):
         return f"{self.header_prefix}{index:02d}"
 
     def payload_name(self, index):
         return f"{self.payload_prefix}{index:02d}"
+
+    def cert_name(self, index):
+        return f"{self.cert_prefix}{index:02d}"
 
 
 @dataclass(frozen=True)

@@ -34,7 +34,7 @@ The installer is the prebuilt stub of a stub kit (a directory holding the stub
 and stub.conf; default: $TARN_STUB_KIT, else the kit installed with tarn-pack,
 ../share/tarnvale-installer/stub-kit, else build/win32/stub-kit of the source
 tree it lies in) with the container as resources: MANIFEST, HDR_nn and BIN_nn
-of type RCDATA, language 0x409, the certificates as CERTS and the splash
+of type RCDATA, language 0x409, the certificates as CERT_nn and the splash
 picture as PNG/102. No compiler or linker runs: the packer writes the resource
 section itself and appends it as the image's last section, the payloads copied
 in without being read whole. The same inputs give the same bytes. Nothing is

@@ -42,7 +42,7 @@ def directory_order(ident):
 
 def installer_resources(opts, inputs, layout):
     """Every resource of the installer: application manifest, version resource, package container, the
-    certificates (when there are any), splash picture."""
+    certificates in their order, splash picture."""
     resources = [Resource(RT_MANIFEST, 1, manifest_text(opts.execution_level, inputs.identity).encode("utf-8")),
                  Resource(RT_VERSION, 1, version_resource(inputs.identity)),
                  Resource(RT_RCDATA, layout.manifest_resource, layout.manifest_bytes(len(inputs.packages)))]
@@ -50,8 +50,8 @@ def installer_resources(opts, inputs, layout):
         resources.append(Resource(RT_RCDATA, layout.header_name(i),
                                   layout.header_bytes(pkg.arch, layout.payload_name(i), pkg.name)))
         resources.append(Resource(RT_RCDATA, layout.payload_name(i), path=pkg.path, size=pkg.size))
-    if inputs.certs:
-        resources.append(Resource(RT_RCDATA, layout.cert_resource, layout.certs_bytes(inputs.certs)))
+    for i, der in enumerate(inputs.certs):
+        resources.append(Resource(RT_RCDATA, layout.cert_name(i), der))
     if opts.splash:
         resources.append(Resource(layout.splash_type, layout.splash_id, path=os.path.abspath(opts.splash),
                                   size=os.path.getsize(opts.splash)))

@@ -35,29 +35,22 @@ def header_problems(index, hdr, container):
 
 
 def certificate_problems(container):
-    """What is wrong with the certificate resource, when there is one: it must split into DER certificates."""
+    """What is wrong with the certificate resources: numbered from 0 without a gap (the installer stops at the
+    first number missing), each one DER certificate."""
     lay = container.layout
-    if not container.has(RT_RCDATA, lay.cert_resource):
-        return []
-    data = container.data(RT_RCDATA, lay.cert_resource)
-    what = f"the certificate resource {lay.cert_resource}"
-    if len(data) < lay.cert_count_size:
-        return [f"{what} is cut short"]
-    count = int.from_bytes(data[:lay.cert_count_size], "little")
-    at = lay.cert_count_size + count * lay.cert_size_size
-    if count == 0 or at > len(data):
-        return [f"{what} has a bad certificate count ({count})"]
-    sizes = [int.from_bytes(data[lay.cert_count_size + i * lay.cert_size_size:][:lay.cert_size_size], "little")
-             for i in range(count)]
-    if at + sum(sizes) != len(data) or 0 in sizes:
-        return [f"{what} has sizes that do not add up to its length"]
+    numbers = sorted(int(name[len(lay.cert_prefix):]) for rtype, name in container.resources
+                     if rtype == str(RT_RCDATA) and name.startswith(lay.cert_prefix)
+                     and name[len(lay.cert_prefix):].isdigit())
     problems = []
-    for i, size in enumerate(sizes):
+    for index, number in enumerate(numbers):
+        if number != index:
+            problems.append(f"certificate {lay.cert_name(number)} follows a gap: the installer stops at "
+                            f"{lay.cert_name(index)}")
+            break
         try:
-            check_der_certificate(data[at:at + size])
+            check_der_certificate(container.data(RT_RCDATA, lay.cert_name(index)))
         except ValueError as e:
-            problems.append(f"certificate #{i} is not a DER X.509 certificate: it {e}")
-        at += size
+            problems.append(f"certificate {lay.cert_name(index)} is not a DER X.509 certificate: it {e}")
     return problems
 
 

@@ -3,6 +3,7 @@
  */
 #include <windows.h>
 #include "TarnStubPackage.h"
+#include "TarnStubEmbeddedCerts.h"
 #include "TarnStubMessages.h"
 #include <rt/err.h>
 #include <rt/mem.h>
@@ -61,4 +62,11 @@ const PackageHeader *FindPackageHeader(uint32_t idxPackage)
         return NULL;
     }
     return static_cast<const PackageHeader *>(pvHeader);
+}
+
+bool FindEmbeddedCert(uint32_t idxCert, const void **ppvCert, uint32_t *pcbCert)
+{
+    char szName[32];
+    RTStrBufPrintf(szName, sizeof(szName), EMBEDDED_CERT_RESOURCE_PREFIX "%02u", idxCert);
+    return RT_SUCCESS(findResource(szName, ppvCert, pcbCert));
 }

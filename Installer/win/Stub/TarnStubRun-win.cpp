@@ -21,7 +21,6 @@
 #include "TarnStubPackage.h"
 #include "TarnStubSplash-win.h"
 #include <rt/err.h>
-#include <rt/message.h>
 #include <rt/path.h>
 #include <rt/stream.h>
 #include <rt/string.h>
@@ -248,15 +247,10 @@ StepOutcome finishExtraction(StubRun *pRun)
 /** Only a silent run adds the maker's certificates; an interactive one leaves trust to the user. */
 int addEmbeddedCertificates(void)
 {
-    int rc = LoadEmbeddedCerts();
-    if (RT_FAILURE(rc))
-    {
-        RTMsgError("The installer's certificate table is damaged: %Rrc", rc);
-        return ShowError("Failed to add our certificate(s) to trusted publisher store.");
-    }
-    for (uint32_t i = 0; i < g_cEmbeddedCerts; i++)
-        if (!PutCertificateInStore(STUB_CERT_STORE_LOCAL_MACHINE, STUB_CERT_STORE_TRUSTED_PUBLISHER,
-                                   g_aEmbeddedCerts[i].pbData, g_aEmbeddedCerts[i].cbData))
+    const void *pvCert;
+    uint32_t cbCert;
+    for (uint32_t i = 0; FindEmbeddedCert(i, &pvCert, &cbCert); i++)
+        if (!PutCertificateInStore(STUB_CERT_STORE_LOCAL_MACHINE, STUB_CERT_STORE_TRUSTED_PUBLISHER, pvCert, cbCert))
             return ShowError("Failed to add our certificate(s) to trusted publisher store.");
     return STUB_EXIT_SUCCESS;
 }

@@ -79,16 +79,14 @@ void probeSplash(void)
 
 void probeCerts(void)
 {
-    int rc = LoadEmbeddedCerts();
-    if (RT_FAILURE(rc))
-    {
-        stubPrintStdOut("certs unreadable: %Rrc\n", rc);
-        return;
-    }
-    stubPrintStdOut("certs %u\n", g_cEmbeddedCerts);
-    for (uint32_t i = 0; i < g_cEmbeddedCerts; i++)
-        stubPrintStdOut("cert %u size=%u fnv=%08x\n", i, g_aEmbeddedCerts[i].cbData,
-                        fnv1a(g_aEmbeddedCerts[i].pbData, g_aEmbeddedCerts[i].cbData));
+    uint32_t cCerts = 0;
+    const void *pvCert;
+    uint32_t cbCert;
+    while (FindEmbeddedCert(cCerts, &pvCert, &cbCert))
+        cCerts++;
+    stubPrintStdOut("certs %u\n", cCerts);
+    for (uint32_t i = 0; FindEmbeddedCert(i, &pvCert, &cbCert); i++)
+        stubPrintStdOut("cert %u size=%u fnv=%08x\n", i, cbCert, fnv1a(pvCert, cbCert));
 }
 
 } // namespace

@@ -307,14 +307,14 @@ class ResourceSectionTest(PackTestBase):
     def test_a_stub_without_room_for_a_section_header_is_refused(self):
         _, reference = self.pack_with_reference({"a.cab": b"a"})
         headers = pe_headers(reference)
-        pe = struct.unpack_from("<I", reference, 0x3C)[0]
+        pe_at = struct.unpack_from("<I", reference, 0x3C)[0]
         first_section = headers["table_end"] - 40 * len(headers["sections"])
         # The linker leaves room; a stub whose first section's data begins right after its table has less.
         for room, fits in ((40, True), (39, False)):
             with self.subTest(room=room):
                 stub = bytearray(reference)
                 struct.pack_into("<I", stub, first_section + 20, headers["table_end"] + room)
-                struct.pack_into("<II", stub, pe + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
+                struct.pack_into("<II", stub, pe_at + 24 + 96 + 8 * RESOURCE_DIRECTORY, 0, 0)
                 image = pe.Image(bytes(stub), "the linked stub")
                 if fits:
                     image.add_resource_section([])
@@ -559,6 +559,24 @@ class VerifyTest(PackTestBase):
         for name, offset, data, message in cases:
             with self.subTest(message):
                 rc, _, err = self.verify(self.patched(out, name, offset, data))
+                self.assertEqual(1, rc)
+                self.assertIn(message, err)
+
+    def test_damaged_certificates_fail_with_the_certificate_named(self):
+        _, _, der1 = make_cert(self.tmp, "maker-one")
+        _, _, der2 = make_cert(self.tmp, "maker-two")
+        out = self.path("setup.exe")
+        self.assert_packed(pack("-o", out, "--package", f"all:{COMMON_CAB}", "--cert", der1, "--cert", der2))
+        self.assertEqual(0, self.verify(out)[0])
+        renamed = bytearray(read(out))
+        self.assertEqual(1, renamed.count("CERT_00".encode("utf-16-le")))
+        renamed = renamed.replace("CERT_00".encode("utf-16-le"), "CERT_02".encode("utf-16-le"))
+        cases = [(self.patched(out, "CERT_01", 0, b"\x31"), "certificate CERT_01 is not a DER X.509 certificate"),
+                 (write(self.path("renamed.exe"), renamed),
+                  "certificate CERT_01 follows a gap: the installer stops at CERT_00")]
+        for exe, message in cases:
+            with self.subTest(message):
+                rc, _, err = self.verify(exe)
                 self.assertEqual(1, rc)
                 self.assertIn(message, err)
 
