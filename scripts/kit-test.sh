@@ -31,6 +31,10 @@ debs=("$build"/packaging/tarnvale-installer-kit_*_all.deb)
 deb=${debs[0]}
 [ -f "$deb" ] || fail "cpack made no package"
 
+depends=$(dpkg-deb -f "$deb" Depends)
+step "the package depends on: $depends"
+if grep -qE 'gcc|g\+\+|mingw|binutils|clang' <<<"$depends"; then fail "the package depends on a compiler: $depends"; fi
+
 step "lintian $(basename "$deb")"
 command -v lintian >/dev/null || fail "lintian is missing (scripts/setup.sh installs it)"
 # lintian's own verdict: exit status 0 only when it checked the package and
@@ -119,6 +123,7 @@ trap 'unmount_trixie; WINEPREFIX=$work/wine wineserver -k >/dev/null 2>&1 || tru
 in_trixie() { "${sudo_cmd[@]}" chroot "$trixie" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root \
   LANG=C.UTF-8 DEBIAN_FRONTEND=noninteractive "$@"; }
 
+export PATH=/usr/sbin:/usr/bin:/sbin:/bin
 step "Debian 13: making a minimal root with debootstrap ($mirror)"
 command -v debootstrap >/dev/null || fail "debootstrap is missing (scripts/setup.sh installs it)"
 "${sudo_cmd[@]}" debootstrap --variant=minbase trixie "$trixie" "$mirror" >"$work/debootstrap.log" 2>&1 ||
