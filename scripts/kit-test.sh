@@ -85,17 +85,22 @@ cmake --build consumer-build >>consumer.log 2>&1 || fail "building the consumer 
 
 export WINEPREFIX=$work/wine WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 installed="$WINEPREFIX/drive_c/Program Files/TarnvaleDemo/readme.txt"
-for setup in cli-setup.exe consumer-build/consumer-setup.exe; do
-  step "installing silently with $setup under Wine"
+# Runs the installer $1 with --silent, checks the demo product it installed and removes that again.
+install_silently() {
+  local setup=$1 status
   set +e
-  wine "$setup" --silent >wine.log 2>&1
+  wine "$setup" --silent >"$work/wine.log" 2>&1
   status=$?
   set -e
-  [ "$status" -eq 0 ] || fail "$setup --silent exited with $status: $(cat wine.log)"
+  [ "$status" -eq 0 ] || fail "$setup --silent exited with $status: $(cat "$work/wine.log")"
   [ -f "$installed" ] || fail "$setup did not install the demo product"
   wine msiexec /x "$work/inputs/TarnDemo_amd64.msi" /qn >/dev/null 2>&1
   wineserver -w
   [ ! -e "$installed" ] || fail "the demo product could not be removed after $setup"
+}
+for setup in cli-setup.exe consumer-build/consumer-setup.exe; do
+  step "installing silently with $setup under Wine"
+  install_silently "$setup"
 done
 
 step "removing the package"
@@ -151,13 +156,6 @@ in_trixie tarn-pack --verify /kit-test/trixie-setup.exe >"$work/trixie-verify.lo
 
 step "Debian 13: installing its installer silently under Wine"
 cd "$work"
-set +e
-wine "$trixie/kit-test/trixie-setup.exe" --silent >wine.log 2>&1
-status=$?
-set -e
-[ "$status" -eq 0 ] || fail "the installer packed on Debian 13 exited with $status: $(cat wine.log)"
-[ -f "$installed" ] || fail "the installer packed on Debian 13 did not install the demo product"
-wine msiexec /x "$work/inputs/TarnDemo_amd64.msi" /qn >/dev/null 2>&1
-wineserver -w
+install_silently "$trixie/kit-test/trixie-setup.exe"
 unmount_trixie
 step "passed"
