@@ -105,6 +105,9 @@ class Kit:
         except OSError:
             raise PackError(f"no stub kit in '{kit_dir}' (stub.conf missing; build the win32 flavour first, "
                             f"or give --stub-kit)")
+        if "stub" not in conf and "libraries" in conf:
+            raise PackError(f"stub kit '{kit_dir}' holds archives to link, as earlier kits did; this tarn-pack "
+                            f"starts from a prebuilt stub: use the kit installed with it")
         for key in ("version", "stub"):
             if key not in conf:
                 raise PackError(f"{conf_path}: '{key}' is missing")

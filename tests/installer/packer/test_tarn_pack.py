@@ -678,6 +678,23 @@ class RefusedInputTest(PackTestBase):
             with self.subTest(message=message):
                 self.check_refused(args, message)
 
+    def test_kits_that_are_not_usable_are_refused(self):
+        """A kit of archives to link (as tarn-pack once took) and a kit whose stub is no image."""
+        layout = read(os.path.join(ENV["TARN_STUB_KIT"], "container.conf"))
+        cases = [("archives", b"version = 7.2.0\ncxx = g++\nlibraries = tarnstub tarnrt\n", None,
+                  "holds archives to link, as earlier kits did"),
+                 ("not-an-image", b"version = 7.2.0\nstub = stub.exe\n", b"MZ but nothing else",
+                  "the kit's stub is not a PE image the packer can add to")]
+        for name, conf, stub, message in cases:
+            with self.subTest(name):
+                kit = self.path(name)
+                os.mkdir(kit)
+                write(os.path.join(kit, "stub.conf"), conf)
+                write(os.path.join(kit, "container.conf"), layout)
+                if stub is not None:
+                    write(os.path.join(kit, "stub.exe"), stub)
+                self.check_refused(["--package", f"all:{COMMON_CAB}", "--stub-kit", kit], message)
+
     def test_a_failure_while_writing_leaves_nothing_behind(self):
         """The disk fills up while a payload is copied: the installer that was there stays, nothing else is left."""
         def full_disk(fd, res):
