@@ -28,10 +28,8 @@ function(tarn_add_installer target)
     endif()
     if(INST_KIT)
         get_property(kit_dir TARGET ${INST_KIT} PROPERTY TARN_KIT_DIR)
-        set(kit_file ${kit_dir}/stub.exe)
     else()
         set(kit_dir ${TARN_STUB_KIT_DIR})
-        set(kit_file ${kit_dir}/stub.exe)
     endif()
 
     get_filename_component(output ${INST_OUTPUT} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
@@ -67,7 +65,7 @@ function(tarn_add_installer target)
     string(REPLACE "\n" ";" inputs "${inputs}")
     add_custom_command(OUTPUT ${output}
                        COMMAND ${TARN_PACK_COMMAND} ${args}
-                       DEPENDS ${TARN_PACK} ${TARN_PACK_MODULES} ${kit_file} ${inputs}
+                       DEPENDS ${TARN_PACK} ${TARN_PACK_MODULES} ${kit_dir}/stub.exe ${inputs}
                        COMMENT "Packing ${output}"
                        VERBATIM)
     add_custom_target(${target} ALL DEPENDS ${output})

@@ -62,14 +62,14 @@ function(tarn_add_stub_kit target dir)
             list(APPEND depends ${lib})
         endif()
     endforeach()
-    list(TRANSFORM TARN_ALLOWED_IMPORTS PREPEND -l OUTPUT_VARIABLE syslibs)
-    list(APPEND syslibs -lgcc)
+    set(system_libs ${TARN_ALLOWED_IMPORTS} gcc)
+    list(TRANSFORM system_libs PREPEND -l OUTPUT_VARIABLE syslib_flags)
     set(link_line ${TARN_NOCRT_LINK_FLAGS} ${TARN_PRODUCT_LINK_FLAGS} -Wl,-e,${KIT_ENTRY} -Wl,-u,${KIT_ENTRY}
-                  -Lkit -Wl,--start-group ${libs} -Wl,--end-group ${syslibs})
+                  -Lkit -Wl,--start-group ${libs} -Wl,--end-group ${syslib_flags})
     # What the packer's tests link reference images with: the same link, by name.
     string(JOIN " " link_flags ${TARN_NOCRT_LINK_FLAGS} ${TARN_PRODUCT_LINK_FLAGS})
     string(JOIN " " lib_names ${KIT_LIBRARIES})
-    string(JOIN " " syslib_names ${TARN_ALLOWED_IMPORTS} gcc)
+    string(JOIN " " syslib_names ${system_libs})
     file(GENERATE OUTPUT ${link_dir}/link.conf CONTENT
 "# How the stub of ${dir} is linked (in this directory).
 cc = ${CMAKE_C_COMPILER}

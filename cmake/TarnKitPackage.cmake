@@ -57,7 +57,7 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
        "and installs them. No compiler is needed. The package also provides the CMake\n"
        "package TarnInstaller with tarn_add_installer().")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# Windows archives and a Python script: nothing here runs on one Linux architecture only.
+# A Windows program and a Python package: nothing here runs on one Linux architecture only.
 set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

@@ -77,6 +77,7 @@ class Image:
             raise PackError(f"{what} has resources of its own already")
         if headers.directory(SECURITY_DIRECTORY_INDEX) != (0, 0):
             raise PackError(f"{what} is signed already; the packer signs the installer it makes")
+        self.has_debug_directory = headers.directory(DEBUG_DIRECTORY_INDEX) != (0, 0)
 
     def u32(self, offset):
         return struct.unpack_from("<I", self.data, self.optional + offset)[0]
@@ -106,7 +107,7 @@ class Image:
         big image instead of copying it."""
         if file_alignment == self.file_alignment:
             return
-        if PeHeaders(self.data).directory(DEBUG_DIRECTORY_INDEX) != (0, 0):
+        if self.has_debug_directory:
             raise PackError(f"{self.what} has a debug directory, whose file offsets the packer cannot move")
         old = bytes(self.data)
         headers_size = align(self.headers_size, file_alignment)

@@ -198,7 +198,8 @@ class ResourceSectionTest(PackTestBase):
                        check=True)
         entry = kit["entry"]
         subprocess.run([kit["cxx"], "-o", "reference.exe", *kit["link-flags"].split(), f"-Wl,-e,{entry}",
-                        f"-Wl,-u,{entry}", *(["-Wl,--file-alignment=0x1000"] if page_aligned else []), "reference.o", f"-L{kit_dir}", "-Wl,--start-group",
+                        f"-Wl,-u,{entry}", *(["-Wl,--file-alignment=0x1000"] if page_aligned else []), "reference.o",
+                        f"-L{kit_dir}", "-Wl,--start-group",
                         *[f"-l{lib}" for lib in kit["libraries"].split()], "-Wl,--end-group",
                         *[f"-l{lib}" for lib in kit["system-libraries"].split()]], cwd=self.tmp, check=True)
         return read(self.path("reference.exe"))
@@ -320,7 +321,7 @@ class ResourceSectionTest(PackTestBase):
                     image.add_resource_section([])
                 else:
                     with self.assertRaisesRegex(PackError, "^the linked stub has no room for one more "
-                                                                  "section header"):
+                                                           "section header"):
                         image.add_resource_section([])
 
 
