@@ -103,9 +103,13 @@ mount_binfmt_misc() {
     fail "cannot mount binfmt_misc on $i386_binfmt_dir"
 }
 
-# Device, inode, size and time of the file the emulator's path leads to.
+# Device, inode, size and time of the file the emulator's path leads to, and a
+# digest of its bytes: a file replaced within the same second by one of the
+# same size, which may get the freed inode back, still differs.
 qemu_identity() {
-  stat -L -c '%d:%i:%s:%Y' "$qemu" 2>/dev/null || echo missing
+  local id
+  id=$(stat -L -c '%d:%i:%s:%Y' "$qemu" 2>/dev/null) || { echo missing; return 0; }
+  echo "$id:$(sha256sum <"$qemu" | cut -d' ' -f1)"
 }
 
 # True when the entry runs this very emulator file and was checked with it.
